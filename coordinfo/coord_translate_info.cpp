@@ -1,0 +1,12 @@
+#include "coordinfo/coord_translate_info.h"
+
+ProjectDefinition& CoordTranslateInfo::appendDefinition() {
+  ProjectDefinition& definition = projects.emplace_back();
+  definition.origin = origin;
+  return definition;
+}
+
+ProjectDefinition* CoordTranslateInfo::currentDefinition() {
+  if (!current || *current >= projects.size()) return nullptr;
+  return &projects[*current];
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "coordinfo/point3.h"
+
+// The origin of a local east-north-up frame together with the ellipsoid it is defined on.
+//
+// The defaults are the WGS84 ellipsoid as this system has always stored it: b is stored, not
+// derived (a·(1 − f) = 6356752.314245… differs by about 4.5e-5 m), and f is one unit in the
+// last place above the double nearest 1/298.257223563. Converted files depend on these exact
+// bits, so they are kept as they are.
+//
+// The operations are defined in geodesy/enu_origin.cpp.
+struct EnuOrigin {
+  double lon = 0.0;     // degree, origin longitude
+  double lat = 0.0;     // degree, origin latitude
+  double height = 0.0;  // m, origin ellipsoidal height
+  double spare1 = 0.0;  // kept for the record layout; set to 0 with the control-point centre
+  double spare2 = 0.0;
+  double a = 6378137.0;               // m, semi-major axis
+  double b = 6356752.3142;            // m, semi-minor axis (stored, see above)
+  double f = 0.003352810664747481;    // flattening
+
+  friend bool operator==(const EnuOrigin&, const EnuOrigin&) = default;
+
+  // Geodetic (lon°, lat°, h m) -> Earth-centred (m), on this record's a and f.
+  [[nodiscard]] Point3 geodeticToEcef(const Point3& geodetic) const;
+  // Earth-centred (m) -> ENU (m) about (lon, lat, height).
+  [[nodiscard]] Point3 ecefToEnu(const Point3& ecef) const;
+  // ENU (m) -> Earth-centred (m); the inverse of ecefToEnu.
+  [[nodiscard]] Point3 enuToEcef(const Point3& enu) const;
+  // Earth-centred (m) -> geodetic, one step of Bowring's closed form on a, b and f.
+  [[nodiscard]] Point3 ecefToGeodetic(const Point3& ecef) const;
+  // ENU (m) -> geodetic: enuToEcef then ecefToGeodetic.
+  [[nodiscard]] Point3 enuToGeodetic(const Point3& enu) const;
+};
