@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Writes a file so that the target path only ever holds a complete file: the data goes to a
+// temporary file in the target's folder, and commit() renames it over the target. If the
+// writer is destroyed, or any step fails, before commit() succeeds, the temporary file is
+// removed and the target is left as it was. Output is buffered in large blocks.
+//
+// Text is written as given: callers write "\n" line ends; on Windows the writer turns each
+// "\n" into CR LF (the platform's text line end).
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // Creates the temporary file beside `targetPath`. False (with error()) when it cannot.
+  [[nodiscard]] bool open(const std::string& targetPath);
+  // Appends bytes. False once any write has failed (the error is kept).
+  [[nodiscard]] bool write(std::string_view bytes);
+  // Flushes, closes and renames over the target. False (with error()) on any failure; the
+  // temporary file is then removed.
+  [[nodiscard]] bool commit();
+  // Removes the temporary file without touching the target.
+  void discard();
+
+  // The reason of the last failure, e.g. "cannot create temporary file in 'out': No such file
+  // or directory".
+  const std::string& error() const { return error_; }
+  const std::string& targetPath() const { return target_; }
+
+ private:
+  bool flushBuffer();
+
+  std::string target_;
+  std::string temp_;
+  std::string error_;
+  std::string buffer_;
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+// Writes `text` to `path` through an AtomicFileWriter. False, with the reason in *error when
+// given, on failure.
+[[nodiscard]] bool writeTextFile(const std::string& path, std::string_view text,
+                                 std::string* error = nullptr);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+// Locale-free number text.
+
+// The value of the leading numeric text of `text` by the rules of C's atof: leading white
+// space (space, \t, \n, \v, \f, \r) skipped, an optional sign ('+' or '-'), then the longest
+// prefix that is a decimal floating number, a hexadecimal one ("0x1.8p3"), "inf",
+// "infinity" or "nan" (any case, "nan(...)" too); 0 when there is none. Out-of-range values
+// give ±HUGE_VAL or the underflowed value as strtod does. Parsing stops at an embedded NUL.
+double parseAtof(std::string_view text);
+
+// Largest text formatFixed6 writes: sign, 309 integer digits, '.', 6 digits.
+inline constexpr int kFixed6MaxChars = 1 + 309 + 1 + 6;
+
+// Writes `value` as C's "%f" does (fixed notation, all integer digits, exactly six decimals,
+// correctly rounded; "-0.000000" for small negatives) into `out`, which must hold
+// kFixed6MaxChars characters; returns the end of the text written. Non-finite values give
+// "inf", "-inf", "nan" or "-nan" as glibc does.
+char* formatFixed6(char* out, double value);
