@@ -1,4 +1,4 @@
-// Placeholder until the control-point fit lands: marks both directions failed.
+// Placeholder until the control-point fit lands: every direction reports failure.
 #include "geodesy/control_transform.h"
 
 void fillTransformInfo(ProjectDefinition& definition) {
@@ -6,3 +6,6 @@ void fillTransformInfo(ProjectDefinition& definition) {
   definition.transform->argsFailed = true;
   definition.transform->invArgsFailed = true;
 }
+
+bool controlEnuToProject(ProjectDefinition&, const Point3&, Point3&) { return false; }
+bool controlProjectToEnu(ProjectDefinition&, const Point3&, Point3&) { return false; }

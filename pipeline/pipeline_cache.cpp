@@ -1,0 +1,8 @@
+#include "pipeline/pipeline_cache.h"
+
+void PipelineCacheDeleter::operator()(PipelineCache* cache) const { delete cache; }
+
+PipelineCache& pipelineCacheOf(CoordTranslateInfo& info) {
+  if (info.cache.get() == nullptr) info.cache.reset(new PipelineCache());
+  return *info.cache.get();
+}
