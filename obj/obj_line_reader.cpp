@@ -152,3 +152,8 @@ void ObjLineReader::tokenize() {
     if (tokens_.front() != "v") return;  // only vertex lines are split completely
   }
 }
+
+std::string shortVertexLineDetail(std::size_t numbers) {
+  return "v line has " + std::to_string(numbers) + (numbers == 1 ? " number" : " numbers") +
+         ", needs 3";
+}

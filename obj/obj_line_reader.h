@@ -83,3 +83,7 @@ class ObjLineReader {
   std::uint64_t lineNumber_ = 0;
   std::string error_;
 };
+
+// The reason given for a vertex line with fewer than three numbers after "v", e.g.
+// "v line has 2 numbers, needs 3".
+std::string shortVertexLineDetail(std::size_t numbers);

@@ -1,15 +1,12 @@
 #include "obj/obj_line_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "obj/obj_test_files.h"
 #include "obj/reference_obj_reader.h"
 
 namespace {
@@ -147,34 +144,11 @@ TEST(ObjLineReader, RandomBytesMatchTheIstreamModel) {
   }
 }
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "obj_line_reader_XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  std::string file(const std::string& name, const std::string& bytes) const {
-    const std::string path = path_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST(ObjLineReader, ReadsFilesLikeMemory) {
-  TempDir dir;
-  ASSERT_FALSE(dir.path().empty());
+  objtest::TempDir dir;
   const auto& cases = handCases();
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    const std::string path = dir.file("case.obj", cases[i].input);
+    const std::string path = dir.write("case.obj", cases[i].input);
     for (const std::size_t blockSize : {std::size_t{1}, std::size_t{3}, std::size_t{4096}}) {
       ObjLineReader reader(blockSize);
       ASSERT_TRUE(reader.openFile(path)) << reader.error();
@@ -185,7 +159,7 @@ TEST(ObjLineReader, ReadsFilesLikeMemory) {
 }
 
 TEST(ObjLineReader, ReportsPathsThatCannotBeRead) {
-  TempDir dir;
+  objtest::TempDir dir;
   ObjLineReader reader;
   EXPECT_FALSE(reader.openFile(dir.path() + "/missing.obj"));
   EXPECT_EQ(reader.error(), "cannot open: No such file or directory");
@@ -197,7 +171,7 @@ TEST(ObjLineReader, ReportsPathsThatCannotBeRead) {
   EXPECT_FALSE(reader.next());
 
   // The same reader opens the next file cleanly after a failure.
-  ASSERT_TRUE(reader.openFile(dir.file("a.obj", "f 1\n")));
+  ASSERT_TRUE(reader.openFile(dir.write("a.obj", "f 1\n")));
   EXPECT_TRUE(reader.next());
   EXPECT_EQ(reader.line(), "f 1");
   EXPECT_FALSE(reader.next());

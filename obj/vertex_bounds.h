@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+// The bounding box of every vertex of a set of OBJ files, for the base point of the ENU
+// frame. Only the first three numbers of each vertex line count (atof rules, 0 when not
+// numeric); a NaN coordinate does not move a bound.
+struct VertexBounds {
+  enum class Status { ok, openFailed, shortVertexLine };
+
+  Status status = Status::ok;
+  std::string path;        // the file that failed
+  std::uint64_t line = 0;  // for shortVertexLine: 1-based physical line of the vertex line
+  std::string detail;      // e.g. "v line has 2 numbers, needs 3"
+  // x, y, z. Without any vertex the minima stay at the largest finite double and the maxima
+  // at its negative, so that (min + max) * 0.5 is exactly 0.
+  std::array<double, 3> min{std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::max()};
+  std::array<double, 3> max{std::numeric_limits<double>::lowest(),
+                            std::numeric_limits<double>::lowest(),
+                            std::numeric_limits<double>::lowest()};
+  std::uint64_t vertexCount = 0;
+};
+
+// Reads every file once, in order, and stops at the first that cannot be read or holds a
+// vertex line with fewer than three numbers.
+VertexBounds scanVertexBounds(const std::vector<std::string>& files);

@@ -1,0 +1,192 @@
+#include "obj/convert_obj_file.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "obj/obj_test_files.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// x + 1, y * 2, z - 3: every output number shows that the right input went through, and the
+// expected texts below can be worked out by hand.
+const auto affine = [](const double in[3], double out[3]) {
+  out[0] = in[0] + 1.0;
+  out[1] = in[1] * 2.0;
+  out[2] = in[2] - 3.0;
+  return true;
+};
+
+struct RewriteCase {
+  std::string input;
+  std::string expected;
+  std::uint64_t vertexCount;
+};
+
+const std::vector<RewriteCase>& rewriteCases() {
+  static const std::vector<RewriteCase> cases = {
+      {"", "", 0},
+      {"v 1 2 3\n", "v 2.000000 4.000000 0.000000\n", 1},
+      // CR LF input: every kept line ends in "\n" alone.
+      {"v 1 2 3\r\nvt 0.5 0.5\r\nf 1/1 2/2 3/3\r\n",
+       "v 2.000000 4.000000 0.000000\nvt 0.5 0.5\nf 1/1 2/2 3/3\n", 1},
+      // A last line without a line end gets one, vertex or not.
+      {"f 1 2 3", "f 1 2 3\n", 0},
+      {"v 1 2 3", "v 2.000000 4.000000 0.000000\n", 1},
+      // Tokens after the third number are kept: w, vertex colours, a trailing comment.
+      {"v 1 2 3 0.5 0.25 1\n", "v 2.000000 4.000000 0.000000 0.5 0.25 1\n", 1},
+      {"v 1 2 3 1.0 # corner \r\n", "v 2.000000 4.000000 0.000000 1.0 # corner\n", 1},
+      // Indented and tab-separated vertex lines are vertex lines.
+      {"  v 1 2 3\n", "v 2.000000 4.000000 0.000000\n", 1},
+      {"v\t1\t2\t3\n", "v 2.000000 4.000000 0.000000\n", 1},
+      // Other keywords are copied byte for byte, blanks included.
+      {"vn 0 0 1\nvt 1 1\nvp 1 2 3\nv1 2 3 4\nf 1//1  2//2 3//3 \nusemtl a b\nmtllib x.mtl\n",
+       "vn 0 0 1\nvt 1 1\nvp 1 2 3\nv1 2 3 4\nf 1//1  2//2 3//3 \nusemtl a b\nmtllib x.mtl\n", 0},
+      // First-column comments, empty lines and lines of blanks are dropped; an indented
+      // comment is kept.
+      {"# c\n\n   \n\t\r\n  # c\nf 1\n", "  # c\nf 1\n", 0},
+      // A continued face line becomes one line.
+      {"f 1 2 \\\n3 4\n", "f 1 2 3 4\n", 0},
+      {"v 1 \\\r\n2 \\\r\n3\r\n", "v 2.000000 4.000000 0.000000\n", 1},
+      // Number text: all integer digits, six rounded decimals, "-0.000000" for a tiny negative.
+      // 1234566.891 + 1 and 2.9999996 - 3 are within 1e-9 of 1234567.891 and -0.0000004
+      // (python3: '%f' % (1234566.891 + 1) is 1234567.891000, '%f' % (2.9999996 - 3) is
+      // -0.000000).
+      {"v 1234566.891 0 2.9999996\n", "v 1234567.891000 0.000000 -0.000000\n", 1},
+      {"v -1 -0.0000004 3.0000007\n", "v 0.000000 -0.000001 0.000001\n", 1},
+      // atof rules: longest numeric prefix, 0 when there is none, hex and exponents.
+      {"v a b c\n", "v 1.000000 0.000000 -3.000000\n", 1},
+      {"v 1e3 0x10 -.5x\n", "v 1001.000000 32.000000 -3.500000\n", 1},
+      {"v +2, 3;4 5abc\n", "v 3.000000 6.000000 2.000000\n", 1},
+      // A NUL inside a token ends the token; the other lines keep every byte.
+      {"v 1\0junk 2 3 4\0x\nf \0 1\n"s, "v 2.000000 4.000000 0.000000 4\nf \0 1\n"s, 1},
+  };
+  return cases;
+}
+
+TEST(ConvertObjFile, RewritesVertexLinesAndCopiesTheRest) {
+  objtest::TempDir dir;
+  const auto& cases = rewriteCases();
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string input = dir.write("in.obj", cases[i].input);
+    for (const std::size_t blockSize : {std::size_t{1}, std::size_t{5}, std::size_t{4096}}) {
+      const ConvertOutcome outcome =
+          convertObjFile(input, dir / "out.obj", affine, blockSize);
+      ASSERT_EQ(outcome.status, ConvertStatus::converted)
+          << "case " << i << ", block " << blockSize << ": " << outcome.detail;
+      EXPECT_EQ(dir.read("out.obj"), cases[i].expected) << "case " << i << ", block " << blockSize;
+      EXPECT_EQ(outcome.vertexCount, cases[i].vertexCount) << "case " << i;
+      EXPECT_TRUE(outcome.detail.empty()) << "case " << i;
+    }
+  }
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "out.obj"})) << "temporary file left";
+}
+
+struct FailureCase {
+  std::string input;
+  ConvertStatus status;
+  std::uint64_t line;
+  std::string detail;
+};
+
+// A conversion that refuses x > 100 and multiplies by 10, so 1e308 becomes inf.
+const auto refusesLargeX = [](const double in[3], double out[3]) {
+  if (in[0] > 100.0) return false;
+  for (int i = 0; i < 3; ++i) out[i] = in[i] * 10.0;
+  return true;
+};
+
+TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
+  const std::vector<FailureCase> cases = {
+      {"v 1 2 3\nv 1 2\n", ConvertStatus::shortVertexLine, 2, "v line has 2 numbers, needs 3"},
+      {"v\n", ConvertStatus::shortVertexLine, 1, "v line has 0 numbers, needs 3"},
+      {"f 1\r\n  v 7 \r\n", ConvertStatus::shortVertexLine, 2, "v line has 1 number, needs 3"},
+      // The line number is where the logical line starts, after skipped and joined lines.
+      {"# a \\\nb\n\nf 1 \\\n2\nv 1\\\n 2\n", ConvertStatus::shortVertexLine, 6,
+       "v line has 2 numbers, needs 3"},
+      {"v 1 2 3\nv 101 2 3\n", ConvertStatus::convertFailed, 2,
+       "vertex (101, 2, 3) could not be converted"},
+      {"v 1 1e308 3\n", ConvertStatus::convertFailed, 1,
+       "vertex (1, 1e+308, 3) could not be converted: the result (10, inf, 30) is not finite"},
+      {"v 1 nan 3\n", ConvertStatus::convertFailed, 1,
+       "vertex (1, nan, 3) could not be converted: the result (10, nan, 30) is not finite"},
+      {"f 1\nv -inf 0 0\n", ConvertStatus::convertFailed, 2,
+       "vertex (-inf, 0, 0) could not be converted: the result (-inf, 0, 0) is not finite"},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i));
+    objtest::TempDir dir;
+    const std::string input = dir.write("in.obj", cases[i].input);
+    ConvertOutcome outcome = convertObjFile(input, dir / "new.obj", refusesLargeX);
+    EXPECT_EQ(outcome.status, cases[i].status);
+    EXPECT_EQ(outcome.line, cases[i].line);
+    EXPECT_EQ(outcome.detail, cases[i].detail);
+    EXPECT_FALSE(dir.exists("new.obj"));
+
+    // An existing target is left as it was; no temporary file stays behind.
+    dir.write("old.obj", "previous contents\n");
+    outcome = convertObjFile(input, dir / "old.obj", refusesLargeX);
+    EXPECT_EQ(outcome.status, cases[i].status);
+    EXPECT_EQ(dir.read("old.obj"), "previous contents\n");
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "old.obj"}));
+  }
+}
+
+TEST(ConvertObjFile, MissingInputCreatesNothing) {
+  objtest::TempDir dir;
+  const ConvertOutcome outcome = convertObjFile(dir / "missing.obj", dir / "out.obj", affine);
+  EXPECT_EQ(outcome.status, ConvertStatus::openFailed);
+  EXPECT_EQ(outcome.detail, "cannot open: No such file or directory");
+  EXPECT_TRUE(dir.names().empty());
+}
+
+TEST(ConvertObjFile, UnwritableOutputIsWriteFailed) {
+  objtest::TempDir dir;
+  const std::string input = dir.write("in.obj", "v 1 2 3\n");
+  const ConvertOutcome outcome = convertObjFile(input, dir / "no-such-folder/out.obj", affine);
+  EXPECT_EQ(outcome.status, ConvertStatus::writeFailed);
+  EXPECT_NE(outcome.detail.find("No such file or directory"), std::string::npos)
+      << outcome.detail;
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj"}));
+}
+
+// Converting a file onto itself reads the original to the end before replacing it, also when
+// the file is larger than one block and one output chunk.
+TEST(ConvertObjFile, ConvertsInPlace) {
+  objtest::TempDir dir;
+  std::string input;
+  std::string expected;
+  for (int i = 0; i < 60000; ++i) {
+    const std::string n = std::to_string(i);
+    input += "v " + n + " 0.5 3 0.9\r\nvt 0.25 0.75\r\nf " + n + " 1 2\r\n";
+    expected += "v " + std::to_string(i + 1) + ".000000 1.000000 0.000000 0.9\nvt 0.25 0.75\nf " +
+                n + " 1 2\n";
+  }
+  const std::string path = dir.write("tile.obj", input);
+  const ConvertOutcome outcome = convertObjFile(path, path, affine, 64 * 1024);
+  ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+  EXPECT_EQ(outcome.vertexCount, 60000u);
+  EXPECT_TRUE(dir.read("tile.obj") == expected) << "in-place output differs";
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"tile.obj"}));
+}
+
+// A line longer than the output chunk (1 MiB) and the read block is written whole.
+TEST(ConvertObjFile, KeepsVeryLongLines) {
+  objtest::TempDir dir;
+  std::string face = "f";
+  for (int i = 1; i <= 300000; ++i) face.append(" ").append(std::to_string(i));
+  std::string colours;
+  for (int i = 0; i < 200000; ++i) colours += " 0.5";
+  const std::string input = dir.write(
+      "in.obj", "v 0 0 3" + colours + "\n" + face + "\r\nv 1 2 3\n");
+  const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", affine, 4096);
+  ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+  EXPECT_TRUE(dir.read("out.obj") == "v 1.000000 0.000000 0.000000" + colours + "\n" + face +
+                                         "\nv 2.000000 4.000000 0.000000\n");
+}
+
+}  // namespace

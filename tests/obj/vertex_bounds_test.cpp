@@ -1,0 +1,74 @@
+#include "obj/vertex_bounds.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "obj/obj_test_files.h"
+
+namespace {
+
+using Status = VertexBounds::Status;
+constexpr double kMax = std::numeric_limits<double>::max();
+
+struct BoundsCase {
+  std::vector<std::string> files;  // contents, scanned in order
+  std::array<double, 3> min;
+  std::array<double, 3> max;
+  std::uint64_t vertexCount;
+};
+
+// The bounds are exact copies of input numbers, so they are compared exactly.
+TEST(ScanVertexBounds, CoversEveryVertexOfEveryFile) {
+  const std::vector<BoundsCase> cases = {
+      // x spans -10..30 across two files, whichever holds the extremes.
+      {{"v -10 5 1\nv 0 6 2\n", "v 30 4 -1\nv 3 7 0\n"}, {-10, 4, -1}, {30, 7, 2}, 4},
+      {{"v 3 7 0\n", "v 30 4 -1\r\n", "v -10 5 1 0.5\n"}, {-10, 4, -1}, {30, 7, 1}, 3},
+      // No vertex at all: the start values stay.
+      {{"f 1 2 3\n# v 1 1 1\n", ""}, {kMax, kMax, kMax}, {-kMax, -kMax, -kMax}, 0},
+      {{}, {kMax, kMax, kMax}, {-kMax, -kMax, -kMax}, 0},
+      // Not numeric counts as 0; a NaN moves no bound; only the first three numbers count.
+      {{"v a b c\nv 2 2 2 100 -100\n"}, {0, 0, 0}, {2, 2, 2}, 2},
+      {{"v nan 1 1\nv 2 nan 3\n"}, {2, 1, 1}, {2, 1, 3}, 2},
+      // Indented and continued vertex lines count; comments and other keywords do not.
+      {{"  v 5 \\\n6 7\nvn 100 100 100\nvt -100 -100\n#v -9 -9 -9\n"}, {5, 6, 7}, {5, 6, 7}, 1},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    objtest::TempDir dir;
+    std::vector<std::string> paths;
+    for (std::size_t f = 0; f < cases[i].files.size(); ++f) {
+      paths.push_back(dir.write(std::to_string(f).append(".obj"), cases[i].files[f]));
+    }
+    const VertexBounds bounds = scanVertexBounds(paths);
+    EXPECT_EQ(bounds.status, Status::ok) << "case " << i << ": " << bounds.detail;
+    EXPECT_EQ(bounds.min, cases[i].min) << "case " << i;
+    EXPECT_EQ(bounds.max, cases[i].max) << "case " << i;
+    EXPECT_EQ(bounds.vertexCount, cases[i].vertexCount) << "case " << i;
+  }
+}
+
+TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
+  objtest::TempDir dir;
+  const std::string good = dir.write("good.obj", "v 1 2 3\n");
+  const std::string shortLine = dir.write("short.obj", "f 1\r\n\r\nv 1 2\r\nv 1 2 3\n");
+  const std::string missing = dir / "missing.obj";
+
+  VertexBounds bounds = scanVertexBounds({good, shortLine, missing});
+  EXPECT_EQ(bounds.status, Status::shortVertexLine);
+  EXPECT_EQ(bounds.path, shortLine);
+  EXPECT_EQ(bounds.line, 3u);
+  EXPECT_EQ(bounds.detail, "v line has 2 numbers, needs 3");
+
+  bounds = scanVertexBounds({good, missing, shortLine});
+  EXPECT_EQ(bounds.status, Status::openFailed);
+  EXPECT_EQ(bounds.path, missing);
+  EXPECT_EQ(bounds.detail, "cannot open: No such file or directory");
+
+  bounds = scanVertexBounds({dir.path()});
+  EXPECT_EQ(bounds.status, Status::openFailed);
+  EXPECT_EQ(bounds.detail, "cannot read: Is a directory");
+}
+
+}  // namespace
