@@ -35,6 +35,10 @@ class AtomicFileWriter {
 
  private:
   bool flushBuffer();
+  // Writes all of `bytes` to the temporary file (short writes and EINTR retried).
+  bool writeAll(std::string_view bytes);
+  // Keeps "<what>: <system reason>" as the error and marks the writer failed.
+  void fail(const std::string& what, int errorNumber);
 
   std::string target_;
   std::string temp_;

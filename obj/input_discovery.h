@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The OBJ files under `folder` (the current directory when empty) whose names match
+// `pattern` (e.g. "*.obj", any letter case), in discovery order, never sorted:
+//
+// Pass 1 lists the entries of `folder` that match `pattern`, in the directory's own order:
+// a matching file is taken as folder/name; a matching sub-folder (other than "." and "..")
+// is searched by this same rule and its results are inserted at that point.
+// Only when pass 1 found nothing, pass 2 searches every sub-folder, in directory order, by
+// this same rule, appending their results.
+//
+// So a folder holding a matching file is not searched below, except through sub-folders
+// whose own names match. Paths are joined with the native separator and start with
+// `folder` as given (bare names when it is empty). Links to folders are not followed. A
+// folder that cannot be read contributes nothing.
+std::vector<std::string> findFiles(const std::string& folder, const std::string& pattern);

@@ -1,0 +1,17 @@
+#include "obj/output_naming.h"
+
+#include "platform/filesystem.h"
+
+std::string getFileName(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t slash = path.find_last_of("\\/");
+#else
+  const std::size_t slash = path.rfind(kPathSeparator);
+#endif
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string makeOutputPath(const std::string& output, const std::string& inputPath) {
+  if (output.find(".obj") != std::string::npos) return output;
+  return joinPath(output, getFileName(inputPath));
+}

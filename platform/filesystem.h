@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The file-system side of the operating system: existence tests, path joining with the
+// native separator, and a wildcard search of one folder.
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// True when `path` names anything that exists (file, folder, or a link to either), by the
+// system's existence-only access test (access(path, F_OK) / _access(path, 0)).
+[[nodiscard]] bool pathExists(const std::string& path);
+
+// True when `path` names a folder (links followed).
+[[nodiscard]] bool isDirectory(const std::string& path);
+
+// `folder` + separator + `name`; the separator is left out when `folder` is empty or already
+// ends with one, so "" + "a.obj" is "a.obj" and "out/" + "a.obj" is "out/a.obj".
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// True when `name` matches `pattern`, where '*' stands for any run of characters (also none)
+// and '?' for exactly one, and letters compare without regard to (ASCII) case. As on
+// Windows, a pattern ending in ".*" also matches names without that extension, so "*.*"
+// matches every name, including names without a dot.
+[[nodiscard]] bool matchWildcard(std::string_view pattern, std::string_view name);
+
+struct DirectoryEntry {
+  std::string name;  // the bare name, without the folder
+  bool isDirectory = false;
+};
+
+// The entries of `folder` (the current directory when empty) whose names match `pattern`,
+// in the order the directory itself delivers them (never sorted). "." and ".." may be among
+// them. Symbolic links to folders are left out entirely, whatever their name, so that a
+// link cycle cannot make a recursive search endless; a link to anything else is listed as a
+// file. A folder that cannot be opened yields no entries.
+std::vector<DirectoryEntry> searchDirectory(const std::string& folder, std::string_view pattern);

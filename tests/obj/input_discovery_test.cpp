@@ -1,0 +1,140 @@
+#include "obj/input_discovery.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/temp_folder.h"
+
+namespace {
+
+using testing_support::readdirOrder;
+using testing_support::TempFolder;
+using Paths = std::vector<std::string>;
+
+// The expected lists are written from the tree each test builds; where several entries of a
+// folder are found, their order is taken from readdir on that folder (the search must keep
+// the directory's own order, not sort).
+
+TEST(FindFiles, FolderWithMatchesIsNotSearchedBelow) {
+  const TempFolder temp;
+  temp.write("A/a.obj", "v 1 2 3\n");
+  temp.write("A/S/b.obj", "v 1 2 3\n");
+  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), Paths{temp.path("A/a.obj")});
+}
+
+TEST(FindFiles, FolderWithoutMatchesIsSearchedThroughAllSubFolders) {
+  const TempFolder temp;
+  const char* const folders[] = {"S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8"};
+  for (const char* folder : folders) {
+    temp.write(std::string("A/") + folder + "/" + folder + ".obj", "");
+  }
+  temp.write("A/readme.txt", "");
+  temp.write("A/empty/notes.txt", "");
+  Paths expected;
+  for (const std::string& name : readdirOrder(temp.path("A"))) {
+    if (name != "readme.txt" && name != "empty") {
+      expected.push_back(temp.path("A/" + name + "/" + name + ".obj"));
+    }
+  }
+  ASSERT_EQ(expected.size(), 8u);
+  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), expected);
+}
+
+TEST(FindFiles, MatchingSubFolderIsSearchedInPlace) {
+  // A folder named m.obj beside n*.obj files: its files are inserted where it is met.
+  const TempFolder temp;
+  for (const char* name : {"n1.obj", "n2.obj", "n3.obj", "n4.obj"}) {
+    temp.write(std::string("A/") + name, "");
+  }
+  for (const char* name : {"p.obj", "q.obj", "r.obj"}) {
+    temp.write(std::string("A/m.obj/") + name, "");
+  }
+  temp.write("A/other/skipped.obj", "");  // not searched: A has matches of its own
+  Paths expected;
+  for (const std::string& name : readdirOrder(temp.path("A"))) {
+    if (name == "other") continue;
+    if (name != "m.obj") {
+      expected.push_back(temp.path("A/" + name));
+      continue;
+    }
+    for (const std::string& inner : readdirOrder(temp.path("A/m.obj"))) {
+      expected.push_back(temp.path("A/m.obj/" + inner));
+    }
+  }
+  ASSERT_EQ(expected.size(), 7u);
+  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), expected);
+}
+
+TEST(FindFiles, EachSubFolderFollowsTheSameRule) {
+  // A has no match: S1 is searched; S1 has a match, so S1/T is not. S2 has none: S2/T is.
+  const TempFolder temp;
+  temp.write("A/S1/a.obj", "");
+  temp.write("A/S1/T/deep.obj", "");
+  temp.write("A/S2/T/U/deeper.obj", "");
+  Paths found = findFiles(temp.path("A"), "*.obj");
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (Paths{temp.path("A/S1/a.obj"), temp.path("A/S2/T/U/deeper.obj")}));
+}
+
+TEST(FindFiles, NamesMatchInAnyLetterCase) {
+  const TempFolder temp;
+  temp.write("A/A.OBJ", "");
+  temp.write("A/b.Obj", "");
+  temp.write("A/c.objx", "");
+  temp.write("A/d.ob", "");
+  temp.write("A/obj", "");
+  Paths found = findFiles(temp.path("A"), "*.obj");
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (Paths{temp.path("A/A.OBJ"), temp.path("A/b.Obj")}));
+}
+
+TEST(FindFiles, TrailingSeparatorIsNotDoubled) {
+  const TempFolder temp;
+  temp.write("A/S/x.obj", "");
+  EXPECT_EQ(findFiles(temp.path("A") + "/", "*.obj"), Paths{temp.path("A/S/x.obj")});
+}
+
+TEST(FindFiles, EmptyFolderSearchesTheCurrentDirectoryAndGivesBareNames) {
+  const TempFolder temp;
+  temp.write("here.obj", "");
+  temp.write("sub/there.obj", "");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(temp.path());
+  const Paths found = findFiles("", "*.obj");
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(found, Paths{"here.obj"});
+}
+
+TEST(FindFiles, MissingOrEmptyFoldersGiveAnEmptyList) {
+  const TempFolder temp;
+  temp.makeFolder("A/S1/T");
+  temp.write("A/S2/notes.txt", "");
+  EXPECT_TRUE(findFiles(temp.path("missing"), "*.obj").empty());
+  EXPECT_TRUE(findFiles(temp.path("A"), "*.obj").empty());
+}
+
+TEST(FindFiles, LinksToFoldersAreNotFollowedSoCyclesEnd) {
+  const TempFolder temp;
+  temp.write("A/S/x.obj", "");
+  // Links back up the tree: one with a plain name (met in pass 2), one that matches "*.obj"
+  // (met in pass 1); followed, either would make the search endless.
+  ASSERT_EQ(symlink(temp.path("A").c_str(), temp.path("A/S/up").c_str()), 0);
+  ASSERT_EQ(symlink(temp.path("A").c_str(), temp.path("A/loop.obj").c_str()), 0);
+  ASSERT_EQ(symlink(temp.path("A").c_str(), temp.path("A/loop").c_str()), 0);
+  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), Paths{temp.path("A/S/x.obj")});
+}
+
+TEST(FindFiles, LinksToFilesAreListed) {
+  const TempFolder temp;
+  temp.write("data/tile.obj", "v 1 2 3\n");
+  temp.makeFolder("A");
+  ASSERT_EQ(symlink(temp.path("data/tile.obj").c_str(), temp.path("A/linked.obj").c_str()), 0);
+  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), Paths{temp.path("A/linked.obj")});
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#include "obj/output_naming.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(GetFileName, TakesTheTextAfterTheLastSeparator) {
+  struct Case {
+    const char* path;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"a.obj", "a.obj"},
+      {"in/a.obj", "a.obj"},
+      {"/data/in/sub/a.obj", "a.obj"},
+      {"in/sub/", ""},  // a folder path ends in its separator: no name
+      {"/", ""},
+      {"./a.b.obj", "a.b.obj"},
+      // '\\' is an ordinary character on POSIX, as '/' is on Windows for a search path.
+      {"C:\\in\\a.obj", "C:\\in\\a.obj"},
+      {"in/C:\\x\\a.obj", "C:\\x\\a.obj"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(getFileName(cases[i].path), cases[i].name) << "case " << i << ": " << cases[i].path;
+  }
+}
+
+TEST(MakeOutputPath, FolderOrSingleFile) {
+  struct Case {
+    const char* output;
+    const char* input;
+    const char* path;
+  };
+  const Case cases[] = {
+      {"/out", "/in/sub/a.obj", "/out/a.obj"},
+      {"/out/", "/in/sub/a.obj", "/out/a.obj"},  // no doubled separator
+      {"out", "a.obj", "out/a.obj"},
+      {"out", "in/b.OBJ", "out/b.OBJ"},
+      {"/", "/in/a.obj", "/a.obj"},
+      // ".obj" anywhere in `output`: that one path for every input.
+      {"/out/result.obj", "/in/a.obj", "/out/result.obj"},
+      {"/out/result.obj", "/in/other/b.obj", "/out/result.obj"},
+      {"/data/part.objects", "/in/a.obj", "/data/part.objects"},
+      {"/tiles.obj/", "/in/a.obj", "/tiles.obj/"},
+      // The test for ".obj" is case-sensitive: "OUT.OBJ" is a folder name.
+      {"OUT.OBJ", "in/a.obj", "OUT.OBJ/a.obj"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(makeOutputPath(cases[i].output, cases[i].input), cases[i].path)
+        << "case " << i << ": " << cases[i].output << " + " << cases[i].input;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/temp_folder.h"
+
+namespace {
+
+using testing_support::readBytes;
+using testing_support::readdirOrder;
+using testing_support::TempFolder;
+
+std::vector<std::string> sortedNames(const std::string& folder) {
+  std::vector<std::string> names = readdirOrder(folder);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string pseudoRandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random() & 0xff);
+  return bytes;
+}
+
+TEST(AtomicFileWriter, CreatesANewFile) {
+  const TempFolder temp;
+  const std::string target = temp.path("out.obj");
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.open(target)) << writer.error();
+  // Until commit the data sits in a hidden temporary file beside the target.
+  const std::vector<std::string> during = readdirOrder(temp.path());
+  ASSERT_EQ(during.size(), 1u);
+  EXPECT_EQ(during[0].rfind(".out.obj.quorvex-", 0), 0u) << during[0];
+  EXPECT_EQ(during[0].size(), std::string(".out.obj.quorvex-").size() + 16 + 4) << during[0];
+  EXPECT_TRUE(during[0].ends_with(".tmp")) << during[0];
+  ASSERT_TRUE(writer.write("v 1 2 3\n"));
+  ASSERT_TRUE(writer.write("f 1 1 1\n"));
+  EXPECT_EQ(readBytes(target), "");
+  ASSERT_TRUE(writer.commit()) << writer.error();
+  EXPECT_EQ(readBytes(target), "v 1 2 3\nf 1 1 1\n");
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+}
+
+TEST(AtomicFileWriter, ReplacesAnExistingFile) {
+  const TempFolder temp;
+  temp.write("out.obj", "old text that is longer than the new one\n");
+  std::string error;
+  ASSERT_TRUE(writeTextFile(temp.path("out.obj"), "new\n", &error)) << error;
+  EXPECT_EQ(readBytes(temp.path("out.obj")), "new\n");
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+}
+
+TEST(AtomicFileWriter, DiscardedWriterLeavesTheTargetUntouched) {
+  const TempFolder temp;
+  const std::string original = pseudoRandomBytes(5000, 1);
+  temp.write("out.obj", original);
+  {
+    AtomicFileWriter writer;
+    ASSERT_TRUE(writer.open(temp.path("out.obj"))) << writer.error();
+    // More than the buffer, so part of it has reached the temporary file.
+    ASSERT_TRUE(writer.write(pseudoRandomBytes(3u << 20, 2)));
+  }  // destroyed without commit
+  EXPECT_TRUE(readBytes(temp.path("out.obj")) == original);
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.open(temp.path("out.obj"))) << writer.error();
+  ASSERT_TRUE(writer.write("partial"));
+  writer.discard();
+  EXPECT_TRUE(readBytes(temp.path("out.obj")) == original);
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+}
+
+TEST(AtomicFileWriter, MissingFolderFailsAndWritesNothing) {
+  const TempFolder temp;
+  const std::string folder = temp.path("no/such");
+  std::string error;
+  EXPECT_FALSE(writeTextFile(folder + "/out.obj", "v 1 2 3\n", &error));
+  EXPECT_EQ(error, "cannot create temporary file in '" + folder + "': No such file or directory");
+  EXPECT_TRUE(readdirOrder(temp.path()).empty());
+
+  AtomicFileWriter writer;
+  EXPECT_FALSE(writer.open(folder + "/out.obj"));
+  EXPECT_FALSE(writer.write("v 1 2 3\n"));  // a failed writer stays failed
+  EXPECT_FALSE(writer.commit());
+  EXPECT_TRUE(readdirOrder(temp.path()).empty());
+}
+
+TEST(AtomicFileWriter, ReadOnlyFolderFailsWithTheReason) {
+  if (geteuid() == 0) GTEST_SKIP() << "running as root, which ignores folder permissions";
+  const TempFolder temp;
+  temp.makeFolder("locked");
+  temp.write("locked/out.obj", "kept");
+  ASSERT_EQ(chmod(temp.path("locked").c_str(), 0555), 0);
+  std::string error;
+  EXPECT_FALSE(writeTextFile(temp.path("locked/out.obj"), "new", &error));
+  EXPECT_EQ(error, "cannot create temporary file in '" + temp.path("locked") +
+                       "': Permission denied");
+  EXPECT_EQ(readBytes(temp.path("locked/out.obj")), "kept");
+}
+
+TEST(AtomicFileWriter, TargetThatIsAFolderFailsAndLeavesNoTemporaryFile) {
+  const TempFolder temp;
+  temp.makeFolder("out.obj");
+  std::string error;
+  EXPECT_FALSE(writeTextFile(temp.path("out.obj"), "v 1 2 3\n", &error));
+  EXPECT_EQ(error, "cannot replace '" + temp.path("out.obj") + "': Is a directory");
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+}
+
+// Lowers the file size limit of the process for one scope (works for root too) and ignores
+// SIGXFSZ, so that a write beyond the limit fails with EFBIG instead of ending the process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(AtomicFileWriter, FailedWriteKeepsTheTargetAndNamesTheReason) {
+  const TempFolder temp;
+  temp.write("out.obj", "kept");
+  bool committed = true;
+  AtomicFileWriter writer;
+  {
+    const FileSizeLimit limit(64 * 1024);
+    ASSERT_TRUE(writer.open(temp.path("out.obj"))) << writer.error();
+    // 3 MiB: the block writes go past the limit.
+    const bool written = writer.write(pseudoRandomBytes(3u << 20, 3));
+    committed = writer.commit();
+    EXPECT_FALSE(written && committed);
+  }
+  EXPECT_FALSE(committed);
+  EXPECT_EQ(writer.error(), "cannot write '" + temp.path("out.obj") + "': File too large");
+  EXPECT_EQ(readBytes(temp.path("out.obj")), "kept");
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+}
+
+TEST(AtomicFileWriter, WritesOfEverySizeAcrossTheBufferArriveInOrder) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  // Piece sizes around the 1 MiB block: below, at and above it, huge and tiny, so that the
+  // buffered path, the pass-through path and their switches are all taken.
+  const std::size_t sizes[] = {1,       kMiB - 1, 1,   kMiB, 0,       kMiB + 1, 7,
+                               3 * kMiB + 5, 100, kMiB - 100, 2 * kMiB, 1, 4095};
+  const TempFolder temp;
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.open(temp.path("big.obj"))) << writer.error();
+  std::string expected;
+  unsigned seed = 10;
+  for (const std::size_t size : sizes) {
+    const std::string piece = pseudoRandomBytes(size, seed++);
+    expected += piece;
+    ASSERT_TRUE(writer.write(piece)) << writer.error();
+  }
+  // Many small writes, as a line-by-line rewriter makes them.
+  for (int i = 0; i < 200000; ++i) {
+    const std::string line = "v " + std::to_string(i) + " 2.500000 -3.000000\n";
+    expected += line;
+    ASSERT_TRUE(writer.write(line));
+  }
+  ASSERT_TRUE(writer.commit()) << writer.error();
+  EXPECT_EQ(readBytes(temp.path("big.obj")).size(), expected.size());
+  EXPECT_TRUE(readBytes(temp.path("big.obj")) == expected);
+}
+
+TEST(AtomicFileWriter, NewFilesGetTheUmaskPermissions) {
+  const TempFolder temp;
+  const mode_t previous = umask(022);
+  ASSERT_TRUE(writeTextFile(temp.path("shared.obj"), "x"));
+  umask(077);
+  ASSERT_TRUE(writeTextFile(temp.path("private.obj"), "x"));
+  umask(previous);
+  struct stat info;
+  ASSERT_EQ(stat(temp.path("shared.obj").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  ASSERT_EQ(stat(temp.path("private.obj").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(AtomicFileWriter, RelativeTargetInTheCurrentFolder) {
+  const TempFolder temp;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(temp.path());
+  const bool written = writeTextFile("base.txt", "4539");
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(written);
+  EXPECT_EQ(readBytes(temp.path("base.txt")), "4539");
+  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"base.txt"});
+}
+
+TEST(AtomicFileWriter, UnopenedWriterRefusesToCommit) {
+  AtomicFileWriter writer;
+  EXPECT_FALSE(writer.write("x"));
+  EXPECT_FALSE(writer.commit());
+  EXPECT_FALSE(writer.error().empty());
+}
+
+}  // namespace
