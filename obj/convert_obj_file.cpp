@@ -16,7 +16,7 @@ class OutputChunks {
  public:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
 
-  explicit OutputChunks(AtomicFileWriter& writer) : writer_(writer) { chunk_.reserve(kChunk); }
+  explicit OutputChunks(AtomicFileWriter& writer) : writer_(writer) {}
 
   // Room for `bytes` more bytes; false when a write failed.
   [[nodiscard]] bool reserve(std::size_t bytes) {

@@ -1,9 +1,8 @@
 #include "obj/vertex_bounds.h"
 
-#include "obj/obj_line_reader.h"
 #include "platform/number_text.h"
 
-VertexBounds scanVertexBounds(const std::vector<std::string>& files) {
+VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t blockSize) {
   VertexBounds bounds;
   auto fail = [&bounds](VertexBounds::Status status, const std::string& path, std::uint64_t line,
                         std::string detail) {
@@ -13,7 +12,7 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files) {
     bounds.detail = std::move(detail);
     return bounds;
   };
-  ObjLineReader reader;  // one block for all files
+  ObjLineReader reader(blockSize);  // one block for all files
   for (const std::string& path : files) {
     if (!reader.openFile(path)) {
       return fail(VertexBounds::Status::openFailed, path, 0, reader.error());

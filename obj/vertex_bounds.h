@@ -1,10 +1,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
+
+#include "obj/obj_line_reader.h"
 
 // The bounding box of every vertex of a set of OBJ files, for the base point of the ENU
 // frame. Only the first three numbers of each vertex line count (atof rules, 0 when not
@@ -28,5 +31,6 @@ struct VertexBounds {
 };
 
 // Reads every file once, in order, and stops at the first that cannot be read or holds a
-// vertex line with fewer than three numbers.
-VertexBounds scanVertexBounds(const std::vector<std::string>& files);
+// vertex line with fewer than three numbers. `blockSize`: the read size (see ObjLineReader).
+VertexBounds scanVertexBounds(const std::vector<std::string>& files,
+                              std::size_t blockSize = ObjLineReader::kDefaultBlockSize);
