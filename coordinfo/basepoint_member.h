@@ -1,0 +1,11 @@
+#pragma once
+
+#include "coordinfo/enu_origin.h"
+#include "coordinfo/json_object_reader.h"
+
+// Writes the "basepoint" member of `object`, at most three plain numbers, into lon (degree),
+// lat (degree) and height (m) of `origin`: element k into the k-th, so two numbers leave the
+// height as it was. A member that is not an array is ignored. Fails on more than three
+// elements or an element that is not a number. `origin` may be null (a definition without a
+// record): the member is then checked but written nowhere.
+[[nodiscard]] bool readBasepoint(const JsonObjectReader& object, EnuOrigin* origin);

@@ -1,0 +1,110 @@
+#include "coordinfo/json_object_reader.h"
+
+#include <cmath>
+#include <optional>
+#include <utility>
+
+#include "coordinfo/lenient_number.h"
+
+JsonPath JsonPath::key(std::string_view name) const {
+  JsonPath child = *this;
+  if (!child.text_.empty()) child.text_ += '.';
+  child.text_ += '"';
+  child.text_ += name;
+  child.text_ += '"';
+  return child;
+}
+
+JsonPath JsonPath::index(std::size_t position) const {
+  JsonPath child = *this;
+  child.text_ += '[';
+  child.text_ += std::to_string(position);
+  child.text_ += ']';
+  return child;
+}
+
+JsonObjectReader::JsonObjectReader(const rapidjson::Value& object, JsonPath path,
+                                   std::string& error)
+    : object_(&object), path_(std::move(path)), error_(&error) {}
+
+const rapidjson::Value* JsonObjectReader::find(const char* key) const {
+  // FindMember scans the members in order, so a repeated key yields its first occurrence.
+  const auto member = object_->FindMember(key);
+  return member == object_->MemberEnd() ? nullptr : &member->value;
+}
+
+bool JsonObjectReader::fail(const char* key, std::string_view reason) const {
+  *error_ = path_.key(key).text();
+  *error_ += ": ";
+  *error_ += reason;
+  return false;
+}
+
+bool JsonObjectReader::readString(const char* key, std::string& out) const {
+  const rapidjson::Value* value = find(key);
+  if (value == nullptr) return true;
+  if (!value->IsString()) return fail(key, "expected a string");
+  out = value->GetString();  // up to the first NUL
+  return true;
+}
+
+bool JsonObjectReader::readNumber(const char* key, double& out) const {
+  const rapidjson::Value* value = find(key);
+  if (value == nullptr) return true;
+  if (!value->IsNumber()) return fail(key, "expected a number");
+  out = value->GetDouble();
+  return true;
+}
+
+bool JsonObjectReader::readLenientNumber(const char* key, double& out) const {
+  const rapidjson::Value* value = find(key);
+  if (value == nullptr) return true;
+  const std::optional<double> number = lenientNumberValue(*value);
+  if (!number) return true;  // unsupported: the field keeps its value
+  // Every later step (zone codes, projection) needs a finite value; "inf" or "nan" in a
+  // string, or a number text beyond the double range, is a broken file, not a coordinate.
+  if (!std::isfinite(*number)) return fail(key, "expected a finite number");
+  out = *number;
+  return true;
+}
+
+bool JsonObjectReader::readObject(const char* key, const rapidjson::Value*& out) const {
+  out = find(key);
+  if (out == nullptr) return true;
+  if (!out->IsObject()) {
+    out = nullptr;
+    return fail(key, "expected an object");
+  }
+  return true;
+}
+
+bool JsonObjectReader::readNumberArray(const char* key, const NumberArrayShape& shape,
+                                       std::vector<double>& out, bool& present) const {
+  const rapidjson::Value* value = find(key);
+  present = value != nullptr && value->IsArray();
+  if (!present) return true;
+  const std::size_t count = value->Size();
+  if (count > shape.maxCount) {
+    return fail(key, "expected at most " + std::to_string(shape.maxCount) + " numbers, got " +
+                         std::to_string(count));
+  }
+  if (shape.multipleOf > 1 && count % shape.multipleOf != 0) {
+    return fail(key, "expected a multiple of " + std::to_string(shape.multipleOf) +
+                         " numbers, got " + std::to_string(count));
+  }
+  if (count < shape.minCount) {
+    return fail(key, "expected at least " + std::to_string(shape.minCount) + " numbers, got " +
+                         std::to_string(count));
+  }
+  out.clear();
+  out.reserve(count);
+  for (rapidjson::SizeType k = 0; k < value->Size(); ++k) {
+    const rapidjson::Value& element = (*value)[k];
+    if (!element.IsNumber()) {
+      *error_ = path_.key(key).index(k).text() + ": expected a number";
+      return false;
+    }
+    out.push_back(element.GetDouble());
+  }
+  return true;
+}

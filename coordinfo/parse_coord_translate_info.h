@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "coordinfo/coord_translate_info.h"
+#include "coordinfo/process_context.h"
+
+// Reads a coordinate translation info file (JSON, RFC 8259 without extensions) into `info`.
+//
+// The text counts up to its first NUL; leading bytes EF, BB, BF are skipped one by one (a
+// UTF-8 byte-order mark). A root object is one definition (it fills the first definition of
+// `info`, appending one when there is none); a root array holds one definition object per
+// element (each appended, or filling the existing definition at its position); any other root
+// reads nothing. Every definition refers to `*info.origin`; "basepoint" members write into it.
+// `process.origin` receives the centre of the source points of Control points definitions
+// (also when `info` is not `process.info`) and `process.globalzonecode` the process-wide zone
+// code. When `info.origin == &process.origin` both names reach the same record.
+//
+// Returns false, setting `*error` (when not null) and changing nothing (not `info`, not any
+// EnuOrigin, not the zone code), when the text is empty, `info.origin` is null, the JSON is
+// invalid ("line L, column C: <RapidJSON's message>", 1-based, columns in characters from the
+// start of the line) or a value lies outside the format (`<key path>: <reason>`, e.g.
+// `"define"."xoffset": expected a number`). Console lines of a control-point fit made
+// before a later value was rejected stay printed.
+[[nodiscard]] bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
+                                           ProcessContext& process, std::string* error);

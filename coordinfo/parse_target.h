@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "coordinfo/coord_translate_info.h"
+#include "coordinfo/enu_origin.h"
+
+// The two forms of a coordinate file: one definition object, or an array of them. The
+// Control points block runs its steps in a different order for each.
+enum class DocumentForm { object, array };
+
+// What one parse writes into. parseCoordTranslateInfo points these at working copies (the
+// info, every EnuOrigin it may touch, the zone code) and moves them into the caller's records
+// only when the whole file has been read, so a rejected file changes nothing.
+//
+// `processOrigin` is the process-wide EnuOrigin, which Control points blocks move to the
+// centre of their source points whichever info is parsed; when the parsed info is the
+// process-wide one, `*info.origin` and `processOrigin` are the same record.
+struct ParseTarget {
+  CoordTranslateInfo& info;
+  EnuOrigin& processOrigin;
+  int32_t& globalzonecode;
+  DocumentForm form;
+};
