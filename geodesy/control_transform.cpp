@@ -1,11 +1,84 @@
-// Placeholder until the control-point fit lands: every direction reports failure.
 #include "geodesy/control_transform.h"
 
-void fillTransformInfo(ProjectDefinition& definition) {
-  if (!definition.transform) definition.transform.emplace();
-  definition.transform->argsFailed = true;
-  definition.transform->invArgsFailed = true;
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+// NaN fails the comparison and is stored as 0 too.
+double cleaned(double value) {
+  return std::fabs(value) > kControlStoredValueFloor ? value : 0.0;
 }
 
-bool controlEnuToProject(ProjectDefinition&, const Point3&, Point3&) { return false; }
-bool controlProjectToEnu(ProjectDefinition&, const Point3&, Point3&) { return false; }
+template <std::size_t N, typename Source>
+void storeCleaned(std::array<double, N>& field, const Source& values) {
+  for (std::size_t i = 0; i < N; ++i) field[i] = cleaned(values(static_cast<Eigen::Index>(i)));
+}
+
+// Stores one successful fit; a failed one leaves the three fields as they were.
+void storeFit(const ControlFitResult& result, std::array<double, 7>& args,
+              std::array<double, 3>& source, std::array<double, 3>& target, bool& failed) {
+  failed = !result.ok;
+  if (!result.ok) return;
+  storeCleaned(args, result.fit.args);
+  storeCleaned(source, result.fit.sourceCentroid);
+  storeCleaned(target, result.fit.targetCentroid);
+}
+
+}  // namespace
+
+ControlApplier ControlApplier::of(const TransformInfo& transform, ControlDirection direction) {
+  if (direction == ControlDirection::enuToProject) {
+    return ControlApplier(transform.args, transform.src, transform.tar);
+  }
+  return ControlApplier(transform.inv_args, transform.inv_src, transform.inv_tar);
+}
+
+Point3 applyControlTransform(const Point3& p, const ControlParams& args,
+                             const Eigen::RowVector3d& sourceCentroid,
+                             const Eigen::RowVector3d& targetCentroid) {
+  const Point3 m = controlModelAt(args.data(), p.x - sourceCentroid(0), p.y - sourceCentroid(1),
+                                  p.z - sourceCentroid(2));
+  return Point3{m.x + targetCentroid(0), m.y + targetCentroid(1), m.z + targetCentroid(2)};
+}
+
+void fillTransformInfo(ProjectDefinition& definition) {
+  fillTransformInfo(definition, std::cout, std::cerr);
+}
+
+void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
+  if (!definition.transform) definition.transform.emplace();
+  TransformInfo& t = *definition.transform;
+  const ControlFitResult forward =
+      fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
+  storeFit(forward, t.args, t.src, t.tar, t.argsFailed);
+  const ControlFitResult reverse =
+      fitControlTransform(definition.despoints, definition.srcpointsenu, out, err);
+  storeFit(reverse, t.inv_args, t.inv_src, t.inv_tar, t.invArgsFailed);
+}
+
+std::optional<ControlApplier> prepareControlApplier(ProjectDefinition& definition,
+                                                    ControlDirection direction) {
+  if (!definition.transform) fillTransformInfo(definition);
+  const TransformInfo& t = *definition.transform;
+  const bool failed =
+      direction == ControlDirection::enuToProject ? t.argsFailed : t.invArgsFailed;
+  if (failed) return std::nullopt;
+  return ControlApplier::of(t, direction);
+}
+
+bool controlEnuToProject(ProjectDefinition& definition, const Point3& in, Point3& out) {
+  const std::optional<ControlApplier> applier =
+      prepareControlApplier(definition, ControlDirection::enuToProject);
+  if (!applier) return false;
+  out = applier->apply(in);
+  return true;
+}
+
+bool controlProjectToEnu(ProjectDefinition& definition, const Point3& in, Point3& out) {
+  const std::optional<ControlApplier> applier =
+      prepareControlApplier(definition, ControlDirection::projectToEnu);
+  if (!applier) return false;
+  out = applier->apply(in);
+  return true;
+}

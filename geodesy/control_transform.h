@@ -1,13 +1,71 @@
 #pragma once
 
+#include <array>
+#include <iostream>
+#include <optional>
+
+#include <Eigen/Core>
+
 #include "coordinfo/point3.h"
 #include "coordinfo/project_definition.h"
+#include "coordinfo/transform_info.h"
+#include "geodesy/control_fit.h"
+
+// Application of the seven-parameter control transform of a "Control points" definition
+// (model and parameters: geodesy/control_fit.h). A point p is mapped as
+//   out = model(p − Cs) + Ct
+// with Cs the centroid of the fit's sources and Ct that of its targets; the subtraction and the
+// addition are per coordinate, the model keeps its own operation order. Units are those of the
+// points the fit was given (ENU metres one side, project coordinates the other).
+
+// Fitted values at or below this magnitude, and NaN, are stored as 0 in a TransformInfo.
+inline constexpr double kControlStoredValueFloor = 1e-6;
+
+// Which stored parameter set a conversion uses.
+enum class ControlDirection {
+  enuToProject,  // args, src, tar
+  projectToEnu,  // inv_args, inv_src, inv_tar
+};
+
+// One parameter set prepared for many points: plain numbers, straight-line arithmetic per
+// point (the same bits as applyControlTransform on the same values).
+class ControlApplier {
+ public:
+  ControlApplier(const std::array<double, 7>& args, const std::array<double, 3>& source,
+                 const std::array<double, 3>& target)
+      : args_(args), source_(source), target_(target) {}
+  static ControlApplier of(const TransformInfo& transform, ControlDirection direction);
+
+  Point3 apply(const Point3& p) const {
+    const Point3 m =
+        controlModelAt(args_.data(), p.x - source_[0], p.y - source_[1], p.z - source_[2]);
+    return Point3{m.x + target_[0], m.y + target_[1], m.z + target_[2]};
+  }
+
+ private:
+  std::array<double, 7> args_;
+  std::array<double, 3> source_;
+  std::array<double, 3> target_;
+};
+
+// out = model(p − Cs) + Ct on a fit's matrices as they are (uncleaned). With fixed-size
+// parameters there is no shape to get wrong, so this cannot fail.
+Point3 applyControlTransform(const Point3& p, const ControlParams& args,
+                             const Eigen::RowVector3d& sourceCentroid,
+                             const Eigen::RowVector3d& targetCentroid);
 
 // Creates `transform` when absent and fills it by two fits: args/src/tar from srcpointsenu
-// onto despoints, then inv_args/inv_src/inv_tar from despoints onto srcpointsenu. Stored
-// values of magnitude <= 1e-6, and NaN, are stored as 0. A failed direction keeps its
-// values and is marked failed (argsFailed / invArgsFailed).
+// onto despoints, then inv_args/inv_src/inv_tar from despoints onto srcpointsenu (eight label
+// lines on `out`). Stored values of magnitude <= 1e-6, and NaN, are stored as 0. A failed
+// direction keeps its previous values and is marked failed (argsFailed / invArgsFailed); the
+// fit has written its reason to `err`.
 void fillTransformInfo(ProjectDefinition& definition);
+void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err);
+
+// The applier of one direction of `definition`, filling a missing transform first. Empty when
+// that direction's fit failed: converting through it would silently be wrong.
+std::optional<ControlApplier> prepareControlApplier(ProjectDefinition& definition,
+                                                    ControlDirection direction);
 
 // ENU -> project through args/src/tar (filling a missing transform first). False, leaving
 // `out` untouched, when that direction's fit failed.
