@@ -48,19 +48,20 @@ double l1Norm(const ControlNormalMatrix& m) { return m.cwiseAbs().colwise().sum(
 // Solves N·Δ = b. N = AᵀA mixes units: the translation columns of A are 1, the rotation and
 // scale columns are coordinates of order of the network size r, so N spans r² even for a good
 // network. Jacobi equilibration (D = sqrt(diag N), S = D⁻¹·N·D⁻¹, unit diagonal) removes the
-// units, and the reciprocal condition of S then measures the geometry alone: for
-// points lying within δ of a line of length L it is about (δ/L)². The threshold 1e-12 thus
-// rejects networks thinner than about 1e-6 of their extent (1 mm over 1 km), where the
-// rotation about the line is fixed by rounding noise rather than by the points; exactly
-// collinear or coincident points give a zero diagonal, rank 6 or a reciprocal condition near 1e-17.
+// units, and the reciprocal condition of S then measures the geometry alone: for points
+// lying within δ of a line of length L it is about (δ/L)². The threshold 1e-12 thus rejects
+// networks thinner than about 1e-6 of their extent (1 mm over 1 km), where the rotation about
+// the line is fixed by rounding noise rather than by the points; coincident points give a
+// zero diagonal, collinear ones rank 6 (full-pivoting LU, Eigen's default rank threshold).
 // Δ = D⁻¹·S⁻¹·D⁻¹·b is the same solution as (AᵀA)⁻¹·Aᵀ·L.
+// On failure `why` says how the matrix is singular.
 bool solveNormalEquations(const ControlNormalMatrix& normal, const ControlParams& rhs,
-                          ControlParams& delta, double& rcond) {
+                          ControlParams& delta, std::string& why) {
   ControlParams scale;
   for (int i = 0; i < 7; ++i) {
     const double d = normal(i, i);
     if (!(d > 0.0) || !std::isfinite(d)) {
-      rcond = 0.0;
+      why = "singular (diagonal element " + std::to_string(i) + " is " + shortNumber(d) + ")";
       return false;
     }
     scale(i) = 1.0 / std::sqrt(d);
@@ -68,13 +69,16 @@ bool solveNormalEquations(const ControlNormalMatrix& normal, const ControlParams
   const ControlNormalMatrix equilibrated = scale.asDiagonal() * normal * scale.asDiagonal();
   const Eigen::FullPivLU<ControlNormalMatrix> lu(equilibrated);
   if (lu.rank() < 7) {
-    rcond = 0.0;
+    why = "singular (rank " + std::to_string(lu.rank()) + " of 7)";
     return false;
   }
   // The exact L1 reciprocal condition, 1 / (‖S‖₁·‖S⁻¹‖₁); for 7 × 7 the inverse is cheap.
   const ControlNormalMatrix inverse = lu.inverse();
-  rcond = 1.0 / (l1Norm(equilibrated) * l1Norm(inverse));
-  if (!(rcond >= kControlFitMinRcond)) return false;
+  const double rcond = 1.0 / (l1Norm(equilibrated) * l1Norm(inverse));
+  if (!(rcond >= kControlFitMinRcond)) {
+    why = "nearly singular (reciprocal condition " + shortNumber(rcond) + ")";
+    return false;
+  }
   const ControlParams scaledRhs = scale.cwiseProduct(rhs);
   delta = scale.cwiseProduct(lu.solve(scaledRhs));
   return true;
@@ -182,11 +186,10 @@ ControlFitResult fitControlTransform(const std::vector<Point3>& source,
     const Eigen::VectorXd l = buildResidualVector(src, tar, fit.args);
     const ControlNormalMatrix normal = a.transpose() * a;
     const ControlParams rhs = a.transpose() * l;
-    double rcond = 0.0;
-    if (!solveNormalEquations(normal, rhs, delta, rcond)) {
-      return failure(err, "the normal matrix is singular (reciprocal condition " +
-                              shortNumber(rcond) +
-                              "): the points are collinear or coincident");
+    std::string why;
+    if (!solveNormalEquations(normal, rhs, delta, why)) {
+      return failure(err, "the normal matrix is " + why +
+                              ": the points are collinear or coincident");
     }
     fit.args += delta;
     e = delta.cwiseAbs().sum();
