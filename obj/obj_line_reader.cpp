@@ -59,13 +59,16 @@ void ObjLineReader::openMemory(std::string_view bytes) {
 }
 
 // Replaces the block with the next bytes of the source. False at the end of the data or on
-// a read error (then error_ is set).
+// a read error (then error_ is set); either way a file is closed then.
 bool ObjLineReader::refill() {
   begin_ = end_ = 0;
   if (file_ != nullptr) {
     end_ = std::fread(block_.get(), 1, blockSize_, file_);
-    if (end_ == 0 && std::ferror(file_) != 0) {
-      error_ = std::string("cannot read: ") + std::strerror(errno);
+    if (end_ == 0) {
+      if (std::ferror(file_) != 0) error_ = std::string("cannot read: ") + std::strerror(errno);
+      // Closed as soon as it is read, so that a file converted onto itself is no longer open
+      // when the new one replaces it (Windows refuses to replace an open file).
+      close();
     }
   } else {
     end_ = std::min(blockSize_, memory_.size());
