@@ -1,5 +1,7 @@
 #include "pipeline/pipeline_cache.h"
 
+#include "pipeline/boundary_selector.h"
+
 void PipelineCacheDeleter::operator()(PipelineCache* cache) const { delete cache; }
 
 PipelineCache& pipelineCacheOf(CoordTranslateInfo& info) {

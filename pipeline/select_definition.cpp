@@ -1,7 +1,17 @@
-// Interim selection: the first definition. Replaced by the boundary selector.
-#include "coordinfo/coord_translate_info.h"
+#include <memory>
 
-std::optional<std::size_t> CoordTranslateInfo::selectDefinition(const Point3&, BoundaryFrame) {
+#include "coordinfo/coord_translate_info.h"
+#include "pipeline/boundary_selector.h"
+#include "pipeline/pipeline_cache.h"
+
+std::optional<std::size_t> CoordTranslateInfo::selectDefinition(const Point3& p,
+                                                                BoundaryFrame frame) {
   if (projects.empty()) return std::nullopt;
-  return std::size_t{0};
+  // A single definition converts every point; its boundary is never looked at.
+  if (projects.size() == 1) return std::size_t{0};
+  PipelineCache& cache = pipelineCacheOf(*this);
+  if (!cache.boundarySelector || !cache.boundarySelector->validFor(*this)) {
+    cache.boundarySelector = std::make_unique<BoundarySelector>(projects.size());
+  }
+  return cache.boundarySelector->select(*this, p, frame);
 }

@@ -1,0 +1,142 @@
+#include "pipeline/boundary_selector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "pipeline/prepare_boundary.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// GEOS measures a point-to-segment distance from coordinate differences, a few roundings of
+// order 1e-16 of the coordinates involved. The bounding-box shortcut skips a polygon only when
+// its box is farther than best by more than 1e-12 of those magnitudes: a thousandfold margin
+// over that rounding, and still only about 1e-5 m for coordinates of 1e7 m.
+constexpr double kShortcutMargin = 1e-12;
+
+std::size_t frameIndex(BoundaryFrame frame) { return frame == BoundaryFrame::project ? 0 : 1; }
+
+bool finitePoint(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+}  // namespace
+
+BoundarySelector::BoundarySelector(std::size_t definitionCount)
+    : context_(GEOS_init_r()), definitionCount_(definitionCount) {
+  for (std::vector<Entry>& entries : entries_) entries.resize(definitionCount);
+}
+
+BoundarySelector::~BoundarySelector() {
+  if (context_ == nullptr) return;
+  for (std::vector<Entry>& entries : entries_) {
+    for (Entry& entry : entries) {
+      if (entry.prepared != nullptr) GEOSPreparedGeom_destroy_r(context_, entry.prepared);
+      if (entry.polygon != nullptr) GEOSGeom_destroy_r(context_, entry.polygon);
+    }
+  }
+  GEOS_finish_r(context_);
+}
+
+std::size_t BoundarySelector::select(CoordTranslateInfo& info, const Point3& p,
+                                     BoundaryFrame frame) {
+  std::vector<Entry>& entries = entries_[frameIndex(frame)];
+  std::optional<std::size_t> chosen;
+  double best = 0.0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    Entry& entry = entries[i];
+    if (entry.state == State::unvisited) visit(info.projects[i], entry, frame);
+    if (entry.state == State::empty) return i;
+    if (entry.state == State::passedOver) continue;
+    if (!chosen) {
+      chosen = i;
+      best = distance(entry, p);
+      continue;
+    }
+    // Distances are never negative: after a 0 (or a NaN) no later one can replace the choice,
+    // but the later definitions are still visited for an empty boundary.
+    if (!(best > 0.0) || farther(entry, p, best)) continue;
+    const double d = distance(entry, p);
+    if (best > d) {
+      chosen = i;
+      best = d;
+    }
+  }
+  return chosen.value_or(0);
+}
+
+void BoundarySelector::visit(ProjectDefinition& definition, Entry& entry, BoundaryFrame frame) {
+  prepareBoundary(definition);
+  if (definition.boundary.empty()) {
+    entry.state = State::empty;
+    return;
+  }
+  const std::vector<Point3>& ring =
+      frame == BoundaryFrame::project ? definition.boundaryproj : definition.boundaryenu;
+  // One or two points form no ring; a failed fit or an unprepared list gives no polygon.
+  if (definition.boundaryFitFailed || ring.size() < 3 ||
+      ring.size() != definition.boundary.size()) {
+    entry.state = State::passedOver;
+    return;
+  }
+  buildPolygon(ring, entry);
+}
+
+void BoundarySelector::buildPolygon(const std::vector<Point3>& ring, Entry& entry) {
+  entry.state = State::passedOver;
+  if (context_ == nullptr) return;
+  // A closed ring: the n points in order, then the first again (n + 1 coordinates).
+  const auto size = static_cast<unsigned int>(ring.size());
+  GEOSCoordSequence* sequence = GEOSCoordSeq_create_r(context_, size + 1, 2);
+  if (sequence == nullptr) return;
+  for (unsigned int i = 0; i <= size; ++i) {
+    const Point3& q = ring[i == size ? 0 : i];
+    GEOSCoordSeq_setXY_r(context_, sequence, i, q.x, q.y);
+  }
+  GEOSGeometry* shell = GEOSGeom_createLinearRing_r(context_, sequence);  // owns sequence
+  if (shell == nullptr) return;  // rejected, e.g. a NaN first point cannot close the ring
+  entry.polygon = GEOSGeom_createPolygon_r(context_, shell, nullptr, 0);  // owns shell
+  if (entry.polygon == nullptr) return;
+  entry.state = State::polygon;
+
+  bool finite = true;
+  entry.minX = entry.maxX = ring[0].x;
+  entry.minY = entry.maxY = ring[0].y;
+  for (const Point3& q : ring) {
+    finite = finite && finitePoint(q);
+    entry.minX = std::min(entry.minX, q.x);
+    entry.maxX = std::max(entry.maxX, q.x);
+    entry.minY = std::min(entry.minY, q.y);
+    entry.maxY = std::max(entry.maxY, q.y);
+  }
+  entry.magnitude = finite ? std::max({std::fabs(entry.minX), std::fabs(entry.maxX),
+                                       std::fabs(entry.minY), std::fabs(entry.maxY)})
+                           : std::numeric_limits<double>::infinity();  // no shortcut
+  // The prepared distance is used only where it is known to agree with the plain one: finite
+  // coordinates and a valid polygon (a self-crossing ring is measured directly).
+  if (finite && GEOSisValid_r(context_, entry.polygon) == 1) {
+    entry.prepared = GEOSPrepare_r(context_, entry.polygon);
+  }
+}
+
+double BoundarySelector::distance(const Entry& entry, const Point3& p) const {
+  GEOSGeometry* point = GEOSGeom_createPointFromXY_r(context_, p.x, p.y);
+  if (point == nullptr) return kNaN;
+  double d = kNaN;
+  const int ok = entry.prepared != nullptr && finitePoint(p)
+                     ? GEOSPreparedDistance_r(context_, entry.prepared, point, &d)
+                     : GEOSDistance_r(context_, entry.polygon, point, &d);
+  GEOSGeom_destroy_r(context_, point);
+  return ok == 1 ? d : kNaN;
+}
+
+bool BoundarySelector::farther(const Entry& entry, const Point3& p, double best) {
+  if (!std::isfinite(entry.magnitude) || !finitePoint(p)) return false;
+  const double dx = std::max({entry.minX - p.x, p.x - entry.maxX, 0.0});
+  const double dy = std::max({entry.minY - p.y, p.y - entry.maxY, 0.0});
+  const double boxDistance = std::hypot(dx, dy);
+  const double margin =
+      kShortcutMargin * (entry.magnitude + std::fabs(p.x) + std::fabs(p.y) + boxDistance);
+  return boxDistance > best + margin;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#define GEOS_USE_ONLY_R_API
+#include <geos_c.h>
+
+#include "coordinfo/coord_translate_info.h"
+#include "coordinfo/point3.h"
+
+// The choice of definition by boundary polygon, for an info with two or more definitions,
+// with one GEOS context and each definition's polygon built once (on its first visit) and
+// kept for every later point. The choice is exactly that of building every polygon afresh:
+//
+//   visit the definitions in file order; prepareBoundary on each visited one;
+//   an empty `boundary`            -> chosen at once, later ones neither visited nor prepared;
+//   no usable polygon (one or two  -> passed over;
+//     points, boundaryFitFailed, or lists not prepared)
+//   otherwise d = planar distance (x, y) from the point to the polygon, 0 inside or on it;
+//     the first measured definition is chosen with best = d, a later one replaces it only
+//     when best > d (ties keep the earlier one, a NaN never replaces);
+//   every visited definition passed over -> the first definition.
+//
+// Shortcuts that cannot change the choice: once best is 0 (or NaN) no later distance can
+// replace it, and a polygon whose bounding box is farther than best (with a margin far above
+// the rounding of the distance) cannot either. Valid polygons of finite coordinates are
+// measured through a prepared geometry; others with the plain distance.
+class BoundarySelector {
+ public:
+  explicit BoundarySelector(std::size_t definitionCount);
+  ~BoundarySelector();
+  BoundarySelector(const BoundarySelector&) = delete;
+  BoundarySelector& operator=(const BoundarySelector&) = delete;
+
+  // The state belongs to an info with this many definitions; any other count means the
+  // definitions changed and the selector must be rebuilt.
+  bool validFor(const CoordTranslateInfo& info) const {
+    return info.projects.size() == definitionCount_;
+  }
+
+  // Index of the chosen definition of `info` (validFor(info) must hold, two or more
+  // definitions); fills the boundary caches of each visited definition.
+  std::size_t select(CoordTranslateInfo& info, const Point3& p, BoundaryFrame frame);
+
+ private:
+  enum class State { unvisited, empty, passedOver, polygon };
+  struct Entry {
+    State state = State::unvisited;
+    GEOSGeometry* polygon = nullptr;
+    const GEOSPreparedGeometry* prepared = nullptr;  // null: measure `polygon` directly
+    double minX = 0.0, minY = 0.0, maxX = 0.0, maxY = 0.0;  // bounding box
+    double magnitude = 0.0;  // largest |coordinate| of the box, for the shortcut's margin
+  };
+
+  void visit(ProjectDefinition& definition, Entry& entry, BoundaryFrame frame);
+  void buildPolygon(const std::vector<Point3>& ring, Entry& entry);
+  double distance(const Entry& entry, const Point3& p) const;
+  static bool farther(const Entry& entry, const Point3& p, double best);
+
+  GEOSContextHandle_t context_ = nullptr;
+  std::size_t definitionCount_ = 0;
+  std::array<std::vector<Entry>, 2> entries_;  // per BoundaryFrame
+};
