@@ -180,8 +180,8 @@ TEST(ControlFit, RecoversKnownRelations) {
          return Point3{c.x + x + t * y, c.y - t * x + y, p.z};
        },
        params(0, 0, 0, 0, 0, 1e-5, 0), 1e-12, {0, 0, 0}},
-      // Points in one plane (z = 0), turned about their centroid: s·(x + εz·y) = x·cos θ + y·sin θ holds exactly with
-      // s = cos θ and εz = tan θ, so the fit has zero residuals there.
+      // Points in one plane (z = 0), turned about their centroid: s·(x + εz·y) equals
+      // x·cos θ + y·sin θ exactly for s = cos θ and εz = tan θ: zero residuals.
       {"true 2 degree rotation, flat network", {0, 0, 0},
        [theta](const Point3& p, const Point3& c) {
          const double x = p.x - c.x, y = p.y - c.y;
