@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks the OBJ rewriting against cp on a generated tile and prints a table:
-# median wall time of RUNS runs, vertices/s, MB/s (of the input, 10^6 bytes) and the peak RSS
-# of the process.
+# median wall time of RUNS runs, vertices/s, MB/s (of the input, 10^6 bytes), the peak RSS
+# of the process, and the median CPU time (user + system; steadier than the wall time when
+# other work shares the machine). The ratios to cp are given for both times.
 #
 # Usage: bench/run.sh BUILD_DIR
 #   BUILD_DIR holds make_tile, measure and bench_rewrite (cmake -DQUORVEX_BENCH=ON).
@@ -10,9 +11,14 @@
 #   QUORVEX_BENCH_VERTICES  vertex count of the tile (default 1000000, about 148 MB)
 #   QUORVEX_BENCH_RUNS      runs per row (default 5)
 #
-# To add a row, call `row NAME COMMAND...` at the end; $tile is the input and $work the
-# folder for outputs, e.g.
-#   row "quorvex zone" "$build/quorvex" -input="$tile" -coord=... -output="$work/zone.obj"
+# Each case runs twice: writing a new file (the output is removed before each run, outside the
+# timed part, as when converting into an empty folder) and replacing the file of the last run
+# (an atomic replace then holds old and new file in the page cache at once).
+#
+# To add rows, call `row NAME OUTPUT COMMAND...` at the end: $tile is the input, $work the
+# folder for outputs, OUTPUT the file or folder COMMAND writes, e.g.
+#   row "quorvex zone" "$work/zone.obj" "$build/quorvex" -input="$tile" -coord=... \
+#     -output="$work/zone.obj"
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -42,28 +48,55 @@ bytes=$(stat -c %s "$tile")
 echo "input: $tile, $vertices vertices, $bytes bytes; median of $runs runs"
 echo "sanity: $("$build/bench_rewrite" "$tile" "$work/rewrite.obj")"
 echo
-printf '%-28s %10s %14s %10s %14s\n' "what" "median s" "vertices/s" "MB/s" "peak RSS MiB"
+printf '%-28s %10s %14s %10s %14s %10s\n' "what" "median s" "vertices/s" "MB/s" \
+  "peak RSS MiB" "CPU s"
 
-declare -A median_of
-# row NAME COMMAND...: measures COMMAND and prints one line of the table.
-row() {
-  local name=$1
-  shift
+declare -A median_of cpu_of
+failures=0
+# measure_row NAME REMOVE COMMAND...: one line of the table; REMOVE (may be empty) is removed
+# before each run.
+measure_row() {
+  local name=$1 remove=$2
+  shift 2
   local result
-  if ! result=$("$build/measure" "$runs" "$@" 2>/dev/null); then
+  local options=()
+  if [ -n "$remove" ]; then options=(--remove "$remove"); fi
+  if ! result=$("$build/measure" "${options[@]}" "$runs" "$@" 2>/dev/null); then
     printf '%-28s %10s\n' "$name" "FAILED"
-    return 1
+    failures=$((failures + 1))
+    return 0
   fi
-  local seconds kib
-  read -r seconds kib <<<"$result"
+  local seconds kib cpu
+  read -r seconds kib cpu <<<"$result"
   median_of[$name]=$seconds
-  awk -v name="$name" -v s="$seconds" -v kib="$kib" -v n="$vertices" -v b="$bytes" \
-    'BEGIN { printf "%-28s %10.3f %14.0f %10.1f %14.1f\n", name, s, n / s, b / 1e6 / s, kib / 1024 }'
+  cpu_of[$name]=$cpu
+  awk -v name="$name" -v s="$seconds" -v kib="$kib" -v cpu="$cpu" -v n="$vertices" \
+    -v b="$bytes" 'BEGIN { printf "%-28s %10.3f %14.0f %10.1f %14.1f %10.3f\n",
+                           name, s, n / s, b / 1e6 / s, kib / 1024, cpu }'
 }
 
-row "cp" cp "$tile" "$work/copy.obj"
-row "identity rewrite" "$build/bench_rewrite" "$tile" "$work/rewrite.obj"
+# row NAME OUTPUT COMMAND...: the two lines "NAME, new file" and "NAME, replacing".
+row() {
+  local name=$1 output=$2
+  shift 2
+  measure_row "$name, new file" "$output" "$@"
+  measure_row "$name, replacing" "" "$@"
+}
+
+# ratio A B: the wall and CPU time of row A over those of row B.
+ratio() {
+  if [ -z "${median_of[$1]:-}" ] || [ -z "${median_of[$2]:-}" ]; then return 0; fi
+  awk -v a="$1" -v b="$2" -v wa="${median_of[$1]}" -v wb="${median_of[$2]}" \
+    -v ca="${cpu_of[$1]}" -v cb="${cpu_of[$2]}" \
+    'BEGIN { printf "%s / %s: %.2f by wall time, %.2f by CPU time\n", a, b, wa / wb,
+                    (cb > 0 ? ca / cb : 0) }'
+}
+
+row "cp" "$work/copy.obj" cp "$tile" "$work/copy.obj"
+row "identity rewrite" "$work/rewrite.obj" "$build/bench_rewrite" "$tile" "$work/rewrite.obj"
 
 echo
-awk -v r="${median_of[identity rewrite]}" -v c="${median_of[cp]}" \
-  'BEGIN { printf "identity rewrite / cp: %.2f (target <= 4)\n", r / c }'
+echo "target: identity rewrite <= 4 x cp by wall time, peak RSS < 32 MiB"
+ratio "identity rewrite, new file" "cp, new file"
+ratio "identity rewrite, replacing" "cp, replacing"
+exit $((failures > 0))

@@ -21,6 +21,8 @@ namespace {
 
 // Output is collected into blocks of this size before one write call.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+// Pieces of at least this size are written directly: copying them would gain nothing.
+constexpr std::size_t kDirectWriteBytes = kBufferBytes / 4;
 
 // Attempts at a fresh temporary name before giving up; with 64 random bits a second attempt
 // is already practically never needed.
@@ -124,19 +126,10 @@ bool AtomicFileWriter::write(std::string_view bytes) {
   }
   return true;
 #else
-  if (buffer_.size() + bytes.size() < kBufferBytes) {
-    buffer_.append(bytes);
-    return true;
-  }
-  // Top up and write a partly filled block; then a piece of a block or more goes straight
-  // to the file (no copy), and a smaller rest starts the next block.
-  if (!buffer_.empty()) {
-    const std::size_t fill = kBufferBytes - buffer_.size();
-    buffer_.append(bytes.substr(0, fill));
-    bytes.remove_prefix(fill);
-    if (!flushBuffer()) return false;
-  }
-  if (bytes.size() >= kBufferBytes) return writeAll(bytes);
+  // Large pieces (a caller's own block) go straight to the file, without a copy; small ones
+  // are collected into blocks.
+  if (bytes.size() >= kDirectWriteBytes) return flushBuffer() && writeAll(bytes);
+  if (buffer_.size() + bytes.size() > kBufferBytes && !flushBuffer()) return false;
   buffer_.append(bytes);
   return true;
 #endif

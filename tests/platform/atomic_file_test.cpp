@@ -160,10 +160,15 @@ TEST(AtomicFileWriter, FailedWriteKeepsTheTargetAndNamesTheReason) {
 
 TEST(AtomicFileWriter, WritesOfEverySizeAcrossTheBufferArriveInOrder) {
   constexpr std::size_t kMiB = std::size_t{1} << 20;
-  // Piece sizes around the 1 MiB block: below, at and above it, huge and tiny, so that the
-  // buffered path, the pass-through path and their switches are all taken.
-  const std::size_t sizes[] = {1,       kMiB - 1, 1,   kMiB, 0,       kMiB + 1, 7,
-                               3 * kMiB + 5, 100, kMiB - 100, 2 * kMiB, 1, 4095};
+  constexpr std::size_t kQuarter = kMiB / 4;
+  // Piece sizes around the 1 MiB block and the 256 KiB direct-write size: below, at and
+  // above them, huge and tiny, so that the buffered path, the pass-through path and every
+  // switch between them are taken.
+  const std::size_t sizes[] = {1,        kMiB - 1,     1,           kMiB,        0,
+                               kMiB + 1, 7,            3 * kMiB + 5, 100,        kMiB - 100,
+                               2 * kMiB, 1,            4095,        kQuarter - 1, kQuarter - 1,
+                               kQuarter - 1, kQuarter - 1, kQuarter - 1, kQuarter, 3,
+                               kQuarter + 1, 200000, 200000, 200000, 200000, 200000, 200000};
   const TempFolder temp;
   AtomicFileWriter writer;
   ASSERT_TRUE(writer.open(temp.path("big.obj"))) << writer.error();
