@@ -39,9 +39,102 @@ BoundarySelector::~BoundarySelector() {
   GEOS_finish_r(context_);
 }
 
+// The point of one selection as a GEOS geometry, made on first need and released at the end.
+class BoundarySelector::Query {
+ public:
+  Query(GEOSContextHandle_t context, const Point3& p) : context_(context), p_(p) {}
+  ~Query() {
+    if (geometry_ != nullptr) GEOSGeom_destroy_r(context_, geometry_);
+  }
+  Query(const Query&) = delete;
+  Query& operator=(const Query&) = delete;
+
+  const Point3& point() const { return p_; }
+
+  // GEOS distance (x, y) from the point to the polygon; NaN when GEOS reports an error.
+  double distance(const Entry& entry) {
+    const GEOSGeometry* point = geometry();
+    if (point == nullptr) return kNaN;
+    double d = kNaN;
+    const int ok = entry.prepared != nullptr && finitePoint(p_)
+                       ? GEOSPreparedDistance_r(context_, entry.prepared, point, &d)
+                       : GEOSDistance_r(context_, entry.polygon, point, &d);
+    return ok == 1 ? d : kNaN;
+  }
+  // Inside or on the prepared polygon (robust predicate): exactly where the distance is 0.
+  // False also when GEOS reports an error.
+  bool contained(const Entry& entry) {
+    const GEOSGeometry* point = geometry();
+    return point != nullptr && GEOSPreparedIntersects_r(context_, entry.prepared, point) == 1;
+  }
+
+ private:
+  const GEOSGeometry* geometry() {
+    if (geometry_ == nullptr) geometry_ = GEOSGeom_createPointFromXY_r(context_, p_.x, p_.y);
+    return geometry_;
+  }
+
+  GEOSContextHandle_t context_;
+  Point3 p_;
+  GEOSGeometry* geometry_ = nullptr;
+};
+
 std::size_t BoundarySelector::select(CoordTranslateInfo& info, const Point3& p,
                                      BoundaryFrame frame) {
   std::vector<Entry>& entries = entries_[frameIndex(frame)];
+  if (context_ == nullptr) {
+    // No geometry: no polygon is ever built, every boundary is passed over.
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].state == State::unvisited) visit(info.projects[i], entries[i], frame);
+      if (entries[i].state == State::empty) return i;
+    }
+    return 0;
+  }
+  Query query(context_, p);
+  if (const std::optional<std::size_t> inside =
+          selectByContainment(info, entries, frame, query)) {
+    return *inside;
+  }
+  return selectByDistance(info, entries, frame, query);
+}
+
+std::optional<std::size_t> BoundarySelector::selectByContainment(CoordTranslateInfo& info,
+                                                                 std::vector<Entry>& entries,
+                                                                 BoundaryFrame frame,
+                                                                 Query& query) {
+  const Point3& p = query.point();
+  if (!finitePoint(p)) return std::nullopt;
+  std::optional<std::size_t> inside;
+  std::size_t uncertain[4];  // measured before `inside`, not certainly at a distance > 0
+  std::size_t uncertainCount = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    Entry& entry = entries[i];
+    if (entry.state == State::unvisited) visit(info.projects[i], entry, frame);
+    if (entry.state == State::empty) return i;  // chosen at once, whatever came before
+    if (entry.state == State::passedOver || inside) continue;
+    if (entry.prepared == nullptr) return std::nullopt;
+    if (query.contained(entry)) {
+      inside = i;
+      continue;
+    }
+    const double box = boxDistance(entry, p);
+    if (box > margin(entry, p, box)) continue;  // its distance is certainly > 0
+    if (uncertainCount == std::size(uncertain)) return std::nullopt;
+    uncertain[uncertainCount++] = i;
+  }
+  if (!inside) return std::nullopt;
+  // Outside a polygon GEOS's distance can still round to 0 very near an edge; such a 0 keeps
+  // the earlier choice, so measure where the box could not rule it out.
+  for (std::size_t k = 0; k < uncertainCount; ++k) {
+    if (!(query.distance(entries[uncertain[k]]) > 0.0)) return std::nullopt;
+  }
+  return inside;
+}
+
+std::size_t BoundarySelector::selectByDistance(CoordTranslateInfo& info,
+                                               std::vector<Entry>& entries, BoundaryFrame frame,
+                                               Query& query) {
+  const Point3& p = query.point();
   std::optional<std::size_t> chosen;
   double best = 0.0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -51,13 +144,16 @@ std::size_t BoundarySelector::select(CoordTranslateInfo& info, const Point3& p,
     if (entry.state == State::passedOver) continue;
     if (!chosen) {
       chosen = i;
-      best = distance(entry, p);
+      best = query.distance(entry);
       continue;
     }
     // Distances are never negative: after a 0 (or a NaN) no later one can replace the choice,
     // but the later definitions are still visited for an empty boundary.
-    if (!(best > 0.0) || farther(entry, p, best)) continue;
-    const double d = distance(entry, p);
+    if (!(best > 0.0)) continue;
+    // A box farther than best (beyond the rounding margin) holds no nearer polygon.
+    const double box = boxDistance(entry, p);
+    if (box > best + margin(entry, p, box)) continue;
+    const double d = query.distance(entry);
     if (best > d) {
       chosen = i;
       best = d;
@@ -120,23 +216,19 @@ void BoundarySelector::buildPolygon(const std::vector<Point3>& ring, Entry& entr
   }
 }
 
-double BoundarySelector::distance(const Entry& entry, const Point3& p) const {
-  GEOSGeometry* point = GEOSGeom_createPointFromXY_r(context_, p.x, p.y);
-  if (point == nullptr) return kNaN;
-  double d = kNaN;
-  const int ok = entry.prepared != nullptr && finitePoint(p)
-                     ? GEOSPreparedDistance_r(context_, entry.prepared, point, &d)
-                     : GEOSDistance_r(context_, entry.polygon, point, &d);
-  GEOSGeom_destroy_r(context_, point);
-  return ok == 1 ? d : kNaN;
-}
-
-bool BoundarySelector::farther(const Entry& entry, const Point3& p, double best) {
-  if (!std::isfinite(entry.magnitude) || !finitePoint(p)) return false;
+// Distance (x, y) from the point to the bounding box, 0 inside it; NaN when the box or the
+// point is not finite, so that no shortcut's comparison passes.
+double BoundarySelector::boxDistance(const Entry& entry, const Point3& p) {
+  if (!std::isfinite(entry.magnitude) || !finitePoint(p)) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
   const double dx = std::max({entry.minX - p.x, p.x - entry.maxX, 0.0});
   const double dy = std::max({entry.minY - p.y, p.y - entry.maxY, 0.0});
-  const double boxDistance = std::hypot(dx, dy);
-  const double margin =
-      kShortcutMargin * (entry.magnitude + std::fabs(p.x) + std::fabs(p.y) + boxDistance);
-  return boxDistance > best + margin;
+  return std::hypot(dx, dy);
+}
+
+// GEOS may compute a distance up to this much below the true one, which is at least the box
+// distance.
+double BoundarySelector::margin(const Entry& entry, const Point3& p, double boxDistance) {
+  return kShortcutMargin * (entry.magnitude + std::fabs(p.x) + std::fabs(p.y) + boxDistance);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #define GEOS_USE_ONLY_R_API
@@ -23,10 +24,17 @@
 //     when best > d (ties keep the earlier one, a NaN never replaces);
 //   every visited definition passed over -> the first definition.
 //
-// Shortcuts that cannot change the choice: once best is 0 (or NaN) no later distance can
-// replace it, and a polygon whose bounding box is farther than best (with a margin far above
-// the rounding of the distance) cannot either. Valid polygons of finite coordinates are
-// measured through a prepared geometry; others with the plain distance.
+// Shortcuts that cannot change the choice:
+// - containment first: GEOS's distance is 0 exactly when its (robust) point-in-polygon test
+//   puts the point inside or on the polygon. So the first polygon that contains the point is
+//   the choice, provided every polygon measured before it is at a distance > 0; that is
+//   certain when the point lies outside its bounding box by more than the rounding margin,
+//   and measured otherwise. Only when no polygon contains the point are distances compared.
+// - once best is 0 (or NaN) no later distance can replace it;
+// - a polygon whose bounding box is farther than best (with a margin far above the rounding
+//   of the distance) cannot replace it either.
+// Valid polygons of finite coordinates are tested through a prepared geometry; others, and
+// non-finite points, take the plain distance only.
 class BoundarySelector {
  public:
   explicit BoundarySelector(std::size_t definitionCount);
@@ -45,6 +53,7 @@ class BoundarySelector {
   std::size_t select(CoordTranslateInfo& info, const Point3& p, BoundaryFrame frame);
 
  private:
+  class Query;
   enum class State { unvisited, empty, passedOver, polygon };
   struct Entry {
     State state = State::unvisited;
@@ -54,10 +63,17 @@ class BoundarySelector {
     double magnitude = 0.0;  // largest |coordinate| of the box, for the shortcut's margin
   };
 
+  // The choice when a polygon contains the point and every one before it is certainly at a
+  // distance > 0; empty when only the comparison of distances can decide.
+  std::optional<std::size_t> selectByContainment(CoordTranslateInfo& info,
+                                                 std::vector<Entry>& entries,
+                                                 BoundaryFrame frame, Query& query);
+  std::size_t selectByDistance(CoordTranslateInfo& info, std::vector<Entry>& entries,
+                               BoundaryFrame frame, Query& query);
   void visit(ProjectDefinition& definition, Entry& entry, BoundaryFrame frame);
   void buildPolygon(const std::vector<Point3>& ring, Entry& entry);
-  double distance(const Entry& entry, const Point3& p) const;
-  static bool farther(const Entry& entry, const Point3& p, double best);
+  static double boxDistance(const Entry& entry, const Point3& p);
+  static double margin(const Entry& entry, const Point3& p, double boxDistance);
 
   GEOSContextHandle_t context_ = nullptr;
   std::size_t definitionCount_ = 0;

@@ -76,6 +76,8 @@ std::vector<Case> ruleCases() {
       {"empty boundary stops the visit", {prepared(at(square(0, 0, 100))), empty,
                                           prepared(at(square(200, 0, 100)))}, {250, 50, 0}, 1},
       {"empty first", {empty, prepared(at(square(0, 0, 100)))}, {50, 50, 0}, 0},
+      {"empty after a containing one", {prepared(at(square(0, 0, 100))), empty},
+       {50, 50, 0}, 1},
       {"far point: nearest edge", {prepared(at(square(0, 0, 100))),
                                    prepared(at(square(300, 0, 100))),
                                    prepared(at(square(0, 300, 100)))}, {60, 460, 0}, 2},
@@ -218,6 +220,40 @@ class PlainSelector {
 
   GEOSContextHandle_t context_;
 };
+
+// Two triangles sharing a slanted edge, and a point just on B's side of it: GEOS's robust
+// predicate puts it outside A and inside B, but its distance to A rounds to exactly 0. By the
+// rules A is measured first with 0, and B's 0 does not replace it.
+TEST(SelectDefinition, ADistanceRoundedToZeroKeepsTheEarlierChoice) {
+  const double x0 = 500000.1, y0 = 3300000.3, x1 = 500733.7, y1 = 3301234.9;
+  const Ring a = {{x0, y0, 0}, {x1, y1, 0}, {x0 - 800, y1, 0}};
+  const Ring b = {{x0, y0, 0}, {x0 + 1500, y0, 0}, {x1, y1, 0}};
+  const Point3 p{500221.24649933842, 3300372.4748474415, 0};  // found by search
+
+  // The premise, in GEOS's own terms.
+  GEOSContextHandle_t context = GEOS_init_r();
+  GEOSCoordSequence* sequence = GEOSCoordSeq_create_r(context, 4, 2);
+  for (unsigned int i = 0; i < 4; ++i) {
+    GEOSCoordSeq_setXY_r(context, sequence, i, a[i % 3].x, a[i % 3].y);
+  }
+  GEOSGeometry* polygon = GEOSGeom_createPolygon_r(
+      context, GEOSGeom_createLinearRing_r(context, sequence), nullptr, 0);
+  GEOSGeometry* point = GEOSGeom_createPointFromXY_r(context, p.x, p.y);
+  double d = -1.0;
+  ASSERT_EQ(GEOSDistance_r(context, polygon, point, &d), 1);
+  EXPECT_EQ(GEOSIntersects_r(context, polygon, point), 0);
+  EXPECT_EQ(d, 0.0);
+  GEOSGeom_destroy_r(context, point);
+  GEOSGeom_destroy_r(context, polygon);
+  GEOS_finish_r(context);
+
+  CoordTranslateInfo info;
+  info.projects = {prepared(a), prepared(b)};
+  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{0});
+  // Reversed, B is measured first: it contains the point and stays chosen.
+  info.projects = {prepared(b), prepared(a)};
+  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{0});
+}
 
 // Polygons of several kinds about a centre: squares, a concave one, a 100-point star, a
 // self-crossing bow tie, a collinear "polygon", overlapping and touching ones.
