@@ -1,0 +1,144 @@
+#include "geodesy/datum.h"
+
+#include <cmath>
+#include <string>
+
+#include "geodesy/units.h"
+
+bool ellipsoidChangeApplies(const projectinfo& info) {
+  return info.ellipsoidconv.has_value() && info.ellipsoidconv->srcellipsoid == info.ellipsoid &&
+         info.ellipsoidconv->desellipsoid != info.ellipsoidconv->srcellipsoid;
+}
+
+Ellipsoid projectionEllipsoid(const projectinfo& info, ChainDirection direction) {
+  const Ellipsoid own = lookupEllipsoid(info.ellipsoid);
+  if (!ellipsoidChangeApplies(info)) return own;
+  const std::string& destination = info.ellipsoidconv->desellipsoid;
+  // The two directions disagree on an unknown destination name; kept as the files converted
+  // so far were.
+  if (direction == ChainDirection::toEnu) return findEllipsoid(destination).value_or(own);
+  return lookupEllipsoid(destination);
+}
+
+EllipsoidFrame::EllipsoidFrame(const Ellipsoid& ellipsoid) : a_(ellipsoid.a) {
+  const double a = ellipsoid.a;
+  const double f = ellipsoid.f;
+  const double b = a * (1 - f);
+  e2_ = (a * a - b * b) / (a * a);
+  oneMinusE2_ = 1 - e2_;
+  // The iteration derives b as a − a/(1/f) and e² from e = sqrt(a² − b²)/a; the last bits
+  // differ from e2_ above and both are kept.
+  const double bIter = a - a / (1 / f);
+  const double e = std::sqrt(a * a - bIter * bIter) / a;
+  iterE2_ = e * e;
+  iterOneMinusE2_ = 1 - iterE2_;
+}
+
+Point3 EllipsoidFrame::geodeticToEcef(const Point3& g) const {
+  const double lambda = g.x * kPi / kDegreesPerHalfTurn;
+  const double phi = g.y * kPi / kDegreesPerHalfTurn;
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  // N = a / sqrt(1 − e²·sin²φ), the prime-vertical radius of curvature.
+  const double n = a_ / std::sqrt(1 - e2_ * sinPhi * sinPhi);
+  return {(n + g.z) * cosPhi * std::cos(lambda), (n + g.z) * cosPhi * std::sin(lambda),
+          (oneMinusE2_ * n + g.z) * sinPhi};
+}
+
+Point3 EllipsoidFrame::ecefToGeodetic(const Point3& p) const {
+  constexpr double toDegrees = kDegreesPerHalfTurn / kPi;
+  const double rho = std::sqrt(p.x * p.x + p.y * p.y);
+  double phi = std::atan2(p.z, rho);
+  double n = 0.0;
+  double phiTaken = 0.0;
+  if (std::fabs(phi) * toDegrees > kGeodeticIterationTolerance) {
+    for (int step = 0; step < kGeodeticIterationLimit; ++step) {
+      const double sinPhi = std::sin(phi);
+      n = a_ / std::sqrt(1 - iterE2_ * sinPhi * sinPhi);
+      const double next = std::atan2(p.z + iterE2_ * n * sinPhi, rho);
+      // phiTaken is always the latitude the last N came from.
+      phiTaken = phi;
+      if (std::fabs(phi - next) * toDegrees <= kGeodeticIterationTolerance) break;
+      phi = next;
+    }
+  }
+  const double lon = std::atan2(p.y, p.x) * toDegrees;
+  if (phiTaken == 0.0) {
+    // No step taken: the point lies on the equatorial plane, where Z / sin φ is 0/0. Its
+    // height there is its distance from the equator of the ellipsoid.
+    return {lon, 0.0, rho - a_};
+  }
+  return {lon, phiTaken * toDegrees, p.z / std::sin(phiTaken) - iterOneMinusE2_ * n};
+}
+
+Point3 geodeticToEcefOn(const Ellipsoid& ellipsoid, const Point3& geodetic) {
+  return EllipsoidFrame(ellipsoid).geodeticToEcef(geodetic);
+}
+
+Point3 ecefToGeodeticIterative(const Ellipsoid& ellipsoid, const Point3& ecef) {
+  return EllipsoidFrame(ellipsoid).ecefToGeodetic(ecef);
+}
+
+Point3 changeEllipsoid(const Ellipsoid& from, const Ellipsoid& to, const Point3& geodetic) {
+  return EllipsoidChange(from, to)(geodetic);
+}
+
+SevenParamTransform::SevenParamTransform(const BaseConv& conv, const Ellipsoid& ellipsoid)
+    : frame_(ellipsoid),
+      tx_(conv.xoffset),
+      ty_(conv.yoffset),
+      tz_(conv.zoffset),
+      scale_(1 + conv.ppmscale / kPartsPerMillion) {
+  // ω = (r/3600)·π/180, r in arc-seconds.
+  const double wx = conv.xrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
+  const double wy = conv.yrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
+  const double wz = conv.zrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
+  const double cx = std::cos(wx), sx = std::sin(wx);
+  const double cy = std::cos(wy), sy = std::sin(wy);
+  const double cz = std::cos(wz), sz = std::sin(wz);
+  // M = Rz(ωz)·Ry(ωy)·Rx(ωx), coordinate frame rotations, written out.
+  m_[0][0] = cz * cy;
+  m_[0][1] = sz * cx + cz * sy * sx;
+  m_[0][2] = sz * sx - cz * sy * cx;
+  m_[1][0] = -sz * cy;
+  m_[1][1] = cz * cx - sz * sy * sx;
+  m_[1][2] = cz * sx + sz * sy * cx;
+  m_[2][0] = sy;
+  m_[2][1] = -cy * sx;
+  m_[2][2] = cy * cx;
+}
+
+Point3 SevenParamTransform::forwardEcef(const Point3& p) const {
+  // Rotate, then scale the rotated vector, then shift.
+  return {scale_ * (m_[0][0] * p.x + m_[0][1] * p.y + m_[0][2] * p.z) + tx_,
+          scale_ * (m_[1][0] * p.x + m_[1][1] * p.y + m_[1][2] * p.z) + ty_,
+          scale_ * (m_[2][0] * p.x + m_[2][1] * p.y + m_[2][2] * p.z) + tz_};
+}
+
+Point3 SevenParamTransform::inverseEcef(const Point3& p) const {
+  const double bx = (p.x - tx_) / scale_;
+  const double by = (p.y - ty_) / scale_;
+  const double bz = (p.z - tz_) / scale_;
+  // M is a rotation, so the solution of M·P = b is Mᵀ·b (no elimination needed).
+  return {m_[0][0] * bx + m_[1][0] * by + m_[2][0] * bz,
+          m_[0][1] * bx + m_[1][1] * by + m_[2][1] * bz,
+          m_[0][2] * bx + m_[1][2] * by + m_[2][2] * bz};
+}
+
+Point3 SevenParamTransform::forward(const Point3& geodetic) const {
+  return frame_.ecefToGeodetic(forwardEcef(frame_.geodeticToEcef(geodetic)));
+}
+
+Point3 SevenParamTransform::inverse(const Point3& geodetic) const {
+  return frame_.ecefToGeodetic(inverseEcef(frame_.geodeticToEcef(geodetic)));
+}
+
+Point3 sevenParamForward(const BaseConv& conv, const Ellipsoid& ellipsoid,
+                         const Point3& geodetic) {
+  return SevenParamTransform(conv, ellipsoid).forward(geodetic);
+}
+
+Point3 sevenParamInverse(const BaseConv& conv, const Ellipsoid& ellipsoid,
+                         const Point3& geodetic) {
+  return SevenParamTransform(conv, ellipsoid).inverse(geodetic);
+}

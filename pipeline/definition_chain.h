@@ -1,0 +1,71 @@
+#pragma once
+
+#include <optional>
+
+#include "coordinfo/enu_origin.h"
+#include "coordinfo/point3.h"
+#include "coordinfo/project_definition.h"
+#include "coordinfo/projectinfo.h"
+#include "geodesy/corrections.h"
+#include "geodesy/datum.h"
+#include "geodesy/enu_frame.h"
+#include "geodesy/gauss_kruger.h"
+
+// The conversion chain of one projected definition between its project frame (x = easting m,
+// y = northing m, z = height m) and the ENU frame of an origin (east, north, up m), set up
+// once from the definition's `info` and the origin and then run once per vertex.
+//
+// Project frame -> ENU (toEnu):
+//   remove adjust offsets, height model, plane transform; inverse Gauss-Krüger on the
+//   projection ellipsoid E enlarged to the surface height; seven parameters inverted on E;
+//   ellipsoid change E -> srcellipsoid; geodetic -> Earth-centred -> ENU on the origin's own
+//   ellipsoid.
+// ENU -> project frame (fromEnu) is the same road backwards, starting with the origin's
+// closed-form (Bowring) back-conversion.
+//
+// Everything that depends only on the definition or the origin (the projection ellipsoid of
+// each direction, the enlarged axis, the series constants, the seven-parameter matrix, the
+// resolved correction types, the origin frame) is computed in the constructor; a conversion
+// is straight-line arithmetic plus at most the bounded iterations of the datum steps (25 each).
+// ProjectDefinition::definitionToEnu / definitionFromEnu build a chain per call, so the one-off
+// and the prepared conversion give the same bits.
+//
+// Accuracy: toEnu followed by fromEnu returns the project point to well under 1 mm for heights
+// under 10 km, for every combination of correction records.
+class DefinitionChain {
+ public:
+  // Copies what it needs; neither argument is referenced afterwards.
+  DefinitionChain(const ProjectDefinition& definition, const EnuOrigin& origin);
+
+  // Project frame -> ENU. False, leaving `out` untouched, when the result is not finite
+  // (an input far outside the projection's domain, or not a number).
+  [[nodiscard]] bool toEnu(const Point3& in, Point3& out) const;
+  // ENU -> project frame. False, leaving `out` untouched, when the result is not finite.
+  [[nodiscard]] bool fromEnu(const Point3& in, Point3& out) const;
+
+  // The halves without the origin frame, for callers that hold the frame themselves:
+  // project frame -> geodetic on the ENU side's datum (lon°, lat°, h m), and back.
+  // toEnu(p) is frame().ecefToEnu(frame().geodeticToEcef(projectToGeodetic(p))) and
+  // fromEnu(e) is geodeticToProject(frame().ecefToGeodetic(frame().enuToEcef(e))).
+  [[nodiscard]] Point3 projectToGeodetic(const Point3& project) const;
+  [[nodiscard]] Point3 geodeticToProject(const Point3& geodetic) const;
+
+  // The origin set up once.
+  [[nodiscard]] const EnuFrame& frame() const { return frame_; }
+
+ private:
+  std::optional<AdjustConv> adjust_;
+  std::optional<AltCorrection> alt_;
+  std::optional<PlaneCorrection> plane_;
+  // Each direction projects on its own ellipsoid (they differ only for an unknown
+  // desellipsoid), with the axis enlarged to the surface height.
+  GaussKrugerProjection toEnuProjection_;
+  GaussKrugerProjection fromEnuProjection_;
+  // Seven parameters on the (unenlarged) projection ellipsoid of each direction.
+  std::optional<SevenParamTransform> toEnuDatum_;
+  std::optional<SevenParamTransform> fromEnuDatum_;
+  // E -> srcellipsoid going to ENU; ellipsoid -> E coming from ENU.
+  std::optional<EllipsoidChange> toEnuChange_;
+  std::optional<EllipsoidChange> fromEnuChange_;
+  EnuFrame frame_;
+};
