@@ -126,11 +126,8 @@ double parseAtof(std::string_view text) {
   return negative ? -value : value;
 }
 
-#ifdef __SIZEOF_INT128__
 namespace {
 
-// Below this magnitude the scaled value fits the exact integer arithmetic of fixed6Exact.
-constexpr double kExactFixedLimit = 1e15;
 constexpr std::uint64_t kMicro = 1000000;  // 10^6: six decimals
 
 constexpr char kDigitPairs[] =
@@ -140,38 +137,80 @@ constexpr char kDigitPairs[] =
 
 void writePair(char* out, std::uint64_t pair) { std::memcpy(out, kDigitPairs + 2 * pair, 2); }
 
-// `n` in decimal, two digits per step from the end.
+constexpr std::uint64_t kPowersOfTen[] = {
+    1,           10,           100,           1000,           10000,           100000,
+    1000000,     10000000,     100000000,     1000000000,     10000000000,     100000000000,
+    1000000000000, 10000000000000, 100000000000000, 1000000000000000, 10000000000000000,
+    100000000000000000, 1000000000000000000};
+
+// `n` in decimal, two digits per step from the end, written in place (no copy).
 char* writeUnsigned(char* out, std::uint64_t n) {
-  char digits[20];
-  char* start = digits + sizeof digits;
+  int length = 1;
+  while (length < 19 && n >= kPowersOfTen[length]) ++length;
+  if (length == 19 && n >= kPowersOfTen[18] * 10) ++length;  // the 20-digit n >= 10^19
+  char* const end = out + length;
+  char* p = end;
   while (n >= 100) {
-    start -= 2;
-    writePair(start, n % 100);
+    p -= 2;
+    writePair(p, n % 100);
     n /= 100;
   }
   if (n >= 10) {
-    start -= 2;
-    writePair(start, n);
+    writePair(p - 2, n);
   } else {
-    *--start = static_cast<char>('0' + n);
+    p[-1] = static_cast<char>('0' + n);
   }
-  const auto length = static_cast<std::size_t>(digits + sizeof digits - start);
-  std::memcpy(out, start, length);
-  return out + length;
+  return end;
 }
+
+// "[-]units.micros" with six digits after the point. The sign comes from the value's sign
+// bit, so -0 and tiny negatives give "-0.000000" as printf does.
+char* writeFixed6(char* out, bool negative, std::uint64_t units, std::uint64_t micros) {
+  if (negative) *out++ = '-';
+  out = writeUnsigned(out, units);
+  *out++ = '.';
+  writePair(out, micros / 10000);
+  writePair(out + 2, micros / 100 % 100);
+  writePair(out + 4, micros % 100);
+  return out + 6;
+}
+
+// Below this magnitude, |value| · 10^6 < 10^15 < 2^50, and its double has a fraction part
+// finer than 2^-2: the fast path below can decide the rounding of most values.
+constexpr double kFastFixedLimit = 1e9;
+
+// The common case in a few operations: y = fl(|value| · 10^6) is within 2^-53 · y of the
+// exact product (one rounding), so when the fraction of y is further than 2^-52 · y from
+// one half, the exact product rounds to the same integer as y. The fraction y − floor(y) is
+// exact (Sterbenz's lemma). False, with nothing written, when the fraction is too near one half
+// (about one value in 10^4 at survey magnitudes): fixed6Exact decides those.
+bool fixed6Fast(char** out, double value) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < kFastFixedLimit)) return false;
+  const double scaled = magnitude * static_cast<double>(kMicro);
+  const auto whole = static_cast<std::uint64_t>(scaled);  // truncation: 0 <= scaled < 2^50
+  const double fraction = scaled - static_cast<double>(whole);
+  if (std::fabs(fraction - 0.5) <= scaled * 0x1p-52) return false;
+  const std::uint64_t q = whole + (fraction > 0.5 ? 1 : 0);
+  *out = writeFixed6(*out, std::signbit(value), q / kMicro, q % kMicro);
+  return true;
+}
+
+#ifdef __SIZEOF_INT128__
+// Below this magnitude fixed6Exact's integer part fits 64 bits.
+constexpr double kExactFixedLimit = 1e15;
 
 // "%f" of a finite |value| < 1e15, exactly: with value = m · 2^e (m < 2^53), the text is
 // round(m · 2^e · 10^6) / 10^6, rounded half to even on the exact binary value as printf
 // does in the default rounding mode; the fraction times 10^6 is below 2^73 and fits 128
-// bits. Several times faster than the general conversion, which matters at three numbers
-// per vertex.
+// bits.
 char* fixed6Exact(char* out, double value) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
   const int biased = static_cast<int>((bits >> 52) & 0x7ff);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   const std::uint64_t m = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
   const int e = (biased == 0 ? 1 : biased) - 1075;
-  // value = units + fraction / 2^shift; micros = the fraction in 10^-6, rounded.
+  // value = units + rest / 2^shift; micros = the rest in 10^-6, rounded.
   std::uint64_t units = 0;
   std::uint64_t micros = 0;
   if (e >= 0) {
@@ -191,19 +230,14 @@ char* fixed6Exact(char* out, double value) {
       ++units;
     }
   }
-  if ((bits >> 63) != 0) *out++ = '-';  // also "-0.000000" for -0 and tiny negatives
-  out = writeUnsigned(out, units);
-  *out++ = '.';
-  writePair(out, micros / 10000);
-  writePair(out + 2, micros / 100 % 100);
-  writePair(out + 4, micros % 100);
-  return out + 6;
+  return writeFixed6(out, (bits >> 63) != 0, units, micros);
 }
-
-}  // namespace
 #endif
 
+}  // namespace
+
 char* formatFixed6(char* out, double value) {
+  if (fixed6Fast(&out, value)) return out;
 #ifdef __SIZEOF_INT128__
   if (std::fabs(value) < kExactFixedLimit) return fixed6Exact(out, value);
 #endif
