@@ -1,0 +1,306 @@
+// End-to-end runs of the quorvex binary: messages, exit statuses, which files are written.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cli/cli_harness.h"
+
+namespace {
+
+using cli::RunResult;
+using cli::Sandbox;
+
+// CGCS2000 Gauss-Krüger, central meridian 117°, false easting 500000 m, base point (117°, 30°).
+const char* const kCoord117 =
+    R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": 117,
+        "xoffset": 500000, "basepoint": [117, 30]}})";
+
+// (117°, 30°) and (118.5°, 31°) on that projection (worked values; PROJ agrees:
+// echo "118.5 31 0 0" | cct -d 4 +proj=tmerc +lon_0=117 +x_0=500000 +ellps=GRS80).
+const char* const kTwoVertices =
+    "# tile\nmtllib a.mtl\nv 500000.000 3320113.398 0\nv 643264.135 3431940.324 0\n"
+    "vt 0.5 0.5\nf 1/1 2/1 1/1\n";
+
+// One table of setup failures and refusals: message, exit status, and nothing written.
+struct FailureCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::string> args;
+  const char* stdoutText;
+  const char* stderrPart;
+};
+
+TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
+  const std::vector<FailureCase> cases = {
+      {"no flags at all", {}, {}, "coordfile set error!!\n", "does not exist"},
+      {"coord file missing",
+       {{"in/a.obj", "v 1 2 3\n"}},
+       {"-input=in/a.obj", "-coord=nope.json", "-output=out"},
+       "coordfile set error!!\n",
+       "nope.json"},
+      {"coord names a folder",
+       {{"in/a.obj", "v 1 2 3\n"}, {"dir/x", ""}},
+       {"-input=in/a.obj", "-coord=dir", "-output=out"},
+       "coordfile is empty!!\n",
+       "dir"},
+      {"coord file empty",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", ""}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "coordfile is empty!!\n",
+       "c.json"},
+      {"coord file starts with NUL",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", std::string("\0{}", 3)}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "coordfile is empty!!\n",
+       "c.json"},
+      {"coord file not JSON",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", "{\n  \"type\": ,\n}"}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "parseCoordTranslateInfo error!!\n",
+       "line 2"},
+      {"coord value of the wrong type",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", R"({"type": 5})"}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "parseCoordTranslateInfo error!!\n",
+       "type"},
+      {"output empty",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json"},
+       "output set error!!\n",
+       "output"},
+      {"two inputs with one output name",
+       {{"in/s1/a.obj", "v 1 2 3\n"}, {"in/s2/a.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
+       {"-input=in", "-coord=c.json", "-output=out"},
+       "output name conflict!!\n",
+       "a.obj"},
+      {"input path that does not exist",
+       {{"c.json", kCoord117}},
+       {"-input=missing", "-coord=c.json", "-output=out"},
+       "open obj error!!\n",
+       "missing"},
+      {"input .obj that does not exist",
+       {{"c.json", kCoord117}},
+       {"-input=missing.obj", "-coord=c.json", "-output=out"},
+       "open obj error!!\n",
+       "missing.obj"},
+      {"output folder that does not exist",
+       {{"in/a.obj", kTwoVertices}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=nofolder/x"},
+       "write file error!!\n",
+       "nofolder"},
+      {"base-point scan meets a short vertex line",
+       {{"in/a.obj", "v 500000 3320000 1\nv 1 2\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-base=base.txt"},
+       "vertex line error!!\n",
+       "in/a.obj:2:"},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const FailureCase& c = cases[i];
+    SCOPED_TRACE(testing::Message() << "case " << i << ": " << c.name);
+    Sandbox box;
+    for (const auto& [path, text] : c.files) box.write(path, text);
+    cli::fs::create_directories(box / "out");
+    const RunResult result = box.run(c.args);
+    EXPECT_EQ(result.exitStatus, 255);
+    EXPECT_EQ(result.out, c.stdoutText);
+    EXPECT_NE(result.err.find(c.stderrPart), std::string::npos) << result.err;
+    EXPECT_TRUE(box.listing("out").empty());
+    EXPECT_FALSE(box.exists("base.txt"));
+  }
+}
+
+TEST(Driver, AFailingFileStopsTheRunAndKeepsFilesFinishedBefore) {
+  const struct {
+    const char* name;
+    const char* badTile;
+    const char* message;
+    const char* where;
+  } cases[] = {
+      {"short vertex line", "v 500000 3320000 1\nf 1 1 1\nv 1 2\n", "vertex line error!!\n",
+       "b.obj:3:"},
+      {"vertex that does not convert", "v 500000 nan 1\n", "convert vertex error!!\n",
+       "b.obj:1:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sandbox box;
+    box.write("c.json", kCoord117);
+    // One file per folder, so the search order of the two is fixed: s1 holds the good tile.
+    box.write("in/a.obj", kTwoVertices);
+    box.write("in2/b.obj", c.badTile);
+    box.write("out/b.obj", "previous output\n");
+    const RunResult good =
+        box.run({"-input=in", "-coord=c.json", "-output=out", "-toProj=0", "-bENU=1"});
+    ASSERT_EQ(good.exitStatus, 0) << good.out << good.err;
+    const RunResult bad =
+        box.run({"-input=in2", "-coord=c.json", "-output=out", "-toProj=0", "-bENU=1"});
+    EXPECT_EQ(bad.exitStatus, 255);
+    EXPECT_EQ(bad.out, c.message);
+    EXPECT_NE(bad.err.find(c.where), std::string::npos) << bad.err;
+    EXPECT_TRUE(box.exists("out/a.obj"));
+    EXPECT_EQ(box.read("out/b.obj"), "previous output\n");  // untouched, no partial file
+    EXPECT_EQ(box.listing("out").size(), 2u);                // no temporary file left
+  }
+}
+
+TEST(Driver, ZoneModeReprojectsPrintsTheZoneCodeAfterEveryFileAndWritesTheBaseFile) {
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("in/s1/a.obj", kTwoVertices);
+  box.write("in/s2/b.obj", kTwoVertices);
+  box.write("in/s3/c.obj", kTwoVertices);
+  const RunResult result = box.run({"-input=in", "-coord=c.json", "-output=out/",
+                                    "-base=zone.txt"});
+  cli::fs::create_directories(box / "out");
+  ASSERT_EQ(result.exitStatus, 255) << "the output folder does not exist yet";
+
+  const RunResult ok = box.run({"-input=in", "-coord=c.json", "-output=out", "-base=zone.txt"});
+  ASSERT_EQ(ok.exitStatus, 0) << ok.err;
+  EXPECT_EQ(ok.out, "4548\n4548\n4548\nconvert success!!\n");
+  EXPECT_EQ(box.read("zone.txt"), "4548");
+  // Zone 4548 is central meridian 117°, the definition's own: the points keep their
+  // projected values (the zone's ellipsoid differs from CGCS2000 by 1.6e-11 in f: < 1 mm).
+  const std::string converted = box.read("out/a.obj");
+  const std::vector<double> v = cli::vertexNumbers(converted);
+  const double expected[] = {500000.000, 3320113.398, 0, 643264.135, 3431940.324, 0};
+  ASSERT_EQ(v.size(), 6u);
+  for (int k = 0; k < 6; ++k) EXPECT_NEAR(v[k], expected[k], 1e-3) << "number " << k;
+  EXPECT_EQ(converted.substr(0, 20), "mtllib a.mtl\nv 50000");  // "# tile" dropped
+  EXPECT_NE(converted.find("\nvt 0.5 0.5\nf 1/1 2/1 1/1\n"), std::string::npos);
+}
+
+TEST(Driver, ZoneModeUsesTheZoneOfTheCentralMeridian) {
+  // Central meridian 118.6° lies in zone 4549 (central meridian 120°). (118.5°, 31°) is
+  //   490449.5715 3430978.6159 on CM 118.6 (cct +proj=tmerc +lon_0=118.6 +x_0=500000 +ellps=GRS80)
+  //   356735.8647 3431940.3240 on CM 120   (cct +proj=tmerc +lon_0=120 +x_0=500000 +ellps=WGS84)
+  Sandbox box;
+  box.write("c.json", R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": 118.6,
+                         "xoffset": 500000, "basepoint": [118, 30.5]}})");
+  box.write("in/a.obj", "v 490449.5715 3430978.6159 0\n");
+  const RunResult result = box.run({"-input=in/a.obj", "-coord=c.json", "-output=z.obj"});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.out, "4549\nconvert success!!\n");
+  const std::vector<double> v = cli::vertexNumbers(box.read("z.obj"));
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_NEAR(v[0], 356735.8647, 1e-3);
+  EXPECT_NEAR(v[1], 3431940.3240, 1e-3);
+  EXPECT_NEAR(v[2], 0.0, 1e-3);
+}
+
+TEST(Driver, ProjectToEnuComputesTheBasePointOrTakesItFromInputbase) {
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  // Bounding box centre (500000, 3320113.398, 0): the point (117°, 30°).
+  box.write("in/a.obj", "v 499000 3319113.398 -5\nv 501000 3321113.398 5\n");
+  const RunResult computed = box.run(
+      {"-input=in/a.obj", "-coord=c.json", "-output=enu.obj", "-base=base.txt", "-toProj=0"});
+  ASSERT_EQ(computed.exitStatus, 0) << computed.err;
+  EXPECT_EQ(computed.out, "convert success!!\n");
+  EXPECT_EQ(box.read("base.txt"), "ENU:30.000000,117.000000");
+
+  const RunResult given = box.run({"-input=in/a.obj", "-coord=c.json", "-output=enu2.obj",
+                                   "-base=base2.txt", "-toProj=0", "-inputbase=ENU:117,30"});
+  ASSERT_EQ(given.exitStatus, 0) << given.err;
+  EXPECT_FALSE(box.exists("base2.txt"));
+  // The computed origin is the centre itself, (117°, 30°) only to within 1e-9° because the
+  // northing 3320113.398 is rounded to 1 mm: the two runs agree to well under 1 mm.
+  const std::vector<double> v = cli::vertexNumbers(box.read("enu.obj"));
+  const std::vector<double> w = cli::vertexNumbers(box.read("enu2.obj"));
+  ASSERT_EQ(v.size(), 6u);
+  ASSERT_EQ(w.size(), 6u);
+  for (std::size_t i = 0; i < v.size(); ++i) EXPECT_NEAR(v[i], w[i], 2e-4) << i;
+  // 1 km west and south of the origin, 5 m down: east ≈ -1000, north ≈ -1000 (grid scale on
+  // the central meridian is 1, so north is the meridian arc), up a little below -5.
+  EXPECT_NEAR(v[0], -1000.0, 0.5);
+  EXPECT_NEAR(v[1], -1000.0, 0.5);
+  EXPECT_LT(v[2], -5.0);
+  EXPECT_NEAR(v[3] + v[0], 0.0, 0.01);
+}
+
+TEST(Driver, EnuToProjectUsesTheOriginOfTheCoordinateFile) {
+  // (118.5°, 31°, 0) about the origin (117°, 30°, 0):
+  // echo "118.5 31 0 0" | cct -d 6 +proj=pipeline +step +proj=cart +ellps=WGS84
+  //   +step +proj=topocentric +ellps=WGS84 +lon_0=117 +lat_0=30 +h_0=0
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("in/a.obj", "v 143240.029722 111792.854426 -2591.341249 1.0 # w kept\n");
+  const RunResult result = box.run({"-input=in/a.obj", "-coord=c.json", "-output=p.obj",
+                                    "-toProj=0", "-bENU=1", "-inputbase=ENU:0,0",
+                                    "-base=ignored.txt"});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_FALSE(box.exists("ignored.txt"));
+  const std::string text = box.read("p.obj");
+  const std::vector<double> v = cli::vertexNumbers(text);
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_NEAR(v[0], 643264.135, 1e-3);
+  EXPECT_NEAR(v[1], 3431940.324, 1e-3);
+  EXPECT_NEAR(v[2], 0.0, 1e-3);
+  EXPECT_NE(text.find(" 1.0 # w kept\n"), std::string::npos) << text;
+}
+
+TEST(Driver, SwitchesAreExactlyTheTextOne) {
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("in/a.obj", "v 500000 3320113.398 0\n");
+  // "true" is not "1": an ENU mode runs (no zone code line); bENU "1" with toProj "1": zone.
+  const RunResult enu = box.run({"-input=in/a.obj", "-coord=c.json", "-output=o.obj",
+                                 "-toProj=true", "-inputbase=117,30"});
+  EXPECT_EQ(enu.out, "convert success!!\n");
+  const RunResult zone =
+      box.run({"-input=in/a.obj", "-coord=c.json", "-output=o.obj", "-bENU=1"});
+  EXPECT_EQ(zone.out, "4548\nconvert success!!\n");
+}
+
+TEST(Driver, InputDiscovery) {
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("in/TILE.OBJ", "v 500000 3320113.398 0\n");
+  box.write("in/notes.txt", "v 1 2 3\n");
+  box.write("in/sub/skipped.obj", "v 500000 3320113.398 0\n");  // the folder has OBJ files
+  cli::fs::create_directory_symlink(box / "in", box / "in/loop.obj");
+  cli::fs::create_directories(box / "out");
+  const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
+                                    "-toProj=0", "-bENU=1"});
+  ASSERT_EQ(folder.exitStatus, 0) << folder.err;
+  EXPECT_EQ(box.listing("out"), std::vector<std::string>{"TILE.OBJ"});
+
+  // A file under any name is converted when named directly.
+  const RunResult named = box.run({"-input=in/notes.txt", "-coord=c.json", "-output=out",
+                                   "-toProj=0", "-bENU=1"});
+  ASSERT_EQ(named.exitStatus, 0) << named.err;
+  EXPECT_TRUE(box.exists("out/notes.txt"));
+
+  // A folder without any OBJ file succeeds with nothing converted.
+  cli::fs::create_directories(box / "empty/sub");
+  const RunResult none = box.run({"-input=empty", "-coord=c.json", "-output=out2",
+                                  "-toProj=0", "-bENU=1"});
+  EXPECT_EQ(none.exitStatus, 0);
+  EXPECT_EQ(none.out, "convert success!!\n");
+}
+
+TEST(Driver, EmptyBaseValueWritesNoBaseFileAndAnUnwritableOneFailsAfterTheOutput) {
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("in/a.obj", "v 500000 3320113.398 0\n");
+  const RunResult noBase = box.run({"-input=in/a.obj", "-coord=c.json", "-output=o.obj"});
+  EXPECT_EQ(noBase.exitStatus, 0);
+  EXPECT_EQ(noBase.out, "4548\nconvert success!!\n");
+
+  const RunResult badBase = box.run(
+      {"-input=in/a.obj", "-coord=c.json", "-output=o2.obj", "-base=nofolder/zone.txt"});
+  EXPECT_EQ(badBase.exitStatus, 255);
+  EXPECT_EQ(badBase.out, "4548\nwrite file error!!\n");
+  EXPECT_TRUE(box.exists("o2.obj"));
+}
+
+TEST(Driver, VersionAndHelp) {
+  Sandbox box;
+  const RunResult version = box.run({"--version"});
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_NE(version.out.find("version"), std::string::npos) << version.out;
+  const RunResult help = box.run({"--helpshort"});
+  EXPECT_NE((help.out + help.err).find("-coord"), std::string::npos);
+  EXPECT_NE((help.out + help.err).find("坐标转换信息"), std::string::npos);
+}
+
+}  // namespace
