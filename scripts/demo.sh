@@ -15,11 +15,18 @@ step "project frame -> ENU, base point computed from all vertices" \
 echo "base file: $(cat "$out/enu/base.txt")"
 grep -m2 '^v ' "$out/enu/tile_a.obj"
 
-# The base file holds "ENU:<lat>,<lon>"; the ENU -> project mode takes its origin from the
-# coordinate file, so the base point goes into the definition's "basepoint" [lon, lat].
-IFS=, read -r lat lon < <(sed 's/^ENU://' "$out/enu/base.txt")
+# The base file holds "ENU:<lat>,<lon>" rounded to 1e-6 degree (about 0.1 m), while the run
+# above used the exact centre. For a round trip both directions need the same origin: convert
+# again with that base point given as -inputbase (longitude first), and put it into the
+# definition's "basepoint" [lon, lat] for the way back.
+IFS=, read -r lat lon < <(sed 's/^ENU://' "$out/enu/base.txt"; echo)
+step "project frame -> ENU, base point given (from the base file, longitude first)" \
+  "$bin" -input=data/tiles -coord=data/coord-gauss117.json -output="$out/enu" \
+  -inputbase="ENU:$lon,$lat" -toProj=0
+grep -m2 '^v ' "$out/enu/tile_a.obj"
 sed "s/\"define\": {/\"define\": {\n    \"basepoint\": [$lon, $lat],/" data/coord-gauss117.json \
   > "$out/coord-with-base.json"
+grep -q '"basepoint"' "$out/coord-with-base.json"
 
 step "ENU -> project frame (origin from the coordinate file's basepoint)" \
   "$bin" -input="$out/enu" -coord="$out/coord-with-base.json" -output="$out/back" \
