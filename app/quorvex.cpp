@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "coordinfo/control_points_block.h"
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
@@ -148,12 +149,24 @@ int setBasePoint(const Options& options, const std::vector<std::string>& files,
       !std::isfinite(enu.z)) {
     return fail("convert vertex error!!\n", "the centre of all vertices could not be converted");
   }
-  const Point3 geodetic = origin.enuToGeodetic(enu);
-  if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
-    return fail("convert vertex error!!\n", "the centre of all vertices has no geodetic position");
+  const ProjectDefinition* chosen = local.currentDefinition();
+  if (chosen != nullptr && chosen->isControlPoints() && !chosen->srcpoints.empty()) {
+    // A control-point definition converts into the ENU frame its points were fitted in, about
+    // the centre of its source points, whatever this origin is. That centre is the base point
+    // that describes the output; the ENU centre read about this origin would name a place
+    // that has nothing to do with the vertices.
+    const Point3 centreOfPoints = sourcePointsCentre(chosen->srcpoints);
+    origin.lon = centreOfPoints.x;
+    origin.lat = centreOfPoints.y;
+  } else {
+    const Point3 geodetic = origin.enuToGeodetic(enu);
+    if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
+      return fail("convert vertex error!!\n",
+                  "the centre of all vertices has no geodetic position");
+    }
+    origin.lon = geodetic.x;
+    origin.lat = geodetic.y;
   }
-  origin.lon = geodetic.x;
-  origin.lat = geodetic.y;
   std::string error;
   if (!options.base.empty() &&
       !writeTextFile(options.base, formatBasePoint({origin.lon, origin.lat}), &error)) {

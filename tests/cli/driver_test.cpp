@@ -304,3 +304,31 @@ TEST(Driver, VersionAndHelp) {
 }
 
 }  // namespace
+
+TEST(Driver, ComputedBasePointOfAControlPointFrameIsTheCentreOfItsSourcePoints) {
+  // Four control points around (117°, 30°): despoints are the GK (CM 117, GRS80) positions
+  // from cct, shifted by (12.5, −8.25, 0.4) m. The fitted frame is ENU about the centre of the
+  // source points, so that centre, not the vertices' centre read about another origin, is the
+  // base point that describes the output.
+  Sandbox box;
+  box.write("c.json", R"({"type": "Control points", "define": {
+    "srcpoints": [116.90, 29.95, 30.1, 117.10, 29.95, 31.4, 117.10, 30.05, 29.8,
+                  116.90, 30.05, 30.6],
+    "despoints": [490359.036, 3314566.753, 30.5, 509665.964, 3314566.753, 31.8,
+                  509656.290, 3325652.005, 30.2, 490368.710, 3325652.005, 31.0]}})");
+  box.write("in/a.obj", "v 500012.5 3320000 30\nv 520000 3340000 30\n");
+  const RunResult computed = box.run(
+      {"-input=in/a.obj", "-coord=c.json", "-output=enu.obj", "-base=base.txt", "-toProj=0"});
+  ASSERT_EQ(computed.exitStatus, 0) << computed.err;
+  EXPECT_EQ(box.read("base.txt"), "ENU:30.000000,117.000000");
+  const RunResult given = box.run({"-input=in/a.obj", "-coord=c.json", "-output=enu2.obj",
+                                   "-toProj=0", "-inputbase=ENU:117,30"});
+  ASSERT_EQ(given.exitStatus, 0) << given.err;
+  EXPECT_EQ(box.read("enu.obj"), box.read("enu2.obj"));
+  // (500012.5, 3320000) is GK (500000, 3320008.25): on the origin's meridian, 105.15 m south
+  // of (117°, 30°), whose GK northing is 3320113.398.
+  const std::vector<double> v = cli::vertexNumbers(box.read("enu.obj"));
+  ASSERT_EQ(v.size(), 6u);
+  EXPECT_NEAR(v[0], 0.0, 0.05);
+  EXPECT_NEAR(v[1], -105.148, 0.05);
+}
