@@ -10,6 +10,9 @@
 // the timed part: every run then writes its output anew instead of replacing the last one
 // (which, for a writer that replaces atomically, holds twice the file in the page cache).
 //
+// Before each run, outside the timed part, every file is flushed to disk (sync), so that no run
+// pays for the write-back of the data an earlier one left in the page cache.
+//
 // Usage: measure [--remove PATH] N COMMAND [ARGS...]
 
 #include <sys/resource.h>
@@ -110,6 +113,7 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
+    sync();
     const Run run = runOnce(argv + 2);
     if (!run.ok) return 1;
     wall.push_back(run.seconds);
