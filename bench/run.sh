@@ -1,22 +1,37 @@
 #!/usr/bin/env bash
-# Benchmarks the OBJ rewriting against cp on a generated tile and prints a table:
-# median wall time of RUNS runs, vertices/s, MB/s (of the input, 10^6 bytes), the peak RSS
-# of the process, and the median CPU time (user + system; steadier than the wall time when
-# other work shares the machine). The ratios to cp are given for both times.
+# Benchmarks the OBJ rewriting and the three conversions of quorvex against cp, dd and PROJ's
+# cct on a generated tile and prints a table: median wall time of RUNS runs, vertices/s, MB/s
+# (of the tile, 10^6 bytes), the peak RSS of the process, and the median CPU time (user +
+# system; steadier than the wall time when other work shares the machine). Then the ratios
+# against the goals, and the time split of project->ENU by stage (bench_split).
 #
 # Usage: bench/run.sh BUILD_DIR
-#   BUILD_DIR holds make_tile, measure and bench_rewrite (cmake -DQUORVEX_BENCH=ON).
+#   BUILD_DIR holds quorvex, make_tile, make_coords, measure, bench_rewrite and bench_split
+#   (cmake -DQUORVEX_BENCH=ON).
 # Environment (optional):
 #   QUORVEX_BENCH_DIR       work folder, reused between runs (default /tmp/quorvex-bench)
 #   QUORVEX_BENCH_VERTICES  vertex count of the tile (default 1000000, about 148 MB)
 #   QUORVEX_BENCH_RUNS      runs per row (default 5)
+#   QUORVEX_BENCH_COORD     Custom Gauss object document of the tile's frame
+#                           (default data/coord-gauss117.json)
 #
 # Each case runs twice: writing a new file (the output is removed before each run, outside the
 # timed part, as when converting into an empty folder) and replacing the file of the last run
 # (an atomic replace then holds old and new file in the page cache at once).
 #
-# To add rows, call `row NAME OUTPUT COMMAND...` at the end: $tile is the input, $work the
-# folder for outputs, OUTPUT the file or folder COMMAND writes, e.g.
+# Made once, outside the timed part, in the work folder:
+#   base.txt            the base point quorvex computes for the tile (project->ENU without
+#                       -inputbase); the -inputbase of the other ENU rows and cct's origin
+#   enu-input.obj       the tile converted to ENU: the input of the ENU->project row
+#   vertices-N.xyz      the tile's vertices as "x y z" lines: cct's input
+#   vertices-N.obj      the tile's `v` lines alone: quorvex's like-for-like input
+#   coord-plain.json    Custom Gauss, CM 117, CGCS2000, no surface height, no corrections:
+#                       the frame of cct's pipeline
+#   coord-control.json, coord-three.json   by make_coords: a Control points document, and
+#                       three copies of the coordinate file with adjacent 100-point boundaries
+#
+# To add rows, call `row NAME OUTPUT COMMAND...` below: $tile is the input, $work the folder
+# for outputs, OUTPUT the file or folder COMMAND writes, e.g.
 #   row "quorvex zone" "$work/zone.obj" "$build/quorvex" -input="$tile" -coord=... \
 #     -output="$work/zone.obj"
 set -euo pipefail
@@ -29,12 +44,14 @@ build=$(realpath "$1")
 work=${QUORVEX_BENCH_DIR:-/tmp/quorvex-bench}
 vertices=${QUORVEX_BENCH_VERTICES:-1000000}
 runs=${QUORVEX_BENCH_RUNS:-5}
-for tool in make_tile measure bench_rewrite; do
+coord=$(realpath "${QUORVEX_BENCH_COORD:-$(dirname "$0")/../data/coord-gauss117.json}")
+for tool in quorvex make_tile make_coords measure bench_rewrite bench_split; do
   if [ ! -x "$build/$tool" ]; then
     echo "$0: $build/$tool is missing (configure with -DQUORVEX_BENCH=ON and build)" >&2
     exit 1
   fi
 done
+quorvex=$build/quorvex
 
 mkdir -p "$work"
 tile="$work/tile-$vertices.obj"
@@ -45,16 +62,67 @@ if [ ! -s "$tile" ]; then
 fi
 bytes=$(stat -c %s "$tile")
 
+# The base point quorvex computes for the tile ("ENU:lat,lon"), as -inputbase ("ENU:lon,lat").
+"$quorvex" -input="$tile" -coord="$coord" -output="$work/enu-base.obj" -toProj=0 \
+  -base="$work/base.txt" >/dev/null
+rm -f "$work/enu-base.obj"
+base=$(cat "$work/base.txt")
+base=${base#ENU:}
+base_lat=${base%%,*}
+base_lon=${base#*,}
+inputbase="ENU:$base_lon,$base_lat"
+enu=(-toProj=0 -inputbase="$inputbase")
+"$quorvex" -input="$tile" -coord="$coord" -output="$work/enu-input.obj" "${enu[@]}" >/dev/null
+
+xyz="$work/vertices-$vertices.xyz"
+vonly="$work/vertices-$vertices.obj"
+if [ ! -s "$xyz" ] || [ ! -s "$vonly" ]; then
+  grep '^v ' "$tile" >"$vonly.part"
+  cut -c3- "$vonly.part" >"$xyz.part"
+  mv "$vonly.part" "$vonly"
+  mv "$xyz.part" "$xyz"
+fi
+cat >"$work/coord-plain.json" <<'JSON'
+{
+  "projectid": "bench-plain-117",
+  "type": "Custom Gauss",
+  "define": {
+    "centralMeridianLongitude": 117.0, "centralOriginLatitude": 0, "ellipsoid": "CGCS2000",
+    "surfaceheight": 0, "xoffset": 500000, "yoffset": 0
+  }
+}
+JSON
+# The frame change of project->ENU on coord-plain.json: CGCS2000 and GRS80 share a and f.
+# cct -d 6 writes six decimals, as quorvex does.
+cct_pipeline=(+proj=pipeline +step +inv +proj=tmerc +lon_0=117 +x_0=500000 +ellps=GRS80
+              +step +proj=cart +ellps=WGS84
+              +step +proj=topocentric +ellps=WGS84 +lon_0="$base_lon" +lat_0="$base_lat" +h_0=0)
+have_cct=0
+if command -v cct >/dev/null; then have_cct=1; fi
+
 echo "input: $tile, $vertices vertices, $bytes bytes; median of $runs runs"
+echo "coordinate file: $coord; computed base point: $(cat "$work/base.txt")"
 echo "sanity: $("$build/bench_rewrite" "$tile" "$work/rewrite.obj")"
+echo "sanity: $("$build/make_coords" "$tile" "$coord" "$work")"
+if [ "$have_cct" = 1 ]; then
+  first_cct=$(head -n 1 "$xyz" | cct -d 6 "${cct_pipeline[@]}" | awk '{ print $1, $2, $3 }')
+  head -n 1 "$vonly" >"$work/first.obj"
+  "$quorvex" -input="$work/first.obj" -coord="$work/coord-plain.json" \
+    -output="$work/first-enu.obj" "${enu[@]}" >/dev/null
+  echo "sanity: first vertex, plain Gauss->ENU: cct $first_cct," \
+    "quorvex $(cut -c3- "$work/first-enu.obj")"
+  rm -f "$work/first.obj" "$work/first-enu.obj"
+else
+  echo "cct not found (Debian package proj-bin): its row is left out"
+fi
 echo
-printf '%-28s %10s %14s %10s %14s %10s\n' "what" "median s" "vertices/s" "MB/s" \
+printf '%-46s %9s %12s %8s %13s %8s\n' "what" "median s" "vertices/s" "MB/s" \
   "peak RSS MiB" "CPU s"
 
-declare -A median_of cpu_of
+declare -A median_of cpu_of kib_of
 failures=0
 # measure_row NAME REMOVE COMMAND...: one line of the table; REMOVE (may be empty) is removed
-# before each run.
+# before each run; measure syncs before each run.
 measure_row() {
   local name=$1 remove=$2
   shift 2
@@ -62,7 +130,7 @@ measure_row() {
   local options=()
   if [ -n "$remove" ]; then options=(--remove "$remove"); fi
   if ! result=$("$build/measure" "${options[@]}" "$runs" "$@" 2>/dev/null); then
-    printf '%-28s %10s\n' "$name" "FAILED"
+    printf '%-46s %9s\n' "$name" "FAILED"
     failures=$((failures + 1))
     return 0
   fi
@@ -70,8 +138,9 @@ measure_row() {
   read -r seconds kib cpu <<<"$result"
   median_of[$name]=$seconds
   cpu_of[$name]=$cpu
+  kib_of[$name]=$kib
   awk -v name="$name" -v s="$seconds" -v kib="$kib" -v cpu="$cpu" -v n="$vertices" \
-    -v b="$bytes" 'BEGIN { printf "%-28s %10.3f %14.0f %10.1f %14.1f %10.3f\n",
+    -v b="$bytes" 'BEGIN { printf "%-46s %9.3f %12.0f %8.1f %13.1f %8.3f\n",
                            name, s, n / s, b / 1e6 / s, kib / 1024, cpu }'
 }
 
@@ -83,13 +152,33 @@ row() {
   measure_row "$name, replacing" "" "$@"
 }
 
-# ratio A B: the wall and CPU time of row A over those of row B.
+# ratio A B GOAL: the wall and CPU time of row A over those of row B, and the goal.
 ratio() {
   if [ -z "${median_of[$1]:-}" ] || [ -z "${median_of[$2]:-}" ]; then return 0; fi
   awk -v a="$1" -v b="$2" -v wa="${median_of[$1]}" -v wb="${median_of[$2]}" \
-    -v ca="${cpu_of[$1]}" -v cb="${cpu_of[$2]}" \
-    'BEGIN { printf "%s / %s: %.2f by wall time, %.2f by CPU time\n", a, b, wa / wb,
-                    (cb > 0 ? ca / cb : 0) }'
+    -v ca="${cpu_of[$1]}" -v cb="${cpu_of[$2]}" -v goal="$3" \
+    'BEGIN { printf "  %s / %s:\n    %.2f by wall time, %.2f by CPU time (goal %s)\n",
+                    a, b, wa / wb, (cb > 0 ? ca / cb : 0), goal }'
+}
+
+# per_vertex A B BASE GOAL: the conversion cost per vertex of row A over that of row B, where
+# a row's cost per vertex is (its time - the time of row BASE) / vertices; by wall and by CPU
+# time.
+per_vertex() {
+  local key
+  for key in "$1" "$2" "$3"; do
+    if [ -z "${median_of[$key]:-}" ]; then return 0; fi
+  done
+  awk -v a="$1" -v b="$2" -v base="$3" -v wa="${median_of[$1]}" -v wb="${median_of[$2]}" \
+    -v w0="${median_of[$3]}" -v ca="${cpu_of[$1]}" -v cb="${cpu_of[$2]}" \
+    -v c0="${cpu_of[$3]}" -v n="$vertices" -v goal="$4" \
+    'BEGIN { printf "  per-vertex cost (time - %s) / vertices,\n", base;
+             printf "  %s / %s:\n", a, b;
+             printf "    wall %.0f / %.0f ns = %.2f, CPU %.0f / %.0f ns = %.2f (goal %s)\n",
+                    (wa - w0) / n * 1e9, (wb - w0) / n * 1e9,
+                    (wb - w0 > 0 ? (wa - w0) / (wb - w0) : 0),
+                    (ca - c0) / n * 1e9, (cb - c0) / n * 1e9,
+                    (cb - c0 > 0 ? (ca - c0) / (cb - c0) : 0), goal }'
 }
 
 row "cp" "$work/copy.obj" cp "$tile" "$work/copy.obj"
@@ -97,9 +186,67 @@ row "cp" "$work/copy.obj" cp "$tile" "$work/copy.obj"
 # rewriter must, so its row is the floor for one.
 row "dd bs=1M" "$work/dd.obj" dd if="$tile" of="$work/dd.obj" bs=1M status=none
 row "identity rewrite" "$work/rewrite.obj" "$build/bench_rewrite" "$tile" "$work/rewrite.obj"
+row "quorvex proj->ENU" "$work/enu.obj" \
+  "$quorvex" -input="$tile" -coord="$coord" -output="$work/enu.obj" "${enu[@]}"
+# Without -inputbase the bounds scan reads the tile once before it is converted.
+row "quorvex proj->ENU, computed base" "$work/enu-computed.obj" \
+  "$quorvex" -input="$tile" -coord="$coord" -output="$work/enu-computed.obj" -toProj=0 \
+  -base="$work/base-computed.txt"
+row "quorvex ENU->proj" "$work/project.obj" \
+  "$quorvex" -input="$work/enu-input.obj" -coord="$coord" -output="$work/project.obj" \
+  -toProj=0 -bENU=1 -inputbase="$inputbase"
+row "quorvex proj->zone" "$work/zone.obj" \
+  "$quorvex" -input="$tile" -coord="$coord" -output="$work/zone.obj" -base="$work/zone.txt"
+if [ "$have_cct" = 1 ]; then
+  row "cct -d 6 -o, plain Gauss->ENU, x y z lines" "$work/cct.xyz" \
+    cct -d 6 -o "$work/cct.xyz" "${cct_pipeline[@]}" "$xyz"
+fi
+row "quorvex plain Gauss->ENU, v lines only" "$work/plain-v.obj" \
+  "$quorvex" -input="$vonly" -coord="$work/coord-plain.json" -output="$work/plain-v.obj" \
+  "${enu[@]}"
+row "quorvex plain Gauss->ENU" "$work/plain.obj" \
+  "$quorvex" -input="$tile" -coord="$work/coord-plain.json" -output="$work/plain.obj" \
+  "${enu[@]}"
+row "quorvex control points ->ENU" "$work/control.obj" \
+  "$quorvex" -input="$tile" -coord="$work/coord-control.json" -output="$work/control.obj" \
+  "${enu[@]}"
+row "quorvex 3 definitions ->ENU" "$work/three.obj" \
+  "$quorvex" -input="$tile" -coord="$work/coord-three.json" -output="$work/three.obj" \
+  "${enu[@]}"
 
 echo
-echo "target: identity rewrite <= 4 x cp by wall time, peak RSS < 32 MiB"
-ratio "identity rewrite, new file" "cp, new file"
-ratio "identity rewrite, replacing" "cp, replacing"
+echo "ratios against the goals:"
+ratio "quorvex proj->ENU, new file" "cp, new file" "<= 4"
+ratio "quorvex proj->ENU, replacing" "cp, replacing" "<= 4"
+ratio "cct -d 6 -o, plain Gauss->ENU, x y z lines, new file" \
+  "quorvex plain Gauss->ENU, v lines only, new file" ">= 4; like for like"
+ratio "cct -d 6 -o, plain Gauss->ENU, x y z lines, new file" \
+  "quorvex plain Gauss->ENU, new file" ">= 4; quorvex also copies vt and f lines"
+ratio "cct -d 6 -o, plain Gauss->ENU, x y z lines, new file" "quorvex proj->ENU, new file" \
+  ">= 4; quorvex with corrections and vt, f lines"
+per_vertex "quorvex 3 definitions ->ENU, new file" "quorvex proj->ENU, new file" \
+  "identity rewrite, new file" "<= 3"
+largest=0
+largest_name=""
+for name in "${!kib_of[@]}"; do
+  case $name in
+    quorvex*)
+      if [ "${kib_of[$name]}" -gt "$largest" ]; then
+        largest=${kib_of[$name]}
+        largest_name=$name
+      fi
+      ;;
+  esac
+done
+if [ -n "$largest_name" ]; then
+  awk -v kib="$largest" -v name="$largest_name" \
+    'BEGIN { printf "  largest peak RSS of quorvex: %.1f MiB, %s (goal < 32 MiB)\n",
+             kib / 1024, name }'
+fi
+
+echo
+if ! "$build/bench_split" "$tile" "$coord" "$inputbase" "$work" "$runs" \
+  "$work/coord-three.json" "$work/coord-plain.json" "$work/coord-control.json"; then
+  failures=$((failures + 1))
+fi
 exit $((failures > 0))
