@@ -116,7 +116,7 @@ else
   echo "cct not found (Debian package proj-bin): its row is left out"
 fi
 echo
-printf '%-46s %9s %12s %8s %13s %8s\n' "what" "median s" "vertices/s" "MB/s" \
+printf '%-52s %9s %12s %8s %13s %8s\n' "what" "median s" "vertices/s" "MB/s" \
   "peak RSS MiB" "CPU s"
 
 declare -A median_of cpu_of kib_of
@@ -130,7 +130,7 @@ measure_row() {
   local options=()
   if [ -n "$remove" ]; then options=(--remove "$remove"); fi
   if ! result=$("$build/measure" "${options[@]}" "$runs" "$@" 2>/dev/null); then
-    printf '%-46s %9s\n' "$name" "FAILED"
+    printf '%-52s %9s\n' "$name" "FAILED"
     failures=$((failures + 1))
     return 0
   fi
@@ -140,7 +140,7 @@ measure_row() {
   cpu_of[$name]=$cpu
   kib_of[$name]=$kib
   awk -v name="$name" -v s="$seconds" -v kib="$kib" -v cpu="$cpu" -v n="$vertices" \
-    -v b="$bytes" 'BEGIN { printf "%-46s %9.3f %12.0f %8.1f %13.1f %8.3f\n",
+    -v b="$bytes" 'BEGIN { printf "%-52s %9.3f %12.0f %8.1f %13.1f %8.3f\n",
                            name, s, n / s, b / 1e6 / s, kib / 1024, cpu }'
 }
 
