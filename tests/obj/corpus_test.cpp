@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCorpus = fs::path(QUORVEX_SOURCE_DIR) / ".." / "shared" / "obj-corpus";
+const fs::path kCorpus = fs::path(QUORVEX_SOURCE_DIR) / "tests" / "obj" / "corpus";
 
 const auto identity = [](const double in[3], double out[3]) {
   for (int i = 0; i < 3; ++i) out[i] = in[i];
@@ -29,7 +29,7 @@ std::string convertedText(const fs::path& input, const objtest::TempDir& dir,
 }
 
 TEST(ObjCorpus, EveryFileMatchesTheIstreamModel) {
-  if (!fs::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+  ASSERT_TRUE(fs::is_directory(kCorpus)) << kCorpus;
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(kCorpus)) {
     if (entry.path().extension() == ".obj") files.push_back(entry.path());
@@ -51,7 +51,7 @@ TEST(ObjCorpus, EveryFileMatchesTheIstreamModel) {
 
 // A few files checked against outputs worked out by hand, so the model itself is pinned.
 TEST(ObjCorpus, HandCheckedFiles) {
-  if (!fs::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+  ASSERT_TRUE(fs::is_directory(kCorpus)) << kCorpus;
   const std::string triangle =
       "v -1.000000 0.000000 1.000000\n"
       "v 1.000000 0.000000 1.000000\n"
