@@ -166,3 +166,29 @@ TEST(PrepareBoundary, ProjectedDefinitionUsesItsOwnChain) {
 }
 
 }  // namespace
+
+// A control-point definition's polygon is in the frame its points were fitted in (ENU about
+// the centre of its source points), wherever the info's origin has been moved: the square
+// about the centre (117°, 30°) keeps the ENU values cct gives about (117°, 30°, 0 m).
+TEST(PrepareBoundary, ControlPointPolygonIsAboutTheCentreOfTheSourcePoints) {
+  EnuOrigin elsewhere = originAt117And30();
+  elsewhere.lon = 117.5;
+  elsewhere.lat = 30.5;
+  elsewhere.height = 120.0;
+  Similarity similarity;
+  ProjectDefinition d = controlDefinition(elsewhere, similarity);
+  d.srcpoints = {{116.99, 29.99, 0}, {117.01, 29.99, 0}, {117.01, 30.01, 0}, {116.99, 30.01, 0},
+                 {117.0, 30.0, 0}};
+  std::ostringstream out, err;
+  prepareBoundary(d, out, err);
+  ASSERT_EQ(d.boundaryenu.size(), kSquare.size());
+  for (std::size_t i = 0; i < kSquare.size(); ++i) {
+    SCOPED_TRACE("boundary point " + std::to_string(i));
+    EXPECT_NEAR(d.boundaryenu[i].x, kSquareEnu[i].x, kEnuToleranceM);
+    EXPECT_NEAR(d.boundaryenu[i].y, kSquareEnu[i].y, kEnuToleranceM);
+    EXPECT_NEAR(d.boundaryenu[i].z, kSquareEnu[i].z, kEnuToleranceM);
+  }
+  // The origin record itself is not moved.
+  EXPECT_EQ(elsewhere.lon, 117.5);
+  EXPECT_EQ(elsewhere.height, 120.0);
+}
