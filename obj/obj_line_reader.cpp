@@ -146,12 +146,11 @@ void ObjLineReader::tokenize() {
     while (p != end && isSeparator(*p)) ++p;
     if (p == end) return;
     const char* const start = p;
+    // The token ends at a separator or at an embedded NUL; the rest of a run after a NUL
+    // (rare) is skipped over without being part of the token.
+    while (p != end && !isSeparator(*p) && *p != '\0') ++p;
+    tokens_.emplace_back(start, static_cast<std::size_t>(p - start));
     while (p != end && !isSeparator(*p)) ++p;
-    const auto run = static_cast<std::size_t>(p - start);
-    const void* nul = std::memchr(start, '\0', run);
-    tokens_.emplace_back(start,
-                         nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - start)
-                                        : run);
     if (tokens_.front() != "v") return;  // only vertex lines are split completely
   }
 }
