@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
   auto scan = [&](bool parse, std::vector<double>* numbers) {
     ObjLineReader reader;
     if (!reader.openFile(tile)) die(tile + ": " + reader.error());
-    while (reader.next()) {
+    while (reader.readObjLine()) {
       const std::vector<std::string_view>& tokens = reader.tokens();
       tokenCount += tokens.size();
       if (!parse || tokens.size() < 4 || tokens.front() != "v") continue;
@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
   {
     ObjLineReader reader;
     if (reader.openFile(converted)) {
-      while (reader.next()) {
+      while (reader.readObjLine()) {
         if (reader.isVertexLine()) {
           fileFirst.assign(reader.line());
           break;

@@ -80,7 +80,7 @@ ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& o
   // "v " + three numbers with a blank after each of the first two.
   constexpr std::size_t kVertexTextMax = 2 + 3 * kFixed6MaxChars + 2;
   std::uint64_t vertexCount = 0;
-  while (reader.next()) {
+  while (reader.readObjLine()) {
     const std::vector<std::string_view>& tokens = reader.tokens();
     if (tokens.empty()) continue;
     if (tokens.front() != "v") {

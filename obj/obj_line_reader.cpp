@@ -121,7 +121,7 @@ std::string_view ObjLineReader::joinContinuations(std::string_view first) {
   return joined_;
 }
 
-bool ObjLineReader::next() {
+bool ObjLineReader::readObjLine() {
   line_ = {};
   tokens_.clear();
   while (!atEnd_) {

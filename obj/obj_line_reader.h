@@ -24,9 +24,9 @@
 // A line made only of separators is delivered with no token.
 //
 // line() and tokens() view the reader's own storage and stay valid until the next call of
-// next() or open*(). A line that is continued, or that crosses a block boundary, is copied
-// into a reused scratch string; any other line is a view into the block. Logical lines of any
-// length are returned whole, so memory is the block plus the longest line.
+// readObjLine() or open*(). A line that is continued, or that crosses a block boundary, is
+// copied into a reused scratch string; any other line is a view into the block. Logical lines
+// of any length are returned whole, so memory is the block plus the longest line.
 class ObjLineReader {
  public:
   // 4 MiB: large enough that the per-read cost vanishes, small enough for the memory budget.
@@ -47,7 +47,7 @@ class ObjLineReader {
 
   // Moves to the next logical line. False when no line remains, or when reading failed
   // (then failed() is true and the line that was being read is not delivered).
-  [[nodiscard]] bool next();
+  [[nodiscard]] bool readObjLine();
 
   std::string_view line() const { return line_; }
   const std::vector<std::string_view>& tokens() const { return tokens_; }

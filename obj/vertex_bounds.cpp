@@ -17,7 +17,7 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
     if (!reader.openFile(path)) {
       return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
     }
-    while (reader.next()) {
+    while (reader.readObjLine()) {
       if (!reader.isVertexLine()) continue;
       const auto& tokens = reader.tokens();
       if (tokens.size() < 4) {

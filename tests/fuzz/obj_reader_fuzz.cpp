@@ -43,7 +43,7 @@ void checkReader(const std::string& bytes, std::size_t blockSize,
   ObjLineReader reader(blockSize);
   reader.openMemory(bytes);
   std::size_t index = 0;
-  while (reader.next()) {
+  while (reader.readObjLine()) {
     const std::string where = "line " + std::to_string(index) + ", block size " +
                               std::to_string(blockSize) + ": ";
     if (index == expected.size()) mismatch(where + "more lines than the model", bytes);

@@ -22,7 +22,7 @@ struct ReadLine {
 
 std::vector<ReadLine> readAll(ObjLineReader& reader) {
   std::vector<ReadLine> lines;
-  while (reader.next()) {
+  while (reader.readObjLine()) {
     ReadLine line{std::string(reader.line()), {}, reader.lineNumber()};
     for (const std::string_view token : reader.tokens()) line.tokens.emplace_back(token);
     lines.push_back(std::move(line));
@@ -166,18 +166,18 @@ TEST(ObjLineReader, ReportsPathsThatCannotBeRead) {
   ObjLineReader reader;
   EXPECT_FALSE(reader.openFile(dir.path() + "/missing.obj"));
   EXPECT_EQ(reader.error(), "cannot open: No such file or directory");
-  EXPECT_FALSE(reader.next());
+  EXPECT_FALSE(reader.readObjLine());
 
   // A folder opens on POSIX systems but cannot be read.
   EXPECT_FALSE(reader.openFile(dir.path()));
   EXPECT_EQ(reader.error(), "cannot read: Is a directory");
-  EXPECT_FALSE(reader.next());
+  EXPECT_FALSE(reader.readObjLine());
 
   // The same reader opens the next file cleanly after a failure.
   ASSERT_TRUE(reader.openFile(dir.write("a.obj", "f 1\n")));
-  EXPECT_TRUE(reader.next());
+  EXPECT_TRUE(reader.readObjLine());
   EXPECT_EQ(reader.line(), "f 1");
-  EXPECT_FALSE(reader.next());
+  EXPECT_FALSE(reader.readObjLine());
   EXPECT_FALSE(reader.failed());
 }
 
@@ -226,11 +226,11 @@ TEST(ObjLineReader, ClosesTheFileAtTheEnd) {
   const std::size_t before = openDescriptors();
   ASSERT_TRUE(reader.openFile(path));
   EXPECT_EQ(openDescriptors(), before + 1);
-  EXPECT_TRUE(reader.next());
-  EXPECT_TRUE(reader.next());
+  EXPECT_TRUE(reader.readObjLine());
+  EXPECT_TRUE(reader.readObjLine());
   EXPECT_EQ(reader.line(), "f 2");
   EXPECT_EQ(openDescriptors(), before);
-  EXPECT_FALSE(reader.next());
+  EXPECT_FALSE(reader.readObjLine());
 }
 
 }  // namespace
