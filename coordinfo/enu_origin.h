@@ -10,6 +10,11 @@
 // bits, so they are kept as they are.
 //
 // The operations are defined in geodesy/enu_origin.cpp.
+// The stored WGS84 flattening: one unit in the last place above the double nearest
+// 1/298.257223563. The default of every EnuOrigin and the fixed flattening of the 3-degree
+// zone projection.
+inline constexpr double kStoredWgs84Flattening = 0.003352810664747481;
+
 struct EnuOrigin {
   double lon = 0.0;     // degree, origin longitude
   double lat = 0.0;     // degree, origin latitude
@@ -18,7 +23,7 @@ struct EnuOrigin {
   double spare2 = 0.0;
   double a = 6378137.0;               // m, semi-major axis
   double b = 6356752.3142;            // m, semi-minor axis (stored, see above)
-  double f = 0.003352810664747481;    // flattening
+  double f = kStoredWgs84Flattening;  // flattening
 
   friend bool operator==(const EnuOrigin&, const EnuOrigin&) = default;
 

@@ -9,7 +9,7 @@ namespace {
 // above the WGS84 table value), whatever the origin's own ellipsoid; no surface height.
 constexpr double kZoneFalseEasting = 500000.0;          // m
 constexpr double kZoneSemiMajorAxis = 6378137.0;        // m
-constexpr double kZoneFlattening = 0.003352810664747481;
+constexpr double kZoneFlattening = kStoredWgs84Flattening;
 
 const GaussKrugerProjection& zoneProjectionOf(PipelineCache& cache, int32_t zoneCode) {
   if (!cache.zoneProjection || cache.zoneProjectionCode != zoneCode) {
@@ -41,7 +41,8 @@ bool CoordTranslateInfo::projectToZone(const Point3& in, Point3& out) {
   if (!projectToEnu(in, enu)) return false;
   ProjectDefinition* definition = currentDefinition();
   if (definition == nullptr) return false;
-  PipelineCache& cache = preparedCacheOf(*this);
+  // projectToEnu has just made the cache current for this origin.
+  PipelineCache& cache = pipelineCacheOf(*this);
   const EnuFrame& frame = *cache.originFrame;
   const Point3 geodetic = frame.ecefToGeodetic(frame.enuToEcef(enu));
   if (definition->zonecode < 0) {
