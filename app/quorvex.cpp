@@ -9,10 +9,10 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "coordinfo/control_points_block.h"
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
@@ -122,17 +122,14 @@ int reportConversionFailure(const ConvertOutcome& outcome, const std::string& pa
   return 0;
 }
 
-// Sets the ENU origin of the local info: from `inputbase`, or from the centre of all vertices,
-// which is then written to the base file. 0, or the exit status of a failure.
+void warn(const std::string& text) { std::fprintf(stderr, "quorvex: warning: %s\n", text.c_str()); }
+
+// Project -> ENU without -inputbase: the ENU origin is the geodetic position of the centre of
+// the bounding box of all vertices, whatever definition converts it; it is written to the base
+// file. 0, or the exit status of a failure.
 int setBasePoint(const Options& options, const std::vector<std::string>& files,
                  CoordTranslateInfo& local) {
   EnuOrigin& origin = *local.origin;
-  if (!options.inputbase.empty()) {
-    const BasePoint point = readInputBase(options.inputbase);
-    origin.lon = point.lon;
-    origin.lat = point.lat;
-    return 0;
-  }
   const VertexBounds bounds = scanVertexBounds(files);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return fail("open obj error!!\n", bounds.path + ": " + bounds.detail);
@@ -141,32 +138,30 @@ int setBasePoint(const Options& options, const std::vector<std::string>& files,
     return fail("vertex line error!!\n",
                 bounds.path + ":" + std::to_string(bounds.line) + ": " + bounds.detail);
   }
+  if (bounds.vertexCount == 0) {
+    // No vertex, no centre: any base point would be made up. Nothing is converted either.
+    warn("the inputs hold no vertex: no base point is computed" +
+         std::string(options.base.empty() ? "" : " and '" + options.base + "' is not written"));
+    return 0;
+  }
   const Point3 centre{boundsCentre(bounds.min[0], bounds.max[0]),
                       boundsCentre(bounds.min[1], bounds.max[1]),
                       boundsCentre(bounds.min[2], bounds.max[2])};
+  // ENU about the origin the file gave (or longitude 0, latitude 0), then back to geodetic on
+  // that origin: the position does not depend on which origin is used.
   Point3 enu{};
   if (!local.projectToEnu(centre, enu) || !std::isfinite(enu.x) || !std::isfinite(enu.y) ||
       !std::isfinite(enu.z)) {
-    return fail("convert vertex error!!\n", "the centre of all vertices could not be converted");
+    return fail("convert vertex error!!\n",
+                "the centre of all vertices could not be converted" +
+                    (local.lastFailure.empty() ? std::string() : ": " + local.lastFailure));
   }
-  const ProjectDefinition* chosen = local.currentDefinition();
-  if (chosen != nullptr && chosen->isControlPoints() && !chosen->srcpoints.empty()) {
-    // A control-point definition converts into the ENU frame its points were fitted in, about
-    // the centre of its source points, whatever this origin is. That centre is the base point
-    // that describes the output; the ENU centre read about this origin would name a place
-    // that has nothing to do with the vertices.
-    const Point3 centreOfPoints = sourcePointsCentre(chosen->srcpoints);
-    origin.lon = centreOfPoints.x;
-    origin.lat = centreOfPoints.y;
-  } else {
-    const Point3 geodetic = origin.enuToGeodetic(enu);
-    if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
-      return fail("convert vertex error!!\n",
-                  "the centre of all vertices has no geodetic position");
-    }
-    origin.lon = geodetic.x;
-    origin.lat = geodetic.y;
+  const Point3 geodetic = origin.enuToGeodetic(enu);
+  if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
+    return fail("convert vertex error!!\n", "the centre of all vertices has no geodetic position");
   }
+  origin.lon = geodetic.x;
+  origin.lat = geodetic.y;
   std::string error;
   if (!options.base.empty() &&
       !writeTextFile(options.base, formatBasePoint({origin.lon, origin.lat}), &error)) {
@@ -175,9 +170,31 @@ int setBasePoint(const Options& options, const std::vector<std::string>& files,
   return 0;
 }
 
+// ENU -> project: the origin the ENU vertices are about. -inputbase, else the file's
+// "basepoint", else the frame of the last control-point definition with source points (the
+// centre of those points), else longitude 0, latitude 0 with a warning.
+void setEnuInputOrigin(const std::optional<BasePoint>& inputbase, CoordTranslateInfo& local) {
+  EnuOrigin& origin = *local.origin;
+  if (inputbase) {
+    origin.lon = inputbase->lon;
+    origin.lat = inputbase->lat;
+    return;
+  }
+  if (local.basepointGiven) return;
+  for (auto it = local.projects.rbegin(); it != local.projects.rend(); ++it) {
+    if (it->isControlPoints() && it->fittedFrame) {
+      origin = *it->fittedFrame;
+      return;
+    }
+  }
+  warn("no ENU origin given (-inputbase, or \"basepoint\" in the coordinate file): the ENU "
+       "vertices are taken to be about longitude 0, latitude 0");
+}
+
 int run(const Options& options, ProcessContext& process) {
   const std::vector<std::string> files = inputFiles(options.input);
 
+  if (options.coord.empty()) return fail("coordfile set error!!\n", "-coord is required");
   if (!pathExists(options.coord)) {
     return fail("coordfile set error!!\n",
                 "coordinate file '" + options.coord + "' does not exist");
@@ -192,10 +209,12 @@ int run(const Options& options, ProcessContext& process) {
   CoordTranslateInfo local;
   local.origin = &localOrigin;
   std::string error;
-  if (!parseCoordTranslateInfo(text, local, process, &error) ||
+  std::vector<std::string> warnings;
+  if (!parseCoordTranslateInfo(text, local, process, &error, &warnings) ||
       !parseCoordTranslateInfo(text, process.info, process, &error)) {
     return fail("parseCoordTranslateInfo error!!\n", options.coord + ": " + error);
   }
+  for (const std::string& warning : warnings) warn(options.coord + ": " + warning);
 
   if (options.output.empty()) {
     return fail("output set error!!\n", "no output path given (-output)");
@@ -207,14 +226,31 @@ int run(const Options& options, ProcessContext& process) {
   const Mode mode = options.toProj == "1"  ? Mode::toZone
                     : options.bENU == "1" ? Mode::enuToProject
                                           : Mode::projectToEnu;
+  std::optional<BasePoint> inputbase;
+  if (!options.inputbase.empty()) {
+    inputbase = parseInputBase(options.inputbase, &error);
+    if (!inputbase) return fail("inputbase set error!!\n", error);
+  }
   if (mode == Mode::projectToEnu) {
-    if (const int status = setBasePoint(options, files, local); status != 0) return status;
+    if (inputbase) {
+      local.origin->lon = inputbase->lon;
+      local.origin->lat = inputbase->lat;
+    } else if (const int status = setBasePoint(options, files, local); status != 0) {
+      return status;
+    }
+  } else if (mode == Mode::enuToProject) {
+    setEnuInputOrigin(inputbase, local);
   }
 
-  auto convertWith = [](CoordTranslateInfo& info, auto member) {
-    return [&info, member](const double* in, double* out) {
+  // Why the last vertex failed, as the conversion knows it.
+  std::string failure;
+  auto convertWith = [&failure](CoordTranslateInfo& info, auto member) {
+    return [&info, &failure, member](const double* in, double* out) {
       Point3 result{};
-      if (!(info.*member)(Point3{in[0], in[1], in[2]}, result)) return false;
+      if (!(info.*member)(Point3{in[0], in[1], in[2]}, result)) {
+        failure = info.lastFailure;
+        return false;
+      }
       out[0] = result.x;
       out[1] = result.y;
       out[2] = result.z;
@@ -232,7 +268,11 @@ int run(const Options& options, ProcessContext& process) {
         : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject)
                                      : convertObjFile(path, outputPath, toEnu);
     if (outcome.status != ConvertStatus::converted) {
-      return reportConversionFailure(outcome, path);
+      ConvertOutcome reported = outcome;
+      if (reported.status == ConvertStatus::convertFailed && !failure.empty()) {
+        reported.detail += ": " + failure;
+      }
+      return reportConversionFailure(reported, path);
     }
     if (mode == Mode::toZone) {
       const std::string zone = std::to_string(process.globalzonecode);

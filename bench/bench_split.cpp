@@ -92,7 +92,7 @@ struct EnuConversion {
                         parseCoordTranslateInfo(text, process.info, process, &error);
     std::cout.rdbuf(console);
     if (!parsed) die(coord + ": " + error);
-    const BasePoint base = readInputBase(inputbase);
+    const BasePoint base = parseInputBase(inputbase).value();
     localOrigin.lon = base.lon;
     localOrigin.lat = base.lat;
   }

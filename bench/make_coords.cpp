@@ -80,7 +80,7 @@ rapidjson::Value controlDocument(const DefinitionChain& chain, const Box& tile,
   for (std::size_t k = 0; k < corners.size(); ++k) {
     const double z = 20.0 + 60.0 * static_cast<double>(k) / 7.0;
     const Point3 project{corners[k][0], corners[k][1], z};
-    const Point3 geodetic = chain.projectToGeodetic(project);
+    const Point3 geodetic = chain.projectToGeodetic(project).value();
     // Survey residuals of a few millimetres, fixed so that the file is always the same.
     const double r = 0.003 * std::sin(1.7 * static_cast<double>(k) + 0.3);
     src.PushBack(geodetic.x, allocator).PushBack(geodetic.y, allocator);
@@ -145,7 +145,7 @@ rapidjson::Value threeDocument(const rapidjson::Document& source, const Definiti
     }
     rapidjson::Value boundary(rapidjson::kArrayType);
     for (const Point3& p : bandPolygon(k, area)) {
-      const Point3 geodetic = chain.projectToGeodetic(p);
+      const Point3 geodetic = chain.projectToGeodetic(p).value();
       boundary.PushBack(geodetic.x, allocator).PushBack(geodetic.y, allocator);
     }
     definition.AddMember("boundary", boundary, allocator);
@@ -214,8 +214,9 @@ int main(int argc, char** argv) {
   }
   // Origin at the tile's centre (it only matters for the sanity check's ENU round trip).
   const DefinitionChain chain(info.projects[0], origin);
-  const Point3 centre = chain.projectToGeodetic(
-      {(tile.minX + tile.maxX) / 2, (tile.minY + tile.maxY) / 2, 0.0});
+  const Point3 centre =
+      chain.projectToGeodetic({(tile.minX + tile.maxX) / 2, (tile.minY + tile.maxY) / 2, 0.0})
+          .value();
   origin.lon = centre.x;
   origin.lat = centre.y;
 

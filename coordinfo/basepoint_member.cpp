@@ -3,11 +3,13 @@
 #include <cstddef>
 #include <vector>
 
-bool readBasepoint(const JsonObjectReader& object, EnuOrigin* origin) {
+bool readBasepoint(const JsonObjectReader& object, EnuOrigin* origin, bool& given) {
   std::vector<double> values;
   bool present = false;
   if (!object.readNumberArray("basepoint", {.maxCount = 3}, values, present)) return false;
-  if (!present || origin == nullptr) return true;
+  if (!present) return true;
+  given = true;
+  if (origin == nullptr) return true;
   double* const fields[] = {&origin->lon, &origin->lat, &origin->height};
   for (std::size_t k = 0; k < values.size(); ++k) *fields[k] = values[k];
   return true;

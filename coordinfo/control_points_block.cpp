@@ -52,6 +52,7 @@ bool readSrcpoints(const JsonObjectReader& define, ProjectDefinition& definition
   origin.spare1 = 0.0;
   origin.spare2 = 0.0;
   definition.srcpointsenu = sourcePointsToEnu(definition.srcpoints, origin);
+  definition.fittedFrame = origin;
 
   if (target.form == DocumentForm::object) {
     const std::optional<int32_t> zone =
@@ -80,7 +81,8 @@ bool readTransform(const JsonObjectReader& define, ProjectDefinition& definition
   const rapidjson::Value* object = define.find("transform");
   read = object != nullptr && object->IsObject();
   if (!read) return true;
-  const JsonObjectReader transform(*object, define.path().key("transform"), define.error());
+  const JsonObjectReader transform = define.child(*object, "transform");
+  transform.warnUnknownKeys({"args", "inv_args", "src", "tar", "inv_src", "inv_tar"});
   if (!definition.transform) definition.transform.emplace();
   TransformInfo& info = *definition.transform;
   return readTransformArray(transform, "args", info.args) &&
@@ -136,11 +138,11 @@ bool readControlPointsDefine(const JsonObjectReader& define, ProjectDefinition& 
     if (!readTransform(define, definition, transformRead)) return false;
     // No stored transform: estimate both directions from the pairs as they stand now.
     if (!transformRead) fillTransformInfo(definition);
-    return readBasepoint(define, definition.origin);
+    return readBasepoint(define, definition.origin, target.info.basepointGiven);
   }
 
   // Array document: a missing transform stays missing until the first conversion needs it.
   if (!readTransform(define, definition, transformRead)) return false;
-  if (!readBasepoint(define, definition.origin)) return false;
+  if (!readBasepoint(define, definition.origin, target.info.basepointGiven)) return false;
   return readSrcpoints(define, definition, target);
 }

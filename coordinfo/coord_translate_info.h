@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "coordinfo/enu_origin.h"
@@ -43,6 +44,11 @@ struct CoordTranslateInfo {
   std::vector<ProjectDefinition> projects;
   EnuOrigin* origin = nullptr;           // not owned; set before parsing
   std::optional<std::size_t> current;    // index of the definition chosen last by projectToEnu
+  // A "basepoint" member was read into `origin` (the ENU origin then comes from the file).
+  bool basepointGiven = false;
+  // Why the last conversion that returned false failed, for the user; empty when no reason
+  // is known.
+  std::string lastFailure;
 
   // Appends a default definition that refers to this info's origin; the parser's only way to
   // create definitions.
@@ -57,7 +63,8 @@ struct CoordTranslateInfo {
   [[nodiscard]] bool projectToZone(const Point3& in, Point3& out);
 
   // The definition whose boundary polygon (in the given frame) lies nearest to `p`; ties go to
-  // the earlier one. Empty only when there are no definitions.
+  // the earlier one. Empty when there are no definitions, or when a definition the choice
+  // depends on has no polygon in the project frame (lastFailure says which and why).
   std::optional<std::size_t> selectDefinition(const Point3& p, BoundaryFrame frame);
 
   PipelineCacheHandle cache;

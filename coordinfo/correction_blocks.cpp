@@ -26,6 +26,7 @@ bool readNumbers(const JsonObjectReader& block, const NumberField (&fields)[N]) 
 }
 
 bool readPlaneParam(const JsonObjectReader& block, PlaneParam& plane) {
+  block.warnUnknownKeys({"type", "startx", "starty", "offsetx", "offsety", "rotate", "scale"});
   const NumberField fields[] = {{"startx", &plane.startx},   {"starty", &plane.starty},
                                 {"offsetx", &plane.offsetx}, {"offsety", &plane.offsety},
                                 {"rotate", &plane.rotate},   {"scale", &plane.scale}};
@@ -33,6 +34,8 @@ bool readPlaneParam(const JsonObjectReader& block, PlaneParam& plane) {
 }
 
 bool readAltParam(const JsonObjectReader& block, AltParam& alt) {
+  block.warnUnknownKeys({"type", "startx", "starty", "ppmE", "ppmN", "altbase", "A", "B", "C",
+                         "D", "E", "F", "X0", "Y0"});
   const NumberField fields[] = {
       {"starty", &alt.starty}, {"startx", &alt.startx}, {"ppmN", &alt.ppmN},
       {"ppmE", &alt.ppmE},     {"altbase", &alt.altbase}, {"A", &alt.A},
@@ -43,6 +46,8 @@ bool readAltParam(const JsonObjectReader& block, AltParam& alt) {
 }
 
 bool readBaseConv(const JsonObjectReader& block, BaseConv& base) {
+  block.warnUnknownKeys(
+      {"xoffset", "yoffset", "zoffset", "xrotate", "yrotate", "zrotate", "ppmscale"});
   const NumberField fields[] = {{"xoffset", &base.xoffset},   {"yoffset", &base.yoffset},
                                 {"zoffset", &base.zoffset},   {"xrotate", &base.xrotate},
                                 {"yrotate", &base.yrotate},   {"zrotate", &base.zrotate},
@@ -53,13 +58,17 @@ bool readBaseConv(const JsonObjectReader& block, BaseConv& base) {
 // Both names or nothing. The names are read into locals first so that a block with only one
 // of them (or a rejected one) leaves an existing record untouched.
 bool readEllipsoidConv(const JsonObjectReader& block, std::optional<EllipsoidConv>& record) {
+  block.warnUnknownKeys({"srcellipsoid", "desellipsoid"});
   std::string source;
   std::string destination;
   if (!block.readString("srcellipsoid", source) ||
       !block.readString("desellipsoid", destination)) {
     return false;
   }
-  if (!block.has("srcellipsoid") || !block.has("desellipsoid")) return true;
+  if (!block.has("srcellipsoid") || !block.has("desellipsoid")) {
+    block.warn(nullptr, "needs both \"srcellipsoid\" and \"desellipsoid\"; the block is ignored");
+    return true;
+  }
   if (!record) record.emplace();
   record->srcellipsoid = std::move(source);
   record->desellipsoid = std::move(destination);
@@ -68,12 +77,16 @@ bool readEllipsoidConv(const JsonObjectReader& block, std::optional<EllipsoidCon
 
 // All three offsets or nothing.
 bool readAdjustConv(const JsonObjectReader& block, std::optional<AdjustConv>& record) {
+  block.warnUnknownKeys({"eastoffset", "northoffset", "altoffset"});
   AdjustConv values;
   const NumberField fields[] = {{"eastoffset", &values.eastoffset},
                                 {"northoffset", &values.northoffset},
                                 {"altoffset", &values.altoffset}};
   if (!readNumbers(block, fields)) return false;
   if (!block.has("eastoffset") || !block.has("northoffset") || !block.has("altoffset")) {
+    block.warn(nullptr,
+               "needs all of \"eastoffset\", \"northoffset\" and \"altoffset\"; the block is "
+               "ignored");
     return true;
   }
   if (!record) record.emplace();
@@ -87,7 +100,7 @@ bool findBlock(const JsonObjectReader& definitionObject, const char* key,
   const rapidjson::Value* block = nullptr;
   if (!definitionObject.readObject(key, block)) return false;
   if (block != nullptr) {
-    reader.emplace(*block, definitionObject.path().key(key), definitionObject.error());
+    reader.emplace(definitionObject.child(*block, key));
   }
   return true;
 }

@@ -4,6 +4,23 @@
 
 #include "coordinfo/basepoint_member.h"
 #include "coordinfo/zone_code.h"
+#include "geodesy/ellipsoid.h"
+
+namespace {
+
+// "ellipsoid": a name outside the table converts on the WGS84 values, which a misspelt name
+// (e.g. "XIAN 80") would silently do.
+bool readEllipsoidName(const JsonObjectReader& define, std::string& name) {
+  if (!define.readString("ellipsoid", name)) return false;
+  if (define.has("ellipsoid") && !findEllipsoid(name)) {
+    define.warn("ellipsoid", "unknown ellipsoid \"" + name +
+                                 "\" (known: CGCS2000, XIAN80, BJ54, WGS84); the WGS84 values "
+                                 "are used");
+  }
+  return true;
+}
+
+}  // namespace
 
 bool readCustomGaussDefine(const JsonObjectReader& define, ProjectDefinition& definition,
                            ParseTarget& target) {
@@ -25,7 +42,7 @@ bool readCustomGaussDefine(const JsonObjectReader& define, ProjectDefinition& de
   }
 
   if (!define.readLenientNumber("centralOriginLatitude", info.centralOriginLatitude) ||
-      !define.readString("ellipsoid", info.ellipsoid) ||
+      !readEllipsoidName(define, info.ellipsoid) ||
       !define.readLenientNumber("surfaceheight", info.surfaceheight)) {
     return false;
   }
@@ -38,5 +55,5 @@ bool readCustomGaussDefine(const JsonObjectReader& define, ProjectDefinition& de
     return false;
   }
 
-  return readBasepoint(define, definition.origin);
+  return readBasepoint(define, definition.origin, target.info.basepointGiven);
 }

@@ -6,6 +6,18 @@
 
 #include "coordinfo/lenient_number.h"
 
+const char* jsonKindOf(const rapidjson::Value& value) {
+  if (value.IsNull()) return "null";
+  if (value.IsBool()) return value.GetBool() ? "true" : "false";
+  if (value.IsObject()) return "an object";
+  if (value.IsArray()) return "an array";
+  if (value.IsString()) return "a string";
+  if (value.IsNumber() && !value.IsDouble() && !value.IsInt()) {
+    return "an integer beyond the 32-bit range";
+  }
+  return "a number";
+}
+
 JsonPath JsonPath::key(std::string_view name) const {
   JsonPath child = *this;
   if (!child.text_.empty()) child.text_ += '.';
@@ -24,8 +36,30 @@ JsonPath JsonPath::index(std::size_t position) const {
 }
 
 JsonObjectReader::JsonObjectReader(const rapidjson::Value& object, JsonPath path,
-                                   std::string& error)
-    : object_(&object), path_(std::move(path)), error_(&error) {}
+                                   std::string& error, std::vector<std::string>* warnings)
+    : object_(&object), path_(std::move(path)), error_(&error), warnings_(warnings) {}
+
+JsonObjectReader JsonObjectReader::child(const rapidjson::Value& object, const char* key) const {
+  return JsonObjectReader(object, path_.key(key), *error_, warnings_);
+}
+
+void JsonObjectReader::warn(const char* key, std::string_view reason) const {
+  if (warnings_ == nullptr) return;
+  std::string text = key == nullptr ? path_.text() : path_.key(key).text();
+  if (text.empty()) text = "the root";
+  text += ": ";
+  text += reason;
+  warnings_->push_back(std::move(text));
+}
+
+void JsonObjectReader::warnUnknownKeys(std::initializer_list<std::string_view> known) const {
+  for (auto member = object_->MemberBegin(); member != object_->MemberEnd(); ++member) {
+    const std::string_view name(member->name.GetString(), member->name.GetStringLength());
+    bool isKnown = false;
+    for (const std::string_view k : known) isKnown = isKnown || k == name;
+    if (!isKnown) warn(std::string(name).c_str(), "unknown key, ignored");
+  }
+}
 
 const rapidjson::Value* JsonObjectReader::find(const char* key) const {
   // FindMember scans the members in order, so a repeated key yields its first occurrence.
@@ -60,7 +94,12 @@ bool JsonObjectReader::readLenientNumber(const char* key, double& out) const {
   const rapidjson::Value* value = find(key);
   if (value == nullptr) return true;
   const std::optional<double> number = lenientNumberValue(*value);
-  if (!number) return true;  // unsupported: the field keeps its value
+  if (!number) {
+    // Unsupported: the field keeps its value, which is rarely what the file meant.
+    warn(key, std::string("expected a number or a numeric string, got ") + jsonKindOf(*value) +
+                  "; the value is ignored and the default kept");
+    return true;
+  }
   // Every later step (zone codes, projection) needs a finite value; "inf" or "nan" in a
   // string, or a number text beyond the double range, is a broken file, not a coordinate.
   if (!std::isfinite(*number)) return fail(key, "expected a finite number");

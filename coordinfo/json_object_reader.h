@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ class JsonPath {
   std::string text_;
 };
 
+// What kind of JSON value `value` is, for messages: "null", "true", "an object", "an array",
+// "a string", "a number", or "an integer beyond the 32-bit range".
+const char* jsonKindOf(const rapidjson::Value& value);
+
 // How many numbers a flat number array may hold: at least `minCount`, at most `maxCount`,
 // and a multiple of `multipleOf` (points are stored as flat triples or pairs).
 struct NumberArrayShape {
@@ -38,8 +43,14 @@ struct NumberArrayShape {
 // Reading never throws and never triggers RapidJSON's assertions (types are tested first).
 class JsonObjectReader {
  public:
-  // `object` must be a JSON object and outlive the reader; so must `error`.
-  JsonObjectReader(const rapidjson::Value& object, JsonPath path, std::string& error);
+  // `object` must be a JSON object and outlive the reader; so must `error` and `warnings`
+  // (null: warnings are dropped).
+  JsonObjectReader(const rapidjson::Value& object, JsonPath path, std::string& error,
+                   std::vector<std::string>* warnings = nullptr);
+
+  // A reader of the object member `key` (which must hold an object), sharing the error text
+  // and the warnings.
+  [[nodiscard]] JsonObjectReader child(const rapidjson::Value& object, const char* key) const;
 
   // The value of `key`, or null when absent.
   const rapidjson::Value* find(const char* key) const;
@@ -50,7 +61,7 @@ class JsonObjectReader {
   // A plain number (any JSON number, as a double) into `out`.
   [[nodiscard]] bool readNumber(const char* key, double& out) const;
   // A lenient number (coordinfo/lenient_number.h) into `out`. An unsupported value leaves
-  // `out` as it is; a non-finite one (a string holding "inf" or "nan", or a number text
+  // `out` as it is, with a warning; a non-finite one (a string holding "inf" or "nan", or a number text
   // beyond the double range) fails.
   [[nodiscard]] bool readLenientNumber(const char* key, double& out) const;
   // An object member: `out` is a reader for it, or null when absent; not an object fails.
@@ -65,11 +76,19 @@ class JsonObjectReader {
   // need the values themselves (a zone code out of range).
   [[nodiscard]] bool fail(const char* key, std::string_view reason) const;
 
+  // Adds the warning `<path of key>: <reason>` (key may be null: the object's own path).
+  void warn(const char* key, std::string_view reason) const;
+  // Warns of every member whose name is not in `known`: a misspelt key is otherwise silently
+  // ignored and its default used.
+  void warnUnknownKeys(std::initializer_list<std::string_view> known) const;
+
   const JsonPath& path() const { return path_; }
   std::string& error() const { return *error_; }
+  std::vector<std::string>* warnings() const { return warnings_; }
 
  private:
   const rapidjson::Value* object_;
   JsonPath path_;
   std::string* error_;
+  std::vector<std::string>* warnings_;
 };

@@ -71,15 +71,26 @@ bool readDefinition(const JsonObjectReader& object, ProjectDefinition& definitio
   }
   const rapidjson::Value* defineValue = nullptr;
   if (!object.readObject("define", defineValue)) return false;
+  if (!definition.isCustomGauss() && !definition.isControlPoints() &&
+      (object.has("type") || defineValue != nullptr)) {
+    object.warn("type", "unknown type \"" + definition.type +
+                            "\" (expected \"Custom Gauss\" or \"Control points\"): its "
+                            "\"define\" is not read and it converts with default parameters");
+  }
   if (defineValue == nullptr) return true;
-  const JsonObjectReader define(*defineValue, object.path().key("define"), object.error());
+  const JsonObjectReader define = object.child(*defineValue, "define");
 
   // Exact, case-sensitive type names; any other type reads nothing from "define".
   if (definition.isCustomGauss()) {
+    define.warnUnknownKeys({"centralMeridianLongitude", "centralOriginLatitude", "ellipsoid",
+                            "surfaceheight", "xoffset", "yoffset", "basepoint"});
     return readCustomGaussDefine(define, definition, target) &&
            readCorrectionBlocks(object, definition.info);
   }
-  if (definition.isControlPoints()) return readControlPointsDefine(define, definition, target);
+  if (definition.isControlPoints()) {
+    define.warnUnknownKeys({"srcpoints", "despoints", "transform", "basepoint"});
+    return readControlPointsDefine(define, definition, target);
+  }
   return true;
 }
 
@@ -88,7 +99,7 @@ bool readDefinition(const JsonObjectReader& object, ProjectDefinition& definitio
 bool readObjectDocument(const rapidjson::Value& root, ParseTarget& target, std::string& error) {
   CoordTranslateInfo& info = target.info;
   if (info.projects.empty()) info.appendDefinition();
-  const JsonObjectReader object(root, JsonPath(), error);
+  const JsonObjectReader object(root, JsonPath(), error, target.warnings);
   return readDefinition(object, info.projects.front(), target);
 }
 
@@ -112,7 +123,7 @@ bool readArrayDocument(const rapidjson::Value& root, ParseTarget& target, std::s
     const bool append = initialCount == 0 || i >= info.projects.size();
     ProjectDefinition& definition = append ? info.appendDefinition() : info.projects[i];
 
-    const JsonObjectReader object(element, path, error);
+    const JsonObjectReader object(element, path, error, target.warnings);
     if (!readDefinition(object, definition, target)) return false;
 
     std::vector<double> boundary;
@@ -144,7 +155,8 @@ bool reject(std::string* error, std::string text) {
 }  // namespace
 
 bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
-                             ProcessContext& process, std::string* error) {
+                             ProcessContext& process, std::string* error,
+                             std::vector<std::string>* warnings) {
   if (text.empty()) return reject(error, "the coordinate text is empty");
   if (info.origin == nullptr) return reject(error, "the translation info has no ENU origin");
 
@@ -175,6 +187,7 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
   CoordTranslateInfo scratch;
   scratch.origin = origins.copyOf(info.origin);
   scratch.projects = info.projects;
+  scratch.basepointGiven = info.basepointGiven;
   for (ProjectDefinition& definition : scratch.projects) {
     definition.origin = origins.copyOf(definition.origin);
   }
@@ -182,20 +195,27 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
   int32_t globalzonecode = process.globalzonecode;
 
   std::string reason;
+  std::vector<std::string> found;
   bool accepted = true;
   if (document.IsObject()) {
-    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::object};
+    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::object, &found};
     accepted = readObjectDocument(document, target, reason);
   } else if (document.IsArray()) {
-    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::array};
+    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::array, &found};
     accepted = readArrayDocument(document, target, reason);
+  } else {
+    // A text, a number, true, false or null holds no definition: nothing could be converted.
+    return reject(error, std::string("the root is ") + jsonKindOf(document) +
+                             "; expected a definition object or an array of them");
   }
   if (!accepted) return reject(error, std::move(reason));
+  if (warnings != nullptr) warnings->insert(warnings->end(), found.begin(), found.end());
 
   for (ProjectDefinition& definition : scratch.projects) {
     definition.origin = origins.realOf(definition.origin);
   }
   info.projects = std::move(scratch.projects);
+  info.basepointGiven = scratch.basepointGiven;
   origins.commit();
   process.globalzonecode = globalzonecode;
   // Prepared conversion chains refer to the old definitions and origin values.

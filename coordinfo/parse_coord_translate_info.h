@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/process_context.h"
@@ -11,7 +12,7 @@
 // UTF-8 byte-order mark). A root object is one definition (it fills the first definition of
 // `info`, appending one when there is none); a root array holds one definition object per
 // element (each appended, or filling the existing definition at its position); any other root
-// reads nothing. Every definition refers to `*info.origin`; "basepoint" members write into it.
+// is rejected. Every definition refers to `*info.origin`; "basepoint" members write into it.
 // `process.origin` receives the centre of the source points of Control points definitions
 // (also when `info` is not `process.info`) and `process.globalzonecode` the process-wide zone
 // code. When `info.origin == &process.origin` both names reach the same record.
@@ -22,5 +23,11 @@
 // start of the line) or a value lies outside the format (`<key path>: <reason>`, e.g.
 // `"define"."xoffset": expected a number`). Console lines of a control-point fit made
 // before a later value was rejected stay printed.
+//
+// Mistakes that do not reject the file are appended to `*warnings` (when not null) as
+// `<key path>: <reason>`: an unknown "type", an unknown key in "define" or a correction block,
+// a lenient number of another JSON type whose default is kept, an unknown ellipsoid name, an
+// incomplete "ellipsoidconv" or "adjustconv".
 [[nodiscard]] bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
-                                           ProcessContext& process, std::string* error);
+                                           ProcessContext& process, std::string* error,
+                                           std::vector<std::string>* warnings = nullptr);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/enu_origin.h"
@@ -21,4 +23,5 @@ struct ParseTarget {
   EnuOrigin& processOrigin;
   int32_t& globalzonecode;
   DocumentForm form;
+  std::vector<std::string>* warnings = nullptr;  // mistakes that do not reject the file
 };

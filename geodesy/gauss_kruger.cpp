@@ -1,6 +1,7 @@
 #include "geodesy/gauss_kruger.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "geodesy/units.h"
 
@@ -12,6 +13,12 @@
 namespace {
 
 constexpr double k = kGaussKrugerRadiansPerDegree;
+
+std::string formatDegrees(double degrees) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.6g°", degrees);
+  return text;
+}
 
 }  // namespace
 
@@ -134,6 +141,25 @@ Point3 GaussKrugerProjection::inverse(const Point3& p) const {
            (61 + 90 * t + 298 * eta2 + 45 * t * t - ep2Times252_ - 3 * eta2 * eta2) * d * d * d *
                d * d * d / 720);
   return {lambda / k, phi / k, p.z};
+}
+
+std::optional<std::string> offProjection(const Point3& geodetic, double centralMeridian) {
+  if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y) || !std::isfinite(geodetic.z)) {
+    return "the geodetic position is not finite";
+  }
+  if (std::fabs(geodetic.y) > kMaxLatitude) {
+    return "latitude " + formatDegrees(geodetic.y) + " is beyond the pole";
+  }
+  // Difference to the meridian reduced to (−180°, 180°].
+  double offset = std::fmod(geodetic.x - centralMeridian, 360.0);
+  if (offset > 180.0) offset -= 360.0;
+  if (offset <= -180.0) offset += 360.0;
+  if (!(std::fabs(offset) <= kGaussKrugerMaxLongitudeOffset)) {
+    return "longitude " + formatDegrees(geodetic.x) + " is " + formatDegrees(std::fabs(offset)) +
+           " from the central meridian " + formatDegrees(centralMeridian) +
+           " (more than 10° is off the projection)";
+  }
+  return std::nullopt;
 }
 
 Point3 gaussKrugerForward(const Point3& geodetic, const GaussKrugerParams& params) {

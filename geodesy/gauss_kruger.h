@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "coordinfo/point3.h"
 #include "geodesy/ellipsoid.h"
 
@@ -25,6 +28,19 @@ struct GaussKrugerParams {
   double f = kDefaultEllipsoid.f;  // flattening
   double originLatitude = 0.0;   // degree; |value| <= 1e-6 counts as 0 (no arc subtracted)
 };
+
+// How far from its central meridian a projection is used at all (degree). The series lose
+// accuracy quickly beyond 3° (about 1 mm there, metres by 10°) and turn into nonsense well before
+// 90°; a point farther out belongs to another zone or is a mistake, never a position this
+// projection can represent.
+inline constexpr double kGaussKrugerMaxLongitudeOffset = 10.0;
+inline constexpr double kMaxLatitude = 90.0;  // degree
+
+// Why a geodetic position lies off a projection; nullopt when it is on it: finite, latitude
+// within ±90°, longitude within kGaussKrugerMaxLongitudeOffset of the central meridian, the
+// difference taken modulo 360° (so 359° is 2° from a meridian at 1°).
+[[nodiscard]] std::optional<std::string> offProjection(const Point3& geodetic,
+                                                       double centralMeridian);
 
 // Meridian arc from the equator to latitude φ (radian) on the ellipsoid (a m, e²), in metres
 // (Snyder 3-21).

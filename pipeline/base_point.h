@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,13 +11,16 @@ struct BasePoint {
   double lat = 0.0;  // degree
 };
 
-// Reads an `inputbase` value: a prefix, ':', the longitude, ',', the latitude. The longitude
-// text runs from after the first ':' (the start when there is none) to before the first ','
-// (the end when there is none, or when that ',' comes before the first ':'); the latitude text
-// is everything after the first ',' (the whole text when there is none). Each is read by
-// atof's rules, so a text without a number gives 0: "121.5" alone gives (121.5, 121.5) and
-// "ENU:121.5" gives (121.5, 0).
-BasePoint readInputBase(std::string_view text);
+// Longitudes an `inputbase` may give: west of Greenwich negative, or counted 0..360 east.
+inline constexpr double kInputBaseMinLongitude = -180.0;  // degree
+inline constexpr double kInputBaseMaxLongitude = 360.0;   // degree
+
+// Reads an `inputbase` value, `[PREFIX:]LON,LAT`: an optional prefix ending at the first ':'
+// (e.g. "ENU:"), then two decimal numbers separated by one ',' (blanks around each allowed),
+// longitude first, in degrees. Empty, with what was expected in `*why` (when not null), when
+// a number is missing, is not wholly a number or is not finite, the longitude lies outside
+// [-180, 360] or the latitude outside [-90, 90] ("ENU:30.0,117.0" has latitude 117).
+std::optional<BasePoint> parseInputBase(std::string_view text, std::string* why = nullptr);
 
 // The base-point file text "ENU:<lat>,<lon>", both "%f" (six decimals), no line end. Note the
 // order: latitude first, the reverse of the `inputbase` order.

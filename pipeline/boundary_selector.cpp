@@ -79,29 +79,40 @@ class BoundarySelector::Query {
   GEOSGeometry* geometry_ = nullptr;
 };
 
-std::size_t BoundarySelector::select(CoordTranslateInfo& info, const Point3& p,
-                                     BoundaryFrame frame) {
+std::optional<std::size_t> BoundarySelector::select(CoordTranslateInfo& info, const Point3& p,
+                                                    BoundaryFrame frame, std::string* why) {
   std::vector<Entry>& entries = entries_[frameIndex(frame)];
+  std::optional<std::size_t> unusable;
+  std::optional<std::size_t> chosen;
   if (context_ == nullptr) {
     // No geometry: no polygon is ever built, every boundary is passed over.
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t i = 0; i < entries.size() && !chosen; ++i) {
       if (entries[i].state == State::unvisited) visit(info.projects[i], entries[i], frame);
-      if (entries[i].state == State::empty) return i;
+      if (entries[i].state == State::empty) chosen = i;
     }
-    return 0;
+    return chosen.value_or(0);
   }
   Query query(context_, p);
-  if (const std::optional<std::size_t> inside =
-          selectByContainment(info, entries, frame, query)) {
-    return *inside;
+  chosen = selectByContainment(info, entries, frame, query, unusable);
+  if (!chosen && !unusable) chosen = selectByDistance(info, entries, frame, query, unusable);
+  if (unusable) {
+    if (why != nullptr) {
+      const ProjectDefinition& definition = info.projects[*unusable];
+      const std::string reason = definition.boundaryprojFailure.empty()
+                                     ? std::string("its control-point fit failed")
+                                     : definition.boundaryprojFailure;
+      *why = "definition [" + std::to_string(*unusable) + "] \"" + definition.projectid +
+             "\" has no boundary polygon in the project frame (" + reason +
+             "), so it cannot be told whether the point belongs to it";
+    }
+    return std::nullopt;
   }
-  return selectByDistance(info, entries, frame, query);
+  return chosen;
 }
 
-std::optional<std::size_t> BoundarySelector::selectByContainment(CoordTranslateInfo& info,
-                                                                 std::vector<Entry>& entries,
-                                                                 BoundaryFrame frame,
-                                                                 Query& query) {
+std::optional<std::size_t> BoundarySelector::selectByContainment(
+    CoordTranslateInfo& info, std::vector<Entry>& entries, BoundaryFrame frame, Query& query,
+    std::optional<std::size_t>& unusable) {
   const Point3& p = query.point();
   if (!finitePoint(p)) return std::nullopt;
   std::optional<std::size_t> inside;
@@ -112,6 +123,11 @@ std::optional<std::size_t> BoundarySelector::selectByContainment(CoordTranslateI
     if (entry.state == State::unvisited) visit(info.projects[i], entry, frame);
     if (entry.state == State::empty) return i;  // chosen at once, whatever came before
     if (entry.state == State::passedOver || inside) continue;
+    if (entry.state == State::unusable) {
+      // The point may lie inside it, which would make it the choice.
+      unusable = i;
+      return std::nullopt;
+    }
     if (entry.prepared == nullptr) return std::nullopt;
     if (query.contained(entry)) {
       inside = i;
@@ -133,7 +149,8 @@ std::optional<std::size_t> BoundarySelector::selectByContainment(CoordTranslateI
 
 std::size_t BoundarySelector::selectByDistance(CoordTranslateInfo& info,
                                                std::vector<Entry>& entries, BoundaryFrame frame,
-                                               Query& query) {
+                                               Query& query,
+                                               std::optional<std::size_t>& unusable) {
   const Point3& p = query.point();
   std::optional<std::size_t> chosen;
   double best = 0.0;
@@ -142,6 +159,13 @@ std::size_t BoundarySelector::selectByDistance(CoordTranslateInfo& info,
     if (entry.state == State::unvisited) visit(info.projects[i], entry, frame);
     if (entry.state == State::empty) return i;
     if (entry.state == State::passedOver) continue;
+    if (entry.state == State::unusable) {
+      // Unknown distance: it could be nearer than every polygon so far, unless one holds the
+      // point (best 0).
+      if (!chosen || best > 0.0) unusable = i;
+      if (unusable) return 0;
+      continue;
+    }
     if (!chosen) {
       chosen = i;
       best = query.distance(entry);
@@ -170,10 +194,14 @@ void BoundarySelector::visit(ProjectDefinition& definition, Entry& entry, Bounda
   }
   const std::vector<Point3>& ring =
       frame == BoundaryFrame::project ? definition.boundaryproj : definition.boundaryenu;
-  // One or two points form no ring; a failed fit or an unprepared list gives no polygon.
-  if (definition.boundaryFitFailed || ring.size() < 3 ||
-      ring.size() != definition.boundary.size()) {
+  // One or two points form no ring; an unprepared list gives no polygon.
+  if (ring.size() < 3 || ring.size() != definition.boundary.size()) {
     entry.state = State::passedOver;
+    return;
+  }
+  if (frame == BoundaryFrame::project &&
+      (definition.boundaryFitFailed || !definition.boundaryprojFailure.empty())) {
+    entry.state = State::unusable;
     return;
   }
   buildPolygon(ring, entry);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 #define GEOS_USE_ONLY_R_API
@@ -18,7 +19,11 @@
 //   visit the definitions in file order; prepareBoundary on each visited one;
 //   an empty `boundary`            -> chosen at once, later ones neither visited nor prepared;
 //   no usable polygon (one or two  -> passed over;
-//     points, boundaryFitFailed, or lists not prepared)
+//     points, or lists not prepared)
+//   no polygon in the project frame -> in the project frame, the selection fails when the
+//     (boundaryprojFailure or         choice could still go to it (no polygon before it
+//     boundaryFitFailed)               contains the point); passed over once the choice is
+//                                      certain. Its ENU polygon is used as any other.
 //   otherwise d = planar distance (x, y) from the point to the polygon, 0 inside or on it;
 //     the first measured definition is chosen with best = d, a later one replaces it only
 //     when best > d (ties keep the earlier one, a NaN never replaces);
@@ -49,12 +54,15 @@ class BoundarySelector {
   }
 
   // Index of the chosen definition of `info` (validFor(info) must hold, two or more
-  // definitions); fills the boundary caches of each visited definition.
-  std::size_t select(CoordTranslateInfo& info, const Point3& p, BoundaryFrame frame);
+  // definitions); fills the boundary caches of each visited definition. Empty, with the reason
+  // in `*why` (when not null), when the choice would depend on a definition that has no
+  // polygon in the project frame.
+  std::optional<std::size_t> select(CoordTranslateInfo& info, const Point3& p,
+                                    BoundaryFrame frame, std::string* why = nullptr);
 
  private:
   class Query;
-  enum class State { unvisited, empty, passedOver, polygon };
+  enum class State { unvisited, empty, passedOver, polygon, unusable };
   struct Entry {
     State state = State::unvisited;
     GEOSGeometry* polygon = nullptr;
@@ -65,11 +73,15 @@ class BoundarySelector {
 
   // The choice when a polygon contains the point and every one before it is certainly at a
   // distance > 0; empty when only the comparison of distances can decide.
+  // `unusable` receives an unusable definition the choice could go to; the selection then
+  // fails.
   std::optional<std::size_t> selectByContainment(CoordTranslateInfo& info,
                                                  std::vector<Entry>& entries,
-                                                 BoundaryFrame frame, Query& query);
+                                                 BoundaryFrame frame, Query& query,
+                                                 std::optional<std::size_t>& unusable);
   std::size_t selectByDistance(CoordTranslateInfo& info, std::vector<Entry>& entries,
-                               BoundaryFrame frame, Query& query);
+                               BoundaryFrame frame, Query& query,
+                               std::optional<std::size_t>& unusable);
   void visit(ProjectDefinition& definition, Entry& entry, BoundaryFrame frame);
   void buildPolygon(const std::vector<Point3>& ring, Entry& entry);
   static double boxDistance(const Entry& entry, const Point3& p);

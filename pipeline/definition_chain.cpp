@@ -1,6 +1,7 @@
 #include "pipeline/definition_chain.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -49,22 +50,34 @@ DefinitionChain::DefinitionChain(const ProjectDefinition& definition, const EnuO
   }
 }
 
-Point3 DefinitionChain::projectToGeodetic(const Point3& in) const {
+std::optional<Point3> DefinitionChain::projectToGeodetic(const Point3& in,
+                                                        std::string* why) const {
   Point3 p = in;
   if (adjust_) p = removeAdjustOffsets(*adjust_, p);
   // The height model sees the position without offsets, with the plane transform in place.
   if (alt_) p.z = alt_->remove(p.x, p.y, p.z);
   if (plane_) p = plane_->remove(p);
   Point3 g = toEnuProjection_.inverse(p);  // z (the height) passes through
+  // The series give finite numbers far beyond where they mean anything (an easting of 5e7 m
+  // comes out as some longitude): such a point is not a position of this projection.
+  if (auto off = offProjection(g, toEnuProjection_.params().centralMeridian)) {
+    if (why != nullptr) *why = std::move(*off);
+    return std::nullopt;
+  }
   if (toEnuDatum_) g = toEnuDatum_->inverse(g);
   if (toEnuChange_) g = (*toEnuChange_)(g);
   return g;
 }
 
-Point3 DefinitionChain::geodeticToProject(const Point3& geodetic) const {
+std::optional<Point3> DefinitionChain::geodeticToProject(const Point3& geodetic,
+                                                        std::string* why) const {
   Point3 g = geodetic;
   if (fromEnuChange_) g = (*fromEnuChange_)(g);
   if (fromEnuDatum_) g = fromEnuDatum_->forward(g);
+  if (auto off = offProjection(g, fromEnuProjection_.params().centralMeridian)) {
+    if (why != nullptr) *why = std::move(*off);
+    return std::nullopt;
+  }
   Point3 p = fromEnuProjection_.forward(g);  // z (the height) passes through
   if (plane_) p = plane_->apply(p);
   // Same position as going the other way: plane transform applied, offsets not yet added.
@@ -73,26 +86,36 @@ Point3 DefinitionChain::geodeticToProject(const Point3& geodetic) const {
   return p;
 }
 
-bool DefinitionChain::toEnu(const Point3& in, Point3& out) const {
-  const Point3 enu = frame_.ecefToEnu(frame_.geodeticToEcef(projectToGeodetic(in)));
-  if (!isFinite(enu)) return false;
+bool DefinitionChain::toEnu(const Point3& in, Point3& out, std::string* why) const {
+  const std::optional<Point3> geodetic = projectToGeodetic(in, why);
+  if (!geodetic) return false;
+  const Point3 enu = frame_.ecefToEnu(frame_.geodeticToEcef(*geodetic));
+  if (!isFinite(enu)) {
+    if (why != nullptr) *why = "the result is not finite";
+    return false;
+  }
   out = enu;
   return true;
 }
 
-bool DefinitionChain::fromEnu(const Point3& in, Point3& out) const {
-  const Point3 project = geodeticToProject(frame_.ecefToGeodetic(frame_.enuToEcef(in)));
-  if (!isFinite(project)) return false;
-  out = project;
+bool DefinitionChain::fromEnu(const Point3& in, Point3& out, std::string* why) const {
+  const std::optional<Point3> project =
+      geodeticToProject(frame_.ecefToGeodetic(frame_.enuToEcef(in)), why);
+  if (!project) return false;
+  if (!isFinite(*project)) {
+    if (why != nullptr) *why = "the result is not finite";
+    return false;
+  }
+  out = *project;
   return true;
 }
 
-bool ProjectDefinition::definitionToEnu(const Point3& in, Point3& out) const {
+bool ProjectDefinition::definitionToEnu(const Point3& in, Point3& out, std::string* why) const {
   if (origin == nullptr) return false;
-  return DefinitionChain(*this, *origin).toEnu(in, out);
+  return DefinitionChain(*this, *origin).toEnu(in, out, why);
 }
 
-bool ProjectDefinition::definitionFromEnu(const Point3& in, Point3& out) const {
+bool ProjectDefinition::definitionFromEnu(const Point3& in, Point3& out, std::string* why) const {
   if (origin == nullptr) return false;
-  return DefinitionChain(*this, *origin).fromEnu(in, out);
+  return DefinitionChain(*this, *origin).fromEnu(in, out, why);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "coordinfo/enu_origin.h"
 #include "coordinfo/point3.h"
@@ -37,18 +38,23 @@ class DefinitionChain {
   // Copies what it needs; neither argument is referenced afterwards.
   DefinitionChain(const ProjectDefinition& definition, const EnuOrigin& origin);
 
-  // Project frame -> ENU. False, leaving `out` untouched, when the result is not finite
-  // (an input far outside the projection's domain, or not a number).
-  [[nodiscard]] bool toEnu(const Point3& in, Point3& out) const;
-  // ENU -> project frame. False, leaving `out` untouched, when the result is not finite.
-  [[nodiscard]] bool fromEnu(const Point3& in, Point3& out) const;
+  // Project frame -> ENU. False, leaving `out` untouched, when the point lies off the
+  // projection (see offProjection: not finite, beyond a pole, or more than 10° from the
+  // central meridian on the geodetic side of the projection step) or the result is not
+  // finite; `why` (when not null) then says which.
+  [[nodiscard]] bool toEnu(const Point3& in, Point3& out, std::string* why = nullptr) const;
+  // ENU -> project frame. False, leaving `out` untouched, in the same cases.
+  [[nodiscard]] bool fromEnu(const Point3& in, Point3& out, std::string* why = nullptr) const;
 
   // The halves without the origin frame, for callers that hold the frame themselves:
-  // project frame -> geodetic on the ENU side's datum (lon°, lat°, h m), and back.
-  // toEnu(p) is frame().ecefToEnu(frame().geodeticToEcef(projectToGeodetic(p))) and
-  // fromEnu(e) is geodeticToProject(frame().ecefToGeodetic(frame().enuToEcef(e))).
-  [[nodiscard]] Point3 projectToGeodetic(const Point3& project) const;
-  [[nodiscard]] Point3 geodeticToProject(const Point3& geodetic) const;
+  // project frame -> geodetic on the ENU side's datum (lon°, lat°, h m), and back; empty
+  // (with the reason in `why`) when the projection step's geodetic side is off the projection.
+  // toEnu(p) is frame().ecefToEnu(frame().geodeticToEcef(*projectToGeodetic(p))) and
+  // fromEnu(e) is *geodeticToProject(frame().ecefToGeodetic(frame().enuToEcef(e))).
+  [[nodiscard]] std::optional<Point3> projectToGeodetic(const Point3& project,
+                                                        std::string* why = nullptr) const;
+  [[nodiscard]] std::optional<Point3> geodeticToProject(const Point3& geodetic,
+                                                        std::string* why = nullptr) const;
 
   // The origin set up once.
   [[nodiscard]] const EnuFrame& frame() const { return frame_; }

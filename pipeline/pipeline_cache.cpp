@@ -20,7 +20,11 @@ PipelineCache& preparedCacheOf(CoordTranslateInfo& info) {
   // A NaN in the origin never compares equal: everything is then rebuilt per point, which is
   // slow but still right.
   if (!cache.originFrame || !(cache.frameOrigin == *info.origin)) {
-    for (PreparedDefinition& prepared : cache.definitions) prepared.chain.reset();
+    for (PreparedDefinition& prepared : cache.definitions) {
+      prepared.chain.reset();
+      prepared.shift.reset();
+      prepared.shiftPrepared = false;
+    }
     cache.frameOrigin = *info.origin;
     cache.originFrame.emplace(cache.frameOrigin);
   }
@@ -46,6 +50,18 @@ const std::optional<ControlApplier>& controlApplierOf(CoordTranslateInfo& info,
     done = true;
   }
   return applier;
+}
+
+const std::optional<EnuFrameShift>& controlShiftOf(CoordTranslateInfo& info, PipelineCache& cache,
+                                                   std::size_t index) {
+  PreparedDefinition& prepared = cache.definitions[index];
+  if (!prepared.shiftPrepared) {
+    const ProjectDefinition& definition = info.projects[index];
+    const EnuOrigin fitted = definition.fittedFrame.value_or(cache.frameOrigin);
+    if (!sameEnuFrame(fitted, cache.frameOrigin)) prepared.shift.emplace(fitted, cache.frameOrigin);
+    prepared.shiftPrepared = true;
+  }
+  return prepared.shift;
 }
 
 std::optional<std::size_t> chooseDefinition(CoordTranslateInfo& info, const Point3& p,

@@ -10,6 +10,7 @@
 #include "coordinfo/enu_origin.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/enu_frame.h"
+#include "geodesy/enu_frame_shift.h"
 #include "geodesy/gauss_kruger.h"
 #include "pipeline/definition_chain.h"
 
@@ -25,6 +26,11 @@ struct PreparedDefinition {
   std::optional<ControlApplier> toProject;  // args, src, tar
   bool toEnuPrepared = false;
   std::optional<ControlApplier> toEnu;      // inv_args, inv_src, inv_tar
+  // The change from the frame a "Control points" definition was fitted in to the ENU frame of
+  // the cache's origin; empty when the two are the same frame (then nothing is changed, bit
+  // for bit). Built on first use for the present origin.
+  bool shiftPrepared = false;
+  std::optional<EnuFrameShift> shift;
 };
 
 // Prepared state of the per-vertex conversions of one CoordTranslateInfo. Everything here is
@@ -45,8 +51,9 @@ struct PipelineCache {
   int32_t zoneProjectionCode = 0;
 
   // Boundary polygons of both frames and their GEOS context; rebuilt by selectDefinition when
-  // the number of definitions changes.
+  // the number of definitions or the origin (which the ENU polygons are about) changes.
   std::unique_ptr<BoundarySelector> boundarySelector;
+  EnuOrigin selectorOrigin;
 };
 
 // The cache of `info`, created on first use.
@@ -66,7 +73,13 @@ const std::optional<ControlApplier>& controlApplierOf(CoordTranslateInfo& info,
                                                        PipelineCache& cache, std::size_t index,
                                                        ControlDirection direction);
 
+// The change from the fitted frame of control-point definition `index` to the ENU frame of the
+// cache's origin (see PreparedDefinition::shift).
+const std::optional<EnuFrameShift>& controlShiftOf(CoordTranslateInfo& info, PipelineCache& cache,
+                                                   std::size_t index);
+
 // The definition a conversion uses: the only one, or the nearest boundary's. Empty when the
-// info has no origin or no definitions.
+// info has no origin or no definitions, or when the selection cannot be made (info.lastFailure
+// says why).
 std::optional<std::size_t> chooseDefinition(CoordTranslateInfo& info, const Point3& p,
                                             BoundaryFrame frame);

@@ -1,26 +1,52 @@
 #include "pipeline/prepare_boundary.h"
 
-#include "coordinfo/control_points_block.h"
+#include <cstddef>
+#include <string>
+
 #include "geodesy/control_fit.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/enu_frame.h"
+#include "geodesy/enu_frame_shift.h"
 
 namespace {
 
-// The ENU frame the definition reads ENU points in. A control-point definition was fitted on
-// its source points taken to ENU about their centre (height 0), and converts every ENU point
-// as one of that frame, whatever the info's origin is now; its polygon must be in that frame
-// too, or the selection would measure against a polygon somewhere else. Every other
-// definition converts about its origin.
-EnuOrigin boundaryEnuOrigin(const ProjectDefinition& definition) {
-  EnuOrigin origin = *definition.origin;
-  if (definition.isControlPoints() && !definition.srcpoints.empty()) {
-    const Point3 centre = sourcePointsCentre(definition.srcpoints);
-    origin.lon = centre.x;
-    origin.lat = centre.y;
-    origin.height = 0.0;
+std::vector<Point3> boundaryAbout(const std::vector<Point3>& boundary, const EnuOrigin& origin) {
+  const EnuFrame frame(origin);
+  std::vector<Point3> enu;
+  enu.reserve(boundary.size());
+  for (const Point3& p : boundary) enu.push_back(frame.ecefToEnu(frame.geodeticToEcef(p)));
+  return enu;
+}
+
+// The project polygon of a "Control points" definition: the boundary in the frame the
+// definition was fitted in, through its ENU-to-project parameters.
+void prepareControlPolygon(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
+  const std::vector<Point3> fitted =
+      definition.fittedFrame ? boundaryAbout(definition.boundary, *definition.fittedFrame)
+                             : definition.boundaryenu;
+  if (!definition.srcpointsenu.empty()) {
+    const ControlFitResult fit =
+        fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
+    definition.boundaryFitFailed = !fit.ok;
+    if (!fit.ok) definition.boundaryprojFailure = "its control-point fit failed";
+    for (const Point3& e : fitted) {
+      definition.boundaryproj.push_back(
+          fit.ok ? applyControlTransform(e, fit.fit.args, fit.fit.sourceCentroid,
+                                         fit.fit.targetCentroid)
+                 : Point3{});
+    }
+    return;
   }
-  return origin;
+  if (!definition.transform || definition.transform->argsFailed) {
+    definition.boundaryprojFailure =
+        definition.transform ? "its control-point fit failed"
+                             : "it has neither source points nor a stored transform";
+    definition.boundaryproj.assign(fitted.size(), Point3{});
+    return;
+  }
+  const ControlApplier toProject =
+      ControlApplier::of(*definition.transform, ControlDirection::enuToProject);
+  for (const Point3& e : fitted) definition.boundaryproj.push_back(toProject.apply(e));
 }
 
 }  // namespace
@@ -31,33 +57,41 @@ void prepareBoundary(ProjectDefinition& definition) {
 
 void prepareBoundary(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
   if (definition.boundary.empty()) return;
-  if (definition.boundaryproj.size() == definition.boundary.size()) return;  // prepared
-  definition.boundaryproj.clear();
-  definition.boundaryenu.clear();
-  if (definition.origin == nullptr) return;
-
-  const EnuFrame frame(boundaryEnuOrigin(definition));
-  definition.boundaryenu.reserve(definition.boundary.size());
-  for (const Point3& p : definition.boundary) {
-    definition.boundaryenu.push_back(frame.ecefToEnu(frame.geodeticToEcef(p)));
-  }
-
-  definition.boundaryproj.reserve(definition.boundary.size());
-  if (definition.isControlPoints()) {
-    const ControlFitResult fit =
-        fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
-    definition.boundaryFitFailed = !fit.ok;
-    for (const Point3& e : definition.boundaryenu) {
-      definition.boundaryproj.push_back(
-          fit.ok ? applyControlTransform(e, fit.fit.args, fit.fit.sourceCentroid,
-                                         fit.fit.targetCentroid)
-                 : Point3{});
-    }
+  const std::size_t count = definition.boundary.size();
+  if (definition.origin == nullptr) {
+    // Lists made by someone else stay; nothing can be made without an origin.
+    if (definition.boundaryproj.size() == count && definition.boundaryenu.size() == count) return;
+    definition.boundaryproj.clear();
+    definition.boundaryenu.clear();
+    definition.boundaryenuOrigin.reset();
     return;
   }
-  for (const Point3& e : definition.boundaryenu) {
+  const bool enuReady = definition.boundaryenu.size() == count && definition.boundaryenuOrigin &&
+                        sameEnuFrame(*definition.boundaryenuOrigin, *definition.origin);
+  if (!enuReady) {
+    definition.boundaryenu = boundaryAbout(definition.boundary, *definition.origin);
+    definition.boundaryenuOrigin = *definition.origin;
+  }
+  if (definition.boundaryproj.size() == count) return;  // prepared
+
+  definition.boundaryproj.clear();
+  definition.boundaryproj.reserve(count);
+  definition.boundaryFitFailed = false;
+  definition.boundaryprojFailure.clear();
+  if (definition.isControlPoints()) {
+    prepareControlPolygon(definition, out, err);
+    return;
+  }
+  for (std::size_t k = 0; k < count; ++k) {
     Point3 q;
-    if (!definition.definitionFromEnu(e, q)) q = Point3{};
+    std::string why;
+    if (!definition.definitionFromEnu(definition.boundaryenu[k], q, &why)) {
+      q = Point3{};
+      if (definition.boundaryprojFailure.empty()) {
+        definition.boundaryprojFailure =
+            "boundary point " + std::to_string(k + 1) + " cannot be converted: " + why;
+      }
+    }
     definition.boundaryproj.push_back(q);
   }
 }

@@ -1,4 +1,6 @@
 #include "coordinfo/coord_translate_info.h"
+#include <string>
+
 #include "coordinfo/zone_code.h"
 #include "pipeline/pipeline_cache.h"
 
@@ -34,8 +36,9 @@ const GaussKrugerProjection& zoneProjectionOf(PipelineCache& cache, int32_t zone
 //
 // A definition without a zone code takes the zone of the first point converted through it,
 // trunc((λ − 73.5)/3 + 4534), and keeps it for the rest of the run, even for points in a
-// neighbouring zone. False, leaving `out` untouched, when the forward conversion fails, no
-// definition is chosen, or that first longitude gives no 32-bit zone code.
+// neighbouring zone. False, leaving `out` untouched (lastFailure says why), when the forward
+// conversion fails, no definition is chosen, that first longitude gives no 32-bit zone code,
+// or the point lies off the zone (more than 10° from its meridian).
 bool CoordTranslateInfo::projectToZone(const Point3& in, Point3& out) {
   Point3 enu{};
   if (!projectToEnu(in, enu)) return false;
@@ -47,10 +50,20 @@ bool CoordTranslateInfo::projectToZone(const Point3& in, Point3& out) {
   const Point3 geodetic = frame.ecefToGeodetic(frame.enuToEcef(enu));
   if (definition->zonecode < 0) {
     const std::optional<int32_t> code = zoneCodeOf(geodetic.x);
-    if (!code) return false;
+    if (!code) {
+      lastFailure = "the longitude of the point has no zone code";
+      return false;
+    }
     definition->zonecode = *code;
   }
-  const Point3 plane = zoneProjectionOf(cache, definition->zonecode).forward(geodetic);
+  const GaussKrugerProjection& zone = zoneProjectionOf(cache, definition->zonecode);
+  // A point far from the zone's meridian (a zone fixed by an earlier point elsewhere, or a
+  // position that is no place on the Earth) has no coordinates on this zone.
+  if (auto off = offProjection(geodetic, zone.params().centralMeridian)) {
+    lastFailure = "on zone " + std::to_string(definition->zonecode) + ": " + *off;
+    return false;
+  }
+  const Point3 plane = zone.forward(geodetic);
   out = Point3{plane.x, plane.y, geodetic.z};
   return true;
 }

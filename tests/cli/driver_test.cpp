@@ -32,7 +32,7 @@ struct FailureCase {
 
 TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
   const std::vector<FailureCase> cases = {
-      {"no flags at all", {}, {}, "coordfile set error!!\n", "does not exist"},
+      {"no flags at all", {}, {}, "coordfile set error!!\n", "-coord is required"},
       {"coord file missing",
        {{"in/a.obj", "v 1 2 3\n"}},
        {"-input=in/a.obj", "-coord=nope.json", "-output=out"},
@@ -217,25 +217,41 @@ TEST(Driver, ProjectToEnuComputesTheBasePointOrTakesItFromInputbase) {
   EXPECT_NEAR(v[3] + v[0], 0.0, 0.01);
 }
 
-TEST(Driver, EnuToProjectUsesTheOriginOfTheCoordinateFile) {
-  // (118.5°, 31°, 0) about the origin (117°, 30°, 0):
-  // echo "118.5 31 0 0" | cct -d 6 +proj=pipeline +step +proj=cart +ellps=WGS84
-  //   +step +proj=topocentric +ellps=WGS84 +lon_0=117 +lat_0=30 +h_0=0
-  Sandbox box;
-  box.write("c.json", kCoord117);
-  box.write("in/a.obj", "v 143240.029722 111792.854426 -2591.341249 1.0 # w kept\n");
-  const RunResult result = box.run({"-input=in/a.obj", "-coord=c.json", "-output=p.obj",
-                                    "-toProj=0", "-bENU=1", "-inputbase=ENU:0,0",
-                                    "-base=ignored.txt"});
-  ASSERT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_FALSE(box.exists("ignored.txt"));
-  const std::string text = box.read("p.obj");
-  const std::vector<double> v = cli::vertexNumbers(text);
-  ASSERT_EQ(v.size(), 3u);
-  EXPECT_NEAR(v[0], 643264.135, 1e-3);
-  EXPECT_NEAR(v[1], 3431940.324, 1e-3);
-  EXPECT_NEAR(v[2], 0.0, 1e-3);
-  EXPECT_NE(text.find(" 1.0 # w kept\n"), std::string::npos) << text;
+// ENU -> project reads the ENU vertices about -inputbase when it is given, else about the
+// file's "basepoint". (118.5°, 31°, 0) about (117°, 30°, 0):
+//   echo "118.5 31 0 0" | cct -d 6 +proj=pipeline +step +proj=cart +ellps=WGS84
+//     +step +proj=topocentric +ellps=WGS84 +lon_0=117 +lat_0=30 +h_0=0
+// and (0, 0, 0) about (118.5°, 31°, 0) is that point itself: both land on (118.5°, 31°), GK
+// (643264.135, 3431940.324) (Gauss-Krüger worked values, to 1 mm).
+TEST(Driver, EnuToProjectTakesTheOriginFromInputbaseElseTheFile) {
+  const struct {
+    const char* name;
+    const char* vertex;
+    std::vector<std::string> extraArgs;
+  } cases[] = {
+      {"basepoint of the file", "v 143240.029722 111792.854426 -2591.341249 1.0 # w kept\n", {}},
+      {"-inputbase over the file", "v 0 0 0 1.0 # w kept\n", {"-inputbase=ENU:118.5,31"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sandbox box;
+    box.write("c.json", kCoord117);
+    box.write("in/a.obj", c.vertex);
+    std::vector<std::string> args = {"-input=in/a.obj", "-coord=c.json", "-output=p.obj",
+                                     "-toProj=0", "-bENU=1", "-base=ignored.txt"};
+    args.insert(args.end(), c.extraArgs.begin(), c.extraArgs.end());
+    const RunResult result = box.run(args);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_FALSE(box.exists("ignored.txt"));
+    const std::string text = box.read("p.obj");
+    const std::vector<double> v = cli::vertexNumbers(text);
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_NEAR(v[0], 643264.135, 1e-3);
+    EXPECT_NEAR(v[1], 3431940.324, 1e-3);
+    EXPECT_NEAR(v[2], 0.0, 1e-3);
+    EXPECT_NE(text.find(" 1.0 # w kept\n"), std::string::npos) << text;
+  }
 }
 
 TEST(Driver, SwitchesAreExactlyTheTextOne) {
@@ -304,31 +320,3 @@ TEST(Driver, VersionAndHelp) {
 }
 
 }  // namespace
-
-TEST(Driver, ComputedBasePointOfAControlPointFrameIsTheCentreOfItsSourcePoints) {
-  // Four control points around (117°, 30°): despoints are the GK (CM 117, GRS80) positions
-  // from cct, shifted by (12.5, −8.25, 0.4) m. The fitted frame is ENU about the centre of the
-  // source points, so that centre, not the vertices' centre read about another origin, is the
-  // base point that describes the output.
-  Sandbox box;
-  box.write("c.json", R"({"type": "Control points", "define": {
-    "srcpoints": [116.90, 29.95, 30.1, 117.10, 29.95, 31.4, 117.10, 30.05, 29.8,
-                  116.90, 30.05, 30.6],
-    "despoints": [490359.036, 3314566.753, 30.5, 509665.964, 3314566.753, 31.8,
-                  509656.290, 3325652.005, 30.2, 490368.710, 3325652.005, 31.0]}})");
-  box.write("in/a.obj", "v 500012.5 3320000 30\nv 520000 3340000 30\n");
-  const RunResult computed = box.run(
-      {"-input=in/a.obj", "-coord=c.json", "-output=enu.obj", "-base=base.txt", "-toProj=0"});
-  ASSERT_EQ(computed.exitStatus, 0) << computed.err;
-  EXPECT_EQ(box.read("base.txt"), "ENU:30.000000,117.000000");
-  const RunResult given = box.run({"-input=in/a.obj", "-coord=c.json", "-output=enu2.obj",
-                                   "-toProj=0", "-inputbase=ENU:117,30"});
-  ASSERT_EQ(given.exitStatus, 0) << given.err;
-  EXPECT_EQ(box.read("enu.obj"), box.read("enu2.obj"));
-  // (500012.5, 3320000) is GK (500000, 3320008.25): on the origin's meridian, 105.15 m south
-  // of (117°, 30°), whose GK northing is 3320113.398.
-  const std::vector<double> v = cli::vertexNumbers(box.read("enu.obj"));
-  ASSERT_EQ(v.size(), 6u);
-  EXPECT_NEAR(v[0], 0.0, 0.05);
-  EXPECT_NEAR(v[1], -105.148, 0.05);
-}

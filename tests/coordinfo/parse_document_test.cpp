@@ -34,12 +34,20 @@ TEST(ParseText, EmptyArraySetsZoneOfLongitudeZero) {
   EXPECT_EQ(p.process.globalzonecode, 4509);
 }
 
-TEST(ParseText, OtherRootsReadNothing) {
-  for (const char* text : {"5", "\"x\"", "null", "true", " 1.5 "}) {
-    SCOPED_TRACE(text);
+// A root that holds no definition is a mistake, not an empty file: rejected, nothing changed.
+TEST(ParseText, OtherRootsAreRejected) {
+  const struct {
+    const char* text;
+    const char* kind;
+  } cases[] = {{"5", "a number"}, {"\"x\"", "a string"}, {"null", "null"}, {"true", "true"},
+               {" 1.5 ", "a number"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     Parsing p;
     p.process.globalzonecode = 77;
-    ASSERT_TRUE(p.parseLocal(text)) << p.error;
+    ASSERT_FALSE(p.parseLocal(c.text));
+    EXPECT_EQ(p.error, std::string("the root is ") + c.kind +
+                           "; expected a definition object or an array of them");
     EXPECT_TRUE(p.local.projects.empty());
     EXPECT_EQ(p.process.globalzonecode, 77);
   }

@@ -276,8 +276,8 @@ TEST(DefinitionChain, HalvesComposeToTheWhole) {
   Point3 enu;
   ASSERT_TRUE(chain.toEnu(p, enu));
   const EnuFrame& f = chain.frame();
-  EXPECT_TRUE(sameBits(enu, f.ecefToEnu(f.geodeticToEcef(chain.projectToGeodetic(p)))));
+  EXPECT_TRUE(sameBits(enu, f.ecefToEnu(f.geodeticToEcef(chain.projectToGeodetic(p).value()))));
   Point3 project;
   ASSERT_TRUE(chain.fromEnu(enu, project));
-  EXPECT_TRUE(sameBits(project, chain.geodeticToProject(f.ecefToGeodetic(f.enuToEcef(enu)))));
+  EXPECT_TRUE(sameBits(project, chain.geodeticToProject(f.ecefToGeodetic(f.enuToEcef(enu))).value()));
 }

@@ -167,28 +167,89 @@ TEST(PrepareBoundary, ProjectedDefinitionUsesItsOwnChain) {
 
 }  // namespace
 
-// A control-point definition's polygon is in the frame its points were fitted in (ENU about
-// the centre of its source points), wherever the info's origin has been moved: the square
-// about the centre (117°, 30°) keeps the ENU values cct gives about (117°, 30°, 0 m).
-TEST(PrepareBoundary, ControlPointPolygonIsAboutTheCentreOfTheSourcePoints) {
+// A control-point definition fitted about (117°, 30°, 0 m) while the run's origin lies
+// elsewhere: its ENU polygon is about the run's origin (the frame the selection measures ENU
+// points in), its project polygon is the square taken into the fitted frame and through the fit,
+// so it is the same as with the origin at the fitted frame. When the origin moves, the ENU
+// polygon follows and the project polygon (and the fit's label lines) are not made again.
+TEST(PrepareBoundary, ControlPointPolygonsAcrossFrames) {
   EnuOrigin elsewhere = originAt117And30();
   elsewhere.lon = 117.5;
   elsewhere.lat = 30.5;
   elsewhere.height = 120.0;
   Similarity similarity;
   ProjectDefinition d = controlDefinition(elsewhere, similarity);
-  d.srcpoints = {{116.99, 29.99, 0}, {117.01, 29.99, 0}, {117.01, 30.01, 0}, {116.99, 30.01, 0},
-                 {117.0, 30.0, 0}};
+  d.fittedFrame = originAt117And30();
   std::ostringstream out, err;
   prepareBoundary(d, out, err);
   ASSERT_EQ(d.boundaryenu.size(), kSquare.size());
+  ASSERT_EQ(d.boundaryproj.size(), kSquare.size());
+  // The square about (117.5°, 30.5°, 120 m):
+  //   printf "116.995 29.995 0\n117.005 30.005 0\n" | cct -d 6 +proj=pipeline
+  //     +step +proj=cart +ellps=WGS84 +step +proj=topocentric +ellps=WGS84
+  //     +lon_0=117.5 +lat_0=30.5 +h_0=120
+  const Point3 aboutElsewhere[] = {{-48727.383047, -55872.882978, -551.735063},
+                                   {-47757.720199, -54768.684903, -534.788459}};
+  for (std::size_t k = 0; k < 2; ++k) {
+    SCOPED_TRACE("boundary point " + std::to_string(2 * k));
+    EXPECT_NEAR(d.boundaryenu[2 * k].x, aboutElsewhere[k].x, kEnuToleranceM);
+    EXPECT_NEAR(d.boundaryenu[2 * k].y, aboutElsewhere[k].y, kEnuToleranceM);
+    EXPECT_NEAR(d.boundaryenu[2 * k].z, aboutElsewhere[k].z, kEnuToleranceM);
+  }
   for (std::size_t i = 0; i < kSquare.size(); ++i) {
     SCOPED_TRACE("boundary point " + std::to_string(i));
+    const Point3 expected = similarity.apply(kSquareEnu[i]);
+    EXPECT_NEAR(d.boundaryproj[i].x, expected.x, 1e-6);
+    EXPECT_NEAR(d.boundaryproj[i].y, expected.y, 1e-6);
+    EXPECT_NEAR(d.boundaryproj[i].z, expected.z, 1e-6);
+  }
+  EXPECT_EQ(out.str(), kLabels);
+
+  const std::vector<Point3> proj = d.boundaryproj;
+  elsewhere = originAt117And30();
+  std::ostringstream out2, err2;
+  prepareBoundary(d, out2, err2);
+  EXPECT_EQ(out2.str(), "");
+  EXPECT_EQ(d.boundaryproj, proj);
+  for (std::size_t i = 0; i < kSquare.size(); ++i) {
+    SCOPED_TRACE("moved origin, boundary point " + std::to_string(i));
     EXPECT_NEAR(d.boundaryenu[i].x, kSquareEnu[i].x, kEnuToleranceM);
     EXPECT_NEAR(d.boundaryenu[i].y, kSquareEnu[i].y, kEnuToleranceM);
-    EXPECT_NEAR(d.boundaryenu[i].z, kSquareEnu[i].z, kEnuToleranceM);
   }
-  // The origin record itself is not moved.
-  EXPECT_EQ(elsewhere.lon, 117.5);
-  EXPECT_EQ(elsewhere.height, 120.0);
+}
+
+// Without source points the stored transform places the polygon; with neither, or with a
+// boundary point off a projected definition's projection, the definition has no project
+// polygon and says why.
+TEST(PrepareBoundary, StoredTransformOrAReasonWhyNot) {
+  EnuOrigin origin = originAt117And30();
+  ProjectDefinition stored;
+  stored.type = "Control points";
+  stored.origin = &origin;
+  stored.boundary = kSquare;
+  stored.transform.emplace();
+  stored.transform->tar = {1000.0, 2000.0, 3.0};  // identity model plus a shift
+  std::ostringstream out, err;
+  prepareBoundary(stored, out, err);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(stored.boundaryprojFailure, "");
+  ASSERT_EQ(stored.boundaryproj.size(), kSquare.size());
+  EXPECT_NEAR(stored.boundaryproj[0].x, kSquareEnu[0].x + 1000.0, kEnuToleranceM);
+  EXPECT_NEAR(stored.boundaryproj[0].y, kSquareEnu[0].y + 2000.0, kEnuToleranceM);
+
+  ProjectDefinition neither = stored;
+  neither.transform.reset();
+  neither.boundaryproj.clear();
+  prepareBoundary(neither, out, err);
+  EXPECT_EQ(neither.boundaryprojFailure, "it has neither source points nor a stored transform");
+
+  ProjectDefinition farOff;
+  farOff.type = "Custom Gauss";
+  farOff.origin = &origin;
+  farOff.info.centralMeridianLongitude = 105.0;  // the square is 12° away
+  farOff.boundary = kSquare;
+  prepareBoundary(farOff, out, err);
+  EXPECT_NE(farOff.boundaryprojFailure.find("boundary point 1 cannot be converted: longitude "),
+            std::string::npos)
+      << farOff.boundaryprojFailure;
 }
