@@ -6,7 +6,9 @@ BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build demo test test-release test-asan bench fuzz clean
+PREFIX ?= /usr/local
+
+.PHONY: deps build demo test test-release test-asan test-package install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,7 +20,7 @@ build: deps
 demo: build
 	bash scripts/demo.sh $(BUILD)/quorvex
 
-test: test-release test-asan
+test: test-release test-asan test-package
 
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -28,6 +30,17 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The Debian package (quorvex_<version>_<arch>.deb in $(BUILD)), installed and run in a
+# scratch root.
+test-package: build
+	bash tests/package/run.sh $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BENCH=ON -DQUORVEX_TESTS=OFF >/dev/null

@@ -6,6 +6,9 @@
 // status (0 on success, -1 on any failure).
 #include <gflags/gflags.h>
 
+#define GEOS_USE_ONLY_R_API
+#include <geos_c.h>
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -64,6 +67,19 @@ const char* const kUsage =
     "  -toProj=0 -bENU=1:   ENU -> project frame\n"
     "IN is one OBJ file or a folder searched for *.obj; OUT is a file (when it contains\n"
     "\".obj\") or a folder. See README.md for the coordinate file format.";
+
+// What --version prints after the program's name: the version, then the compiler and the
+// GEOS library it runs with (the polygon choice depends on GEOS's arithmetic).
+std::string versionText() {
+#if defined(__clang__)
+  const std::string compiler = "clang " __clang_version__;
+#elif defined(__GNUC__)
+  const std::string compiler = "GCC " __VERSION__;
+#else
+  const std::string compiler = "unknown";
+#endif
+  return std::string(QUORVEX_VERSION) + "\ncompiler: " + compiler + "\nGEOS: " + GEOSversion();
+}
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
@@ -294,7 +310,7 @@ int main(int argc, char** argv) {
   ProcessContext process;
 
   gflags::SetUsageMessage(kUsage);
-  gflags::SetVersionString(QUORVEX_VERSION);
+  gflags::SetVersionString(versionText());
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord, FLAGS_base,
                         FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj};
