@@ -33,7 +33,9 @@ struct GaussKrugerParams {
 
 // Semi-major axis (m) of the ellipsoid enlarged to a projection surface at height H (m):
 // a + H / sqrt(1 − e²) with e² = (a² − b²)/a², b = (1 − f)·a; a itself when |H| <= 1e-6.
-// The flattening stays, so projected offsets from the false origin grow by a′/a.
+// The flattening stays, so the semi-minor axis grows by exactly H (the surface is H above the
+// ellipsoid at the poles, H·a/b at the equator) and projected offsets from the false origin
+// grow by a′/a = 1 + H/b.
 [[nodiscard]] double surfaceSemiMajorAxis(const Ellipsoid& ellipsoid, double surfaceHeight);
 
 // Geodetic (x = longitude°, y = latitude°) -> plane (x = easting m, y = northing m).
