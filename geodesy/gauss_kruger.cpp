@@ -43,8 +43,11 @@ double surfaceSemiMajorAxis(const Ellipsoid& ellipsoid, double surfaceHeight) {
   if (std::fabs(surfaceHeight) <= kNegligible) return a;
   const double b = (1 - ellipsoid.f) * a;
   const double e2 = (a * a - b * b) / (a * a);
-  // The surface at height H above the ellipsoid on the equator: the axes grow by H/sqrt(1 − e²),
-  // keeping the flattening.
+  // The ellipsoid scaled by 1 + H/b, keeping the flattening: sqrt(1 − e²) = b/a, so
+  // a′ = a + H·a/b and b′ = b + H. The surface lies H above the ellipsoid at the poles and
+  // H·a/b (0.34 % more) at the equator; a/b is also c/a, c = a²/b the polar radius of
+  // curvature. A frame given by its enlarged axis a′ has H = (a′ − a)·sqrt(1 − e²), and a
+  // central scale k0 is H = (k0 − 1)·b (README, "Projection surface height and scale factor").
   return a + surfaceHeight / std::sqrt(1 - e2);
 }
 

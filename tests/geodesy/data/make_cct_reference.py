@@ -52,6 +52,10 @@ def tmerc():
         ("XIAN80", None, 108.75, 34.2, 50000, -20000, [30, 34.2, 38]),
         # Projection surface 350 m above CGCS2000: a′ = a + 350/sqrt(1 − e²).
         ("CGCS2000", "6378488.177431443", 117, 0, 500000, 0, [22.5, 30, 38]),
+        # High latitudes, where the meridian arc series (to e⁶) is farthest off: a northern
+        # 3-degree zone on Krassovsky and a southern one on WGS84.
+        ("BJ54", None, 39, 0, 500000, 0, [60, 65, 70, 75, 80]),
+        ("WGS84", None, -69, 0, 500000, 0, [-62.5, -72.5, -78]),
     ]
     offsets = [0, 0.25, -0.25, 0.75, -0.75, 1.25, -1.25, 1.75, -1.75, 2.25, -2.25, 2.75,
                -2.75, 3.0, -3.0]
