@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: deps build demo test test-release test-asan test-package install package bench fuzz clean
+.PHONY: deps build demo test test-release test-asan test-package browser-test install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,6 +35,10 @@ test-asan: deps
 # scratch root.
 test-package: build
 	bash tests/package/run.sh $(BUILD)
+
+# The fit report rendered in headless Chromium (installed when missing); not part of `test`.
+browser-test: build
+	bash scripts/browser-test.sh $(BUILD)/quorvex
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

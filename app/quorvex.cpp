@@ -9,7 +9,10 @@
 #define GEOS_USE_ONLY_R_API
 #include <geos_c.h>
 
+#include <charconv>
+#include <chrono>
 #include <cmath>
+#include <system_error>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -27,6 +30,10 @@
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
+#include "report/control_fit_report.h"
+#include "report/footprint.h"
+#include "report/report_html.h"
+#include "report/run_record.h"
 
 // Help texts: GBK bytes (code page 936) on Windows, the same characters in UTF-8 elsewhere.
 #ifdef _WIN32
@@ -52,6 +59,9 @@ DEFINE_string(base, "", QX_HELP_BASE);
 DEFINE_string(inputbase, "", QX_HELP_INPUTBASE);
 DEFINE_string(bENU, "0", QX_HELP_ENU);
 DEFINE_string(toProj, "1", QX_HELP_ENU);
+DEFINE_string(report, "", "HTML fit report (run, files, control-point residuals, map)");
+DEFINE_string(maxresidual, "0.05",
+              "control-point residual (m) above which the report highlights and warns");
 
 namespace {
 
@@ -83,6 +93,7 @@ std::string versionText() {
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
+  std::string report, maxresidual;
 };
 
 enum class Mode { toZone, enuToProject, projectToEnu };
@@ -207,8 +218,107 @@ void setEnuInputOrigin(const std::optional<BasePoint>& inputbase, CoordTranslate
        "vertices are taken to be about longitude 0, latitude 0");
 }
 
+std::optional<double> positiveNumber(const std::string& text) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !(value > 0.0) ||
+      !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+const char* modeName(Mode mode) {
+  switch (mode) {
+    case Mode::toZone: return "project frame -> 3-degree zone";
+    case Mode::enuToProject: return "ENU -> project frame";
+    case Mode::projectToEnu: break;
+  }
+  return "project frame -> ENU";
+}
+
+void recordMode(Mode mode, const Options& options, const CoordTranslateInfo& local,
+                const ProcessContext& process, RunRecord& record) {
+  record.mode = modeName(mode);
+  if (mode == Mode::toZone) {
+    record.zoneCode = process.globalzonecode;
+    return;
+  }
+  record.origin = *local.origin;
+  if (!options.inputbase.empty()) {
+    record.originSource = "-inputbase";
+  } else if (mode == Mode::projectToEnu) {
+    record.originSource = "the centre of all vertices";
+  } else if (local.basepointGiven) {
+    record.originSource = "\"basepoint\" of the coordinate file";
+  } else {
+    record.originSource = "the centre of the control points, or none given";
+  }
+}
+
+void recordFootprint(Mode mode, const ProcessContext& process, FileRecord& file,
+                     const RunRecord& record) {
+  if (mode == Mode::toZone) {
+    file.footprint = zoneFootprint(file.outputBounds, process.globalzonecode);
+  } else if (record.origin) {
+    file.footprint = enuFootprint(
+        mode == Mode::projectToEnu ? file.outputBounds : file.inputBounds, *record.origin);
+  }
+}
+
+// Writes the report of a run that ended with `status`; the residual warnings go to standard
+// error. A report that cannot be written fails a run that had succeeded.
+int writeReport(const Options& options, const CoordTranslateInfo& local, RunRecord& record,
+                int status) {
+  const double threshold = positiveNumber(options.maxresidual).value_or(0.05);
+  if (!record.succeeded) {
+    record.outcome = "The run failed (exit status 255): the message is on standard output, "
+                     "the reason on standard error. Files listed below were written.";
+  } else {
+    record.outcome = "convert success!!";
+  }
+  std::vector<ControlFitReport> fits;
+  for (const ProjectDefinition& definition : local.projects) {
+    if (!definition.isControlPoints()) continue;
+    fits.push_back(reportControlFit(definition));
+    const ControlFitReport& fit = fits.back();
+    for (std::size_t i = 0; i < fit.points.size(); ++i) {
+      const ControlPointResidual& p = fit.points[i];
+      if (!exceeds(p, threshold)) continue;
+      char text[200];
+      std::snprintf(text, sizeof text,
+                    "control point %zu: residual east %.4f, north %.4f, up %.4f m exceeds "
+                    "-maxresidual=%g m",
+                    i + 1, p.residual.x, p.residual.y, p.residual.z, threshold);
+      warn("\"" + fit.projectid + "\" " + text);
+    }
+  }
+  std::string error;
+  if (!writeTextFile(options.report, renderReportHtml(record, local, fits, threshold), &error)) {
+    if (status != 0) {
+      warn("the report could not be written: " + error);
+      return status;
+    }
+    return fail("write file error!!\n", error);
+  }
+  return status;
+}
+
+// Converts every file once the coordinate file is read (0 when all were written, without the
+// success message); fills `record` (when not null) for the report.
+int convertParsed(const Options& options, ProcessContext& process, CoordTranslateInfo& local,
+                  const std::vector<std::string>& files, RunRecord* record);
+
 int run(const Options& options, ProcessContext& process) {
   const std::vector<std::string> files = inputFiles(options.input);
+  if (!options.report.empty()) {
+    const std::optional<double> threshold = positiveNumber(options.maxresidual);
+    if (!threshold) {
+      return fail("maxresidual set error!!\n",
+                  "-maxresidual: expected a positive number of metres, got '" +
+                      options.maxresidual + "'");
+    }
+  }
 
   if (options.coord.empty()) return fail("coordfile set error!!\n", "-coord is required");
   if (!pathExists(options.coord)) {
@@ -232,6 +342,25 @@ int run(const Options& options, ProcessContext& process) {
   }
   for (const std::string& warning : warnings) warn(options.coord + ": " + warning);
 
+  int status = 0;
+  if (options.report.empty()) {
+    status = convertParsed(options, process, local, files, nullptr);
+  } else {
+    RunRecord record;
+    record.coordPath = options.coord;
+    const auto start = std::chrono::steady_clock::now();
+    status = convertParsed(options, process, local, files, &record);
+    record.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    status = writeReport(options, local, record, status);
+  }
+  if (status == 0) std::fputs("convert success!!\n", stdout);
+  return status;
+}
+
+int convertParsed(const Options& options, ProcessContext& process, CoordTranslateInfo& local,
+                  const std::vector<std::string>& files, RunRecord* record) {
+  std::string error;
   if (options.output.empty()) {
     return fail("output set error!!\n", "no output path given (-output)");
   }
@@ -257,11 +386,14 @@ int run(const Options& options, ProcessContext& process) {
   } else if (mode == Mode::enuToProject) {
     setEnuInputOrigin(inputbase, local);
   }
+  if (record != nullptr) recordMode(mode, options, local, process, *record);
 
   // Why the last vertex failed, as the conversion knows it.
   std::string failure;
-  auto convertWith = [&failure](CoordTranslateInfo& info, auto member) {
-    return [&info, &failure, member](const double* in, double* out) {
+  // The boxes of the file being converted, for the report.
+  FileRecord* tracked = nullptr;
+  auto convertWith = [&failure, &tracked](CoordTranslateInfo& info, auto member) {
+    return [&info, &failure, &tracked, member](const double* in, double* out) {
       Point3 result{};
       if (!(info.*member)(Point3{in[0], in[1], in[2]}, result)) {
         failure = info.lastFailure;
@@ -270,6 +402,10 @@ int run(const Options& options, ProcessContext& process) {
       out[0] = result.x;
       out[1] = result.y;
       out[2] = result.z;
+      if (tracked != nullptr) {
+        tracked->inputBounds.add(in);
+        tracked->outputBounds.add(out);
+      }
       return true;
     };
   };
@@ -279,6 +415,8 @@ int run(const Options& options, ProcessContext& process) {
 
   for (const std::string& path : files) {
     const std::string outputPath = makeOutputPath(options.output, path);
+    FileRecord file;
+    if (record != nullptr) tracked = &file;
     const ConvertOutcome outcome =
         mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone)
         : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject)
@@ -290,6 +428,13 @@ int run(const Options& options, ProcessContext& process) {
       }
       return reportConversionFailure(reported, path);
     }
+    if (record != nullptr) {
+      file.input = path;
+      file.output = outputPath;
+      file.vertexCount = outcome.vertexCount;
+      recordFootprint(mode, process, file, *record);
+      record->files.push_back(std::move(file));
+    }
     if (mode == Mode::toZone) {
       const std::string zone = std::to_string(process.globalzonecode);
       std::printf("%s\n", zone.c_str());
@@ -299,7 +444,7 @@ int run(const Options& options, ProcessContext& process) {
       }
     }
   }
-  std::fputs("convert success!!\n", stdout);
+  if (record != nullptr) record->succeeded = true;
   return 0;
 }
 
@@ -312,8 +457,9 @@ int main(int argc, char** argv) {
   gflags::SetUsageMessage(kUsage);
   gflags::SetVersionString(versionText());
   gflags::ParseCommandLineFlags(&argc, &argv, true);
-  const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord, FLAGS_base,
-                        FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj};
+  const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord,  FLAGS_base,
+                        FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj, FLAGS_report,
+                        FLAGS_maxresidual};
   gflags::ShutDownCommandLineFlags();
 
   return run(options, process);

@@ -5,7 +5,7 @@ set -euo pipefail
 bin=$(realpath "$1")
 cd "$(dirname "$0")/.."
 out=out/demo
-rm -rf "$out" && mkdir -p "$out/enu" "$out/back" "$out/zone"
+rm -rf "$out" && mkdir -p "$out/enu" "$out/back" "$out/zone" "$out/site"
 
 step() { printf '\n== %s\n$ %s\n' "$1" "${*:2}"; "${@:2}"; }
 
@@ -32,6 +32,11 @@ step "ENU -> project frame (origin from the coordinate file's basepoint)" \
   "$bin" -input="$out/enu" -coord="$out/coord-with-base.json" -output="$out/back" \
   -toProj=0 -bENU=1
 grep -m2 '^v ' "$out/back/tile_a.obj"
+
+step "fit report of the control-point sample (its fifth point has an 8 cm error in northing)" \
+  "$bin" -input=data/tiles -coord=data/coord-control-site.json -output="$out/site" -toProj=0 \
+  -report="$out/report.html"
+echo "report: $out/report.html"
 
 step "project frame -> 3-degree Gauss-Krueger zone" \
   "$bin" -input=data/tiles -coord=data/coord-gauss117.json -output="$out/zone" \
