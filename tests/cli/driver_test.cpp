@@ -32,7 +32,7 @@ struct FailureCase {
 
 TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
   const std::vector<FailureCase> cases = {
-      {"no flags at all", {}, {}, "coordfile set error!!\n", "does not exist"},
+      {"no flags at all", {}, {}, "coordfile set error!!\n", "-coord is required"},
       {"coord file missing",
        {{"in/a.obj", "v 1 2 3\n"}},
        {"-input=in/a.obj", "-coord=nope.json", "-output=out"},
@@ -73,6 +73,22 @@ TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
        {"-input=in", "-coord=c.json", "-output=out"},
        "output name conflict!!\n",
        "a.obj"},
+      {"several inputs, one named output file",
+       {{"in/s1/a.obj", "v 1 2 3\n"}, {"in/s2/b.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
+       {"-input=in", "-coord=c.json", "-output=out/merged.obj"},
+       "output name conflict!!\n",
+       "2 inputs would all be written to 'out/merged.obj'"},
+      {"base file that is the input",
+       {{"in/a.obj", "v 500000 3320000 1\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-base=in/./a.obj"},
+       "output name conflict!!\n",
+       "the base file 'in/./a.obj' is the input 'in/a.obj'"},
+      // Checked before the base-point scan, which would fail on the short line first.
+      {"output folder missing, before the base-point scan",
+       {{"in/a.obj", "v 500000 3320000 1\nv 1 2\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=nofolder", "-toProj=0"},
+       "write file error!!\n",
+       "output folder 'nofolder' does not exist"},
       {"input path that does not exist",
        {{"c.json", kCoord117}},
        {"-input=missing", "-coord=c.json", "-output=out"},
