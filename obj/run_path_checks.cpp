@@ -5,6 +5,7 @@
 #include "obj/output_naming.h"
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
+#include "platform/path_parts.h"
 
 namespace {
 
@@ -13,19 +14,6 @@ RunPathCheck problem(RunPathStatus status, std::string detail) {
 }
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
-
-// The folder a file path is in: "." for a bare name.
-std::string folderOf(const std::string& path) {
-  std::size_t slash = path.rfind(kPathSeparator);
-#ifdef _WIN32
-  const std::size_t forward = path.rfind('/');
-  if (forward != std::string::npos && (slash == std::string::npos || forward > slash)) {
-    slash = forward;
-  }
-#endif
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-}
 
 RunPathCheck checkNames(const std::string& output, const std::vector<std::string>& inputs) {
   if (outputNamesFile(output)) {
@@ -53,7 +41,7 @@ RunPathCheck checkFolder(const std::string& output) {
     return problem(RunPathStatus::outputFolderMissing,
                    "output folder " + quoted(output) + " does not exist");
   }
-  const std::string folder = folderOf(output);
+  const std::string folder = folderOfFile(output);
   if (isDirectory(folder)) return {};
   return problem(RunPathStatus::outputFolderMissing,
                  "the folder " + quoted(folder) + " of the output file does not exist");

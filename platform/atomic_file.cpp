@@ -18,6 +18,7 @@
 
 #include "platform/filesystem.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/path_parts.h"
 
 namespace {
 
@@ -68,30 +69,11 @@ int removeFile(const char* path) { return ::unlink(path); }
 bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 #endif
 
-// Position just after the last separator of `path` (0 when there is none), so that
-// path.substr(0, pos) is the folder prefix to put the temporary file's name after.
-std::size_t nameStart(const std::string& path) {
-  std::size_t slash = path.rfind(kPathSeparator);
-#ifdef _WIN32
-  const std::size_t forward = path.rfind('/');
-  if (forward != std::string::npos && (slash == std::string::npos || forward > slash)) {
-    slash = forward;
-  }
-#endif
-  return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// The folder named in error texts: "." for a bare name, "/" for a file in the root.
-std::string folderForMessage(const std::string& path, std::size_t start) {
-  if (start == 0) return ".";
-  return start == 1 ? path.substr(0, 1) : path.substr(0, start - 1);
-}
-
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
 // "<name>.quorvex-<16 hex digits>.tmp" after a dot, in the folder of `path`.
 std::string temporaryName(const std::string& path, std::random_device& random) {
-  const std::size_t start = nameStart(path);
+  const std::size_t start = fileNameStart(path);
   const unsigned long long suffix = (static_cast<unsigned long long>(random()) << 32) ^ random();
   char tag[17];
   std::snprintf(tag, sizeof tag, "%016llx", suffix);
@@ -143,9 +125,7 @@ bool AtomicFileWriter::open(const std::string& targetPath) {
 bool AtomicFileWriter::openTemporary(const std::string& destination) {
 #if defined(O_TMPFILE)
   if (temporary_ == Temporary::unnamedWhereSupported) {
-    const std::size_t start = nameStart(destination);
-    const std::string folder = start == 0 ? "." : destination.substr(0, start);
-    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    fd_ = ::open(folderOfFile(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       unnamed_ = true;
       return true;
@@ -168,8 +148,7 @@ bool AtomicFileWriter::openNamed(const std::string& destination) {
     }
     if (errno != EEXIST) break;
   }
-  const std::size_t start = nameStart(destination);
-  fail("cannot create temporary file in " + quoted(folderForMessage(destination, start)), errno);
+  fail("cannot create temporary file in " + quoted(folderOfFile(destination)), errno);
   temp_.clear();
   return false;
 }
