@@ -124,6 +124,19 @@ int ObjLineReader::get() {
   }
 }
 
+// The token bytes that follow at the cursor within the block, up to a blank, a NUL, a line end
+// or a backslash (which get() must look at): the bulk of a token taken without a call per byte.
+std::string_view ObjLineReader::plainRun() {
+  const char* const start = block_.get() + begin_;
+  const char* const end = block_.get() + end_;
+  const char* p = start;
+  while (p != end && !isBlank(*p) && *p != 0 && !isLineEndByte(*p) && *p != '\\') ++p;
+  if (p == start) return {};
+  lastRaw_ = p[-1];
+  begin_ += static_cast<std::size_t>(p - start);
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
 // Skips the rest of a run of token bytes after a NUL; returns the byte after the run.
 int ObjLineReader::skipRun() {
   int c = get();
@@ -201,6 +214,7 @@ std::size_t ObjLineReader::readNumbers() {
     text.clear();
     while (c != kLineEnd && c != 0 && !isBlank(c)) {
       text.push_back(static_cast<char>(c));
+      text.append(plainRun());
       c = get();
     }
     if (c == 0) {
@@ -222,6 +236,7 @@ bool ObjLineReader::copyExtras(ObjSink& out) {
     extras_.push_back(' ');
     while (c != kLineEnd && c != 0 && !isBlank(c)) {
       extras_.push_back(static_cast<char>(c));
+      extras_.append(plainRun());
       if (extras_.size() >= blockSize_) {
         if (!out.write(extras_)) return false;
         extras_.clear();

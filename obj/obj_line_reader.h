@@ -89,6 +89,7 @@ class ObjLineReader {
   std::string_view takeLineEnd();
   int get();
   int endLine(std::string_view lineEnd);
+  std::string_view plainRun();
   int skipRun();
   template <typename Write>
   bool rawRest(Write write);
