@@ -32,7 +32,8 @@ class ObjSink {
 //
 // Use: readObjLine(), then for a vertex line readNumbers() and copyExtras() (or skipLine()),
 // for any other line copyLine() (or skipLine()). readObjLine() skips what is left of the line
-// before. The leading blanks of a line are held until its first token decides its kind.
+// before. Held whole: the leading blanks of a line until its first token decides its kind, and
+// the three numbers of a vertex line; everything else streams in pieces of at most a block.
 class ObjLineReader {
  public:
   // 4 MiB: large enough that the per-read cost vanishes, small enough for the memory budget.
