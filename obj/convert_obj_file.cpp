@@ -60,8 +60,10 @@ ConvertOutcome failure(ConvertStatus status, std::uint64_t line, std::string det
 }  // namespace
 
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
-                              VertexConversion convert, std::size_t blockSize) {
+                              VertexConversion convert, std::size_t blockSize,
+                              ProgressSink* progress) {
   ObjLineReader reader(blockSize);
+  reader.setProgress(progress);
   if (!reader.openFile(inputPath)) return failure(ConvertStatus::openFailed, 0, reader.error());
   // Opened after the input, so that converting a file onto itself reads the original.
   AtomicFileWriter writer;

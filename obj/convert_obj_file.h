@@ -5,6 +5,7 @@
 #include <string>
 
 #include "obj/obj_line_reader.h"
+#include "obj/progress_sink.h"
 #include "obj/vertex_conversion.h"
 
 enum class ConvertStatus { converted, openFailed, shortVertexLine, convertFailed, writeFailed };
@@ -37,6 +38,8 @@ struct ConvertOutcome {
 // The input is opened before the output; the output goes to a temporary file beside
 // `outputPath` that replaces it only when the whole file has been converted, so a failure
 // leaves `outputPath` as it was.
+// `progress` (when not null) is told the bytes read after each block.
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
                               VertexConversion convert,
-                              std::size_t blockSize = ObjLineReader::kDefaultBlockSize);
+                              std::size_t blockSize = ObjLineReader::kDefaultBlockSize,
+                              ProgressSink* progress = nullptr);

@@ -36,7 +36,7 @@ void ObjLineReader::restart() {
   begin_ = end_ = 0;
   lineOpen_ = lineDone_ = vertex_ = capturing_ = false;
   held_.clear();
-  physicalLines_ = lineNumber_ = 0;
+  physicalLines_ = lineNumber_ = bytesRead_ = 0;
   error_.clear();
 }
 
@@ -63,6 +63,8 @@ bool ObjLineReader::refill() {
   begin_ = end_ = 0;
   if (file_ != nullptr) {
     end_ = std::fread(block_.get(), 1, blockSize_, file_);
+    bytesRead_ += end_;
+    if (progress_ != nullptr && end_ != 0) progress_->advanced(bytesRead_);
     if (end_ == 0) {
       if (std::ferror(file_) != 0) error_ = std::string("cannot read: ") + std::strerror(errno);
       // Closed as soon as it is read, so that the input is no longer open when an output

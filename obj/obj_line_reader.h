@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "obj/progress_sink.h"
+
 // Where the reader hands on the bytes it copies: the raw bytes of lines that are not vertex
 // lines, and the kept tokens of vertex lines. False when the bytes could not be taken.
 class ObjSink {
@@ -76,6 +78,9 @@ class ObjLineReader {
   // data). Large runs of tokens go out in pieces of about the block size.
   [[nodiscard]] bool copyExtras(ObjSink& out);
 
+  // Told the bytes read so far after each block read from a file (null: nobody).
+  void setProgress(ProgressSink* progress) { progress_ = progress; }
+
   bool failed() const { return !error_.empty(); }
   // The reason of a failure, e.g. "cannot open: No such file or directory".
   const std::string& error() const { return error_; }
@@ -116,6 +121,8 @@ class ObjLineReader {
   std::uint64_t physicalLines_ = 0;  // line ends read so far
   std::uint64_t lineNumber_ = 0;
   std::string error_;
+  ProgressSink* progress_ = nullptr;
+  std::uint64_t bytesRead_ = 0;  // from the file, for progress_
 };
 
 // The reason given for a vertex line with fewer than three numbers after "v", e.g.

@@ -87,6 +87,22 @@ TEST(ConvertObjFile, RewritesVertexLinesAndCopiesTheRest) {
   EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "out.obj"})) << "temporary file left";
 }
 
+// Progress is told once per block read, with the bytes read so far, ending at the file's size.
+TEST(ConvertObjFile, ProgressFollowsTheBlocksRead) {
+  struct Recorder : ProgressSink {
+    std::vector<std::uint64_t> calls;
+    void advanced(std::uint64_t bytesRead) override { calls.push_back(bytesRead); }
+  };
+  objtest::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "v 1 2 3\nf 1 2 3\n";  // 1600 bytes
+  const std::string input = dir.write("in.obj", text);
+  Recorder recorder;
+  const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", affine, 500, &recorder);
+  ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+  EXPECT_EQ(recorder.calls, (std::vector<std::uint64_t>{500, 1000, 1500, 1600}));
+}
+
 struct FailureCase {
   std::string input;
   ConvertStatus status;
