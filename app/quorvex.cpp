@@ -14,7 +14,6 @@
 #include <cmath>
 #include <system_error>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +24,7 @@
 #include "obj/convert_obj_file.h"
 #include "obj/input_discovery.h"
 #include "obj/output_naming.h"
+#include "obj/run_path_checks.h"
 #include "obj/vertex_bounds.h"
 #include "pipeline/base_point.h"
 #include "platform/atomic_file.h"
@@ -107,29 +107,25 @@ int fail(const char* message, const std::string& detail) {
 }
 
 std::vector<std::string> inputFiles(const std::string& input) {
-  // A value naming one file: it contains ".obj", or it is not empty and is no folder (a path
-  // that does not exist then fails where it is opened instead of being searched as a folder).
-  if (input.find(".obj") != std::string::npos || (!input.empty() && !isDirectory(input))) {
-    return {input};
-  }
+  // A value naming one file: anything but an existing folder (a path that does not exist then
+  // fails where it is opened instead of being searched as a folder).
+  if (!input.empty() && !isDirectory(input)) return {input};
   return findFiles(input, "*.obj");
 }
 
-// Two inputs that would be written to the same output path: the second would silently replace
-// the first one's output.
-bool findOutputConflict(const std::string& output, const std::vector<std::string>& files,
-                        std::string& detail) {
-  if (output.find(".obj") != std::string::npos) return false;  // one named output file
-  std::map<std::string, const std::string*> seen;
-  for (const std::string& file : files) {
-    const auto [it, inserted] = seen.emplace(makeOutputPath(output, file), &file);
-    if (!inserted) {
-      detail = "'" + *it->second + "' and '" + file + "' would both be written to '" +
-               it->first + "'";
-      return true;
-    }
+// The fixed message of a path check that failed; 0 when it passed.
+int reportPathCheck(const RunPathCheck& check) {
+  switch (check.status) {
+    case RunPathStatus::nameConflict:
+      return fail("output name conflict!!\n", check.detail);
+    case RunPathStatus::outputFolderMissing:
+      return fail("write file error!!\n", check.detail);
+    case RunPathStatus::inputNotRereadable:
+      return fail("open obj error!!\n", check.detail);
+    case RunPathStatus::ok:
+      break;
   }
-  return false;
+  return 0;
 }
 
 int reportConversionFailure(const ConvertOutcome& outcome, const std::string& path) {
@@ -364,8 +360,11 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
   if (options.output.empty()) {
     return fail("output set error!!\n", "no output path given (-output)");
   }
-  if (findOutputConflict(options.output, files, error)) {
-    return fail("output name conflict!!\n", error);
+  const bool readTwice =
+      options.toProj != "1" && options.bENU != "1" && options.inputbase.empty();
+  if (const int status =
+          reportPathCheck(checkRunPaths(options.output, options.base, files, readTwice))) {
+    return status;
   }
 
   const Mode mode = options.toProj == "1"  ? Mode::toZone

@@ -137,12 +137,13 @@ int main(int argc, char** argv) {
     ObjLineReader reader;
     if (!reader.openFile(tile)) die(tile + ": " + reader.error());
     while (reader.readObjLine()) {
-      const std::vector<std::string_view>& tokens = reader.tokens();
-      tokenCount += tokens.size();
-      if (!parse || tokens.size() < 4 || tokens.front() != "v") continue;
-      numbers->push_back(parseAtof(tokens[1]));
-      numbers->push_back(parseAtof(tokens[2]));
-      numbers->push_back(parseAtof(tokens[3]));
+      if (!reader.isVertexLine()) continue;
+      const std::size_t count = reader.readNumbers();
+      tokenCount += count;
+      if (!parse || count < 3) continue;
+      numbers->push_back(parseAtof(reader.number(0)));
+      numbers->push_back(parseAtof(reader.number(1)));
+      numbers->push_back(parseAtof(reader.number(2)));
     }
     if (reader.failed()) die(tile + ": " + reader.error());
   };
@@ -217,8 +218,9 @@ int main(int argc, char** argv) {
     ObjLineReader reader;
     if (reader.openFile(converted)) {
       while (reader.readObjLine()) {
-        if (reader.isVertexLine()) {
-          fileFirst.assign(reader.line());
+        if (reader.isVertexLine() && reader.readNumbers() == 3) {
+          fileFirst = "v " + std::string(reader.number(0)) + " " + std::string(reader.number(1)) +
+                      " " + std::string(reader.number(2));
           break;
         }
       }

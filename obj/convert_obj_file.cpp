@@ -3,34 +3,25 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
-#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
 
 namespace {
 
-// Gathers output lines and hands them to the writer in chunks of about kChunk bytes, so the
-// writer is called once per chunk, not twice per line.
-class OutputChunks {
+// Gathers output bytes and hands them to the writer in chunks of about kChunk bytes, so the
+// writer is called once per chunk, not once per line.
+class OutputChunks : public ObjSink {
  public:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
 
   explicit OutputChunks(AtomicFileWriter& writer) : writer_(writer) {}
 
-  // Room for `bytes` more bytes; false when a write failed.
-  [[nodiscard]] bool reserve(std::size_t bytes) {
-    return chunk_.size() + bytes <= kChunk || flush();
-  }
-  void append(std::string_view bytes) { chunk_.append(bytes); }
-  void append(char c) { chunk_.push_back(c); }
-
-  // A line with its "\n"; a line longer than a chunk goes to the writer directly.
-  [[nodiscard]] bool line(std::string_view text) {
-    if (!reserve(text.size() + 1)) return false;
-    if (text.size() >= kChunk) return writer_.write(text) && writer_.write("\n");
-    append(text);
-    append('\n');
+  // Pieces of a chunk or more go to the writer directly, without a copy.
+  [[nodiscard]] bool write(std::string_view bytes) override {
+    if (chunk_.size() + bytes.size() > kChunk && !flush()) return false;
+    if (bytes.size() >= kChunk) return writer_.write(bytes);
+    chunk_.append(bytes);
     return true;
   }
 
@@ -69,8 +60,10 @@ ConvertOutcome failure(ConvertStatus status, std::uint64_t line, std::string det
 }  // namespace
 
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
-                              VertexConversion convert, std::size_t blockSize) {
+                              VertexConversion convert, std::size_t blockSize,
+                              ProgressSink* progress) {
   ObjLineReader reader(blockSize);
+  reader.setProgress(progress);
   if (!reader.openFile(inputPath)) return failure(ConvertStatus::openFailed, 0, reader.error());
   // Opened after the input, so that converting a file onto itself reads the original.
   AtomicFileWriter writer;
@@ -80,18 +73,23 @@ ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& o
   // "v " + three numbers with a blank after each of the first two.
   constexpr std::size_t kVertexTextMax = 2 + 3 * kFixed6MaxChars + 2;
   std::uint64_t vertexCount = 0;
-  while (reader.readObjLine()) {
-    const std::vector<std::string_view>& tokens = reader.tokens();
-    if (tokens.empty()) continue;
-    if (tokens.front() != "v") {
-      if (!output.line(reader.line())) break;
+  bool written = true;
+  while (written && reader.readObjLine()) {
+    if (!reader.isVertexLine()) {
+      written = reader.copyLine(output);
       continue;
     }
-    if (tokens.size() < 4) {
+    const std::size_t numbers = reader.readNumbers();
+    if (numbers < 3) {
       return failure(ConvertStatus::shortVertexLine, reader.lineNumber(),
-                     shortVertexLineDetail(tokens.size() - 1));
+                     shortVertexLineDetail(numbers));
     }
-    const double in[3] = {parseAtof(tokens[1]), parseAtof(tokens[2]), parseAtof(tokens[3])};
+    if (reader.numberWithNul() != 0) {
+      return failure(ConvertStatus::shortVertexLine, reader.lineNumber(),
+                     nulInVertexLineDetail(reader.numberWithNul()));
+    }
+    const double in[3] = {parseAtof(reader.number(0)), parseAtof(reader.number(1)),
+                          parseAtof(reader.number(2))};
     double out[3] = {0.0, 0.0, 0.0};
     if (!convert(in, out)) {
       return failure(ConvertStatus::convertFailed, reader.lineNumber(),
@@ -113,15 +111,8 @@ ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& o
     p = formatFixed6(p, out[1]);
     *p++ = ' ';
     p = formatFixed6(p, out[2]);
-    std::size_t extra = 0;
-    for (std::size_t i = 4; i < tokens.size(); ++i) extra += 1 + tokens[i].size();
-    if (!output.reserve(static_cast<std::size_t>(p - text) + extra + 1)) break;
-    output.append(std::string_view(text, static_cast<std::size_t>(p - text)));
-    for (std::size_t i = 4; i < tokens.size(); ++i) {
-      output.append(' ');
-      output.append(tokens[i]);
-    }
-    output.append('\n');
+    written = output.write(std::string_view(text, static_cast<std::size_t>(p - text))) &&
+              reader.copyExtras(output);
   }
   if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
   if (!output.flush() || !writer.commit()) {

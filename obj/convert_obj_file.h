@@ -5,12 +5,14 @@
 #include <string>
 
 #include "obj/obj_line_reader.h"
+#include "obj/progress_sink.h"
 #include "obj/vertex_conversion.h"
 
 enum class ConvertStatus { converted, openFailed, shortVertexLine, convertFailed, writeFailed };
 
 struct ConvertOutcome {
   ConvertStatus status = ConvertStatus::converted;
+  // shortVertexLine: a vertex line with fewer than three numbers, or a NUL byte in one.
   // For shortVertexLine and convertFailed: the 1-based physical line where the vertex line
   // starts. 0 otherwise.
   std::uint64_t line = 0;
@@ -20,20 +22,24 @@ struct ConvertOutcome {
   std::uint64_t vertexCount = 0;  // vertex lines converted
 };
 
-// Converts one OBJ file into `outputPath`, streaming, line by line (see ObjLineReader for
-// what a logical line and a token are):
-//   - a line without tokens is dropped;
-//   - a line whose first token is not exactly "v" is written as read, then "\n";
-//   - a vertex line needs three numbers after "v" (shortVertexLine otherwise). They are read
-//     by atof's rules (0 when not numeric), converted into a zeroed point, and written as
-//     "v X Y Z" in "%f" notation, followed by every further token (a w weight, vertex colours,
-//     comment words), each after one blank, then "\n". A conversion that returns false or
+// Converts one OBJ file into `outputPath`, streaming (see ObjLineReader for what a logical
+// line, a vertex line and a token are):
+//   - a line that is not a vertex line is written exactly as read: comments, empty and blank
+//     lines, continuations, its line end (LF, CR LF, lone CR, or none at the end);
+//   - a vertex line needs three numbers after "v" (shortVertexLine otherwise, and also when one
+//     of the three holds a NUL byte). They are read by atof's rules (0 when not numeric),
+//     converted into a zeroed point, and written as "v X Y Z" in "%f" notation, followed by
+//     every further token (a w weight, vertex colours, comment words), each after one blank,
+//     then the line end of the line's last physical line. A conversion that returns false or
 //     gives a non-finite number is convertFailed.
-// Every line thus ends in one "\n" (CR LF input becomes LF output).
+// So an identity conversion changes nothing but the text of the numbers of vertex lines and
+// the blanks between the tokens of vertex lines.
 //
 // The input is opened before the output; the output goes to a temporary file beside
 // `outputPath` that replaces it only when the whole file has been converted, so a failure
-// leaves `outputPath` as it was, and the input may be `outputPath` itself.
+// leaves `outputPath` as it was.
+// `progress` (when not null) is told the bytes read after each block.
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
                               VertexConversion convert,
-                              std::size_t blockSize = ObjLineReader::kDefaultBlockSize);
+                              std::size_t blockSize = ObjLineReader::kDefaultBlockSize,
+                              ProgressSink* progress = nullptr);

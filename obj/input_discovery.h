@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,4 +17,13 @@
 // whose own names match. Paths are joined with the native separator and start with
 // `folder` as given (bare names when it is empty). Links to folders are not followed. A
 // folder that cannot be read contributes nothing.
-std::vector<std::string> findFiles(const std::string& folder, const std::string& pattern);
+//
+// `notes` (when not null) receives each folder that holds matching files and also has
+// sub-folders that were therefore not searched, with their count: the rule surprises users
+// whose tiles sit one level deeper beside a stray file.
+struct SkippedFolders {
+  std::string folder;
+  std::size_t count = 0;
+};
+std::vector<std::string> findFiles(const std::string& folder, const std::string& pattern,
+                                   std::vector<SkippedFolders>* notes = nullptr);

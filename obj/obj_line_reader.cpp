@@ -6,11 +6,16 @@
 
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(int c) { return c == ' ' || c == '\t'; }
+bool isLineEndByte(char c) { return c == '\n' || c == '\r'; }
 
-std::string_view dropCarriageReturn(std::string_view text) {
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  return text;
+// First '\n' or '\r' in [p, end), or end. memchr for LF is vectorised; the CR search then only
+// runs over the line found, which in an LF file is a second pass over bytes just in cache.
+const char* findLineEnd(const char* p, const char* end) {
+  const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+  const char* stop = lf != nullptr ? static_cast<const char*>(lf) : end;
+  const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(stop - p));
+  return cr != nullptr ? static_cast<const char*>(cr) : stop;
 }
 
 }  // namespace
@@ -29,10 +34,9 @@ void ObjLineReader::close() {
 void ObjLineReader::restart() {
   close();
   begin_ = end_ = 0;
-  atEnd_ = false;
-  line_ = {};
-  tokens_.clear();
-  physicalLines_ = lineNumber_ = 0;
+  lineOpen_ = lineDone_ = vertex_ = capturing_ = false;
+  held_.clear();
+  physicalLines_ = lineNumber_ = bytesRead_ = 0;
   error_.clear();
 }
 
@@ -41,16 +45,11 @@ bool ObjLineReader::openFile(const std::string& path) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) {
     error_ = std::string("cannot open: ") + std::strerror(errno);
-    atEnd_ = true;
     return false;
   }
   // The reader has its own large block: the stream's buffer would only add a copy.
   std::setvbuf(file_, nullptr, _IONBF, 0);
-  if (!refill() && failed()) {
-    atEnd_ = true;
-    return false;
-  }
-  return true;
+  return refill() || !failed();
 }
 
 void ObjLineReader::openMemory(std::string_view bytes) {
@@ -64,10 +63,12 @@ bool ObjLineReader::refill() {
   begin_ = end_ = 0;
   if (file_ != nullptr) {
     end_ = std::fread(block_.get(), 1, blockSize_, file_);
+    bytesRead_ += end_;
+    if (progress_ != nullptr && end_ != 0) progress_->advanced(bytesRead_);
     if (end_ == 0) {
       if (std::ferror(file_) != 0) error_ = std::string("cannot read: ") + std::strerror(errno);
-      // Closed as soon as it is read, so that a file converted onto itself is no longer open
-      // when the new one replaces it (Windows refuses to replace an open file).
+      // Closed as soon as it is read, so that the input is no longer open when an output
+      // replaces a file (Windows refuses to replace an open file).
       close();
     }
   } else {
@@ -78,84 +79,183 @@ bool ObjLineReader::refill() {
   return end_ != 0;
 }
 
-// The next physical line without its '\n', as getline reads it; at the end of the data the
-// end flag is set. Precondition: the end flag is not set.
-std::string_view ObjLineReader::readPhysicalLine() {
+// Reads the line end at the cursor (precondition: a '\n' or '\r' is there).
+std::string_view ObjLineReader::takeLineEnd() {
   ++physicalLines_;
-  const char* start = block_.get() + begin_;
-  const std::size_t available = end_ - begin_;
-  if (const void* newline = std::memchr(start, '\n', available)) {
-    const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - start);
-    begin_ += length + 1;
-    return {start, length};
+  if (block_[begin_++] == '\n') return "\n";
+  if (more() && block_[begin_] == '\n') {
+    ++begin_;
+    return "\r\n";
   }
-  crossing_.assign(start, available);
+  return "\r";
+}
+
+int ObjLineReader::endLine(std::string_view lineEnd) {
+  lineEnd_ = lineEnd;
+  lineDone_ = true;
+  return kLineEnd;
+}
+
+// The next byte of the logical line's text (continuations removed), or kLineEnd once the
+// line has ended (its line end is then in lineEnd_).
+int ObjLineReader::get() {
+  if (lineDone_) return kLineEnd;
   for (;;) {
-    if (!refill()) {
-      atEnd_ = true;
-      return crossing_;
+    if (!more()) return endLine("");
+    const char c = block_[begin_];
+    if (isLineEndByte(c)) {
+      const std::string_view end = takeLineEnd();
+      if (capturing_) held_.append(end);
+      return endLine(end);
     }
-    const char* block = block_.get();
-    if (const void* newline = std::memchr(block, '\n', end_)) {
-      const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - block);
-      crossing_.append(block, length);
-      begin_ = length + 1;
-      return crossing_;
+    ++begin_;
+    if (capturing_) held_.push_back(c);
+    if (c != '\\') {
+      lastRaw_ = c;
+      return static_cast<unsigned char>(c);
     }
-    crossing_.append(block, end_);
+    if (!more()) return endLine("");  // a trailing backslash with nothing after it
+    if (!isLineEndByte(block_[begin_])) {
+      lastRaw_ = '\\';
+      return '\\';
+    }
+    const std::string_view end = takeLineEnd();  // a continuation
+    if (capturing_) held_.append(end);
+    lastRaw_ = 0;
+    if (!more()) return endLine(end);  // continued onto nothing: its line end ends the line
   }
 }
 
-// Joins the continuation lines of `first`, which ends with '\\'. A continuation read after
-// the end of the data is empty (getline extracts nothing once the end flag is set), so a
-// trailing backslash on the last line simply disappears.
-std::string_view ObjLineReader::joinContinuations(std::string_view first) {
-  // Copied before the next read, which may replace the block or reuse crossing_.
-  joined_.assign(first);
-  while (!joined_.empty() && joined_.back() == '\\') {
-    const std::string_view continuation =
-        atEnd_ ? std::string_view{} : dropCarriageReturn(readPhysicalLine());
-    joined_.pop_back();
-    joined_.append(continuation);
-  }
-  return joined_;
+// The token bytes that follow at the cursor within the block, up to a blank, a NUL, a line end
+// or a backslash (which get() must look at): the bulk of a token taken without a call per byte.
+std::string_view ObjLineReader::plainRun() {
+  const char* const start = block_.get() + begin_;
+  const char* const end = block_.get() + end_;
+  const char* p = start;
+  while (p != end && !isBlank(*p) && *p != 0 && !isLineEndByte(*p) && *p != '\\') ++p;
+  if (p == start) return {};
+  lastRaw_ = p[-1];
+  begin_ += static_cast<std::size_t>(p - start);
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
+// Skips the rest of a run of token bytes after a NUL; returns the byte after the run.
+int ObjLineReader::skipRun() {
+  int c = get();
+  while (c != kLineEnd && !isBlank(c)) c = get();
+  return c;
 }
 
 bool ObjLineReader::readObjLine() {
-  line_ = {};
-  tokens_.clear();
-  while (!atEnd_) {
-    lineNumber_ = physicalLines_ + 1;
-    std::string_view text = dropCarriageReturn(readPhysicalLine());
-    if (!text.empty() && text.back() == '\\') text = joinContinuations(text);
-    if (failed()) return false;
-    if (!text.empty() && text.front() != '#') {
-      line_ = text;
-      tokenize();
-      return true;
-    }
-    // Empty lines and comments (with their continuations) are skipped.
+  if (lineOpen_) skipLine();
+  if (failed() || !more()) return false;
+  lineNumber_ = physicalLines_ + 1;
+  lineOpen_ = true;
+  lineDone_ = vertex_ = false;
+  lastRaw_ = 0;
+  numberWithNul_ = 0;
+  held_.clear();
+  capturing_ = true;
+  int c = get();
+  while (isBlank(c)) c = get();
+  if (c == 'v') {
+    c = get();
+    vertex_ = c == kLineEnd || c == 0 || isBlank(c);
+    if (c == 0) c = skipRun();  // "v\0..." is "v": the rest of its run is skipped
   }
-  return false;
+  capturing_ = false;
+  next_ = c;
+  return !failed();
 }
 
-void ObjLineReader::tokenize() {
-  const char* p = line_.data();
-  const char* const end = p + line_.size();
+// Hands on the raw bytes up to the end of the logical line: each piece of the block up to a
+// line end at once, then the line end; the line goes on while a physical line ends in '\\'.
+template <typename Write>
+bool ObjLineReader::rawRest(Write write) {
+  lineOpen_ = false;
+  if (lineDone_) return true;
   for (;;) {
-    while (p != end && isSeparator(*p)) ++p;
-    if (p == end) return;
-    const char* const start = p;
-    // The token ends at a separator or at an embedded NUL; the rest of a run after a NUL
-    // (rare) is skipped over without being part of the token.
-    while (p != end && !isSeparator(*p) && *p != '\0') ++p;
-    tokens_.emplace_back(start, static_cast<std::size_t>(p - start));
-    while (p != end && !isSeparator(*p)) ++p;
-    if (tokens_.front() != "v") return;  // only vertex lines are split completely
+    if (!more()) {
+      lineEnd_ = "";
+      return true;
+    }
+    const char* start = block_.get() + begin_;
+    const char* stop = findLineEnd(start, block_.get() + end_);
+    if (stop != start) {
+      if (!write(std::string_view(start, static_cast<std::size_t>(stop - start)))) return false;
+      lastRaw_ = stop[-1];
+      begin_ += static_cast<std::size_t>(stop - start);
+    }
+    if (begin_ == end_) continue;
+    const bool continued = lastRaw_ == '\\';
+    lineEnd_ = takeLineEnd();
+    if (!write(lineEnd_)) return false;
+    lastRaw_ = 0;
+    if (!continued) return true;
   }
+}
+
+bool ObjLineReader::copyLine(ObjSink& out) {
+  if (!held_.empty() && !out.write(held_)) return false;
+  held_.clear();
+  return rawRest([&out](std::string_view bytes) { return out.write(bytes); });
+}
+
+void ObjLineReader::skipLine() {
+  held_.clear();
+  (void)rawRest([](std::string_view) { return true; });
+}
+
+std::size_t ObjLineReader::readNumbers() {
+  int c = next_;
+  std::size_t count = 0;
+  while (count < 3) {
+    while (isBlank(c)) c = get();
+    if (c == kLineEnd) break;
+    std::string& text = numbers_[count++];
+    text.clear();
+    while (c != kLineEnd && c != 0 && !isBlank(c)) {
+      text.push_back(static_cast<char>(c));
+      text.append(plainRun());
+      c = get();
+    }
+    if (c == 0) {
+      if (numberWithNul_ == 0) numberWithNul_ = count;
+      c = skipRun();
+    }
+  }
+  next_ = c;
+  return count;
+}
+
+bool ObjLineReader::copyExtras(ObjSink& out) {
+  lineOpen_ = false;
+  extras_.clear();
+  int c = next_;
+  for (;;) {
+    while (isBlank(c)) c = get();
+    if (c == kLineEnd) break;
+    extras_.push_back(' ');
+    while (c != kLineEnd && c != 0 && !isBlank(c)) {
+      extras_.push_back(static_cast<char>(c));
+      extras_.append(plainRun());
+      if (extras_.size() >= blockSize_) {
+        if (!out.write(extras_)) return false;
+        extras_.clear();
+      }
+      c = get();
+    }
+    if (c == 0) c = skipRun();
+  }
+  extras_.append(lineEnd_);
+  return out.write(extras_);
 }
 
 std::string shortVertexLineDetail(std::size_t numbers) {
   return "v line has " + std::to_string(numbers) + (numbers == 1 ? " number" : " numbers") +
          ", needs 3";
+}
+
+std::string nulInVertexLineDetail(std::size_t position) {
+  return "number " + std::to_string(position) + " of the v line holds a NUL byte";
 }

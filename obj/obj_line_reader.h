@@ -6,27 +6,36 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-// Reads an OBJ file as logical lines, the way a std::getline loop would, but from large
-// blocks and without an allocation per line.
+#include "obj/progress_sink.h"
+
+// Where the reader hands on the bytes it copies: the raw bytes of lines that are not vertex
+// lines, and the kept tokens of vertex lines. False when the bytes could not be taken.
+class ObjSink {
+ public:
+  virtual ~ObjSink() = default;
+  [[nodiscard]] virtual bool write(std::string_view bytes) = 0;
+};
+
+// Reads an OBJ file as logical lines, streaming from large blocks: a line is never held whole,
+// so memory is the block plus a few small buffers whatever one line holds.
 //
-// A logical line is one physical line without its '\n', with one trailing '\r' removed, and
-// with continuation lines joined: while the line ends with '\\', the backslash is removed and
-// the next physical line (without its trailing '\r') is appended. Lines that are then empty
-// or whose first character is '#' are skipped, together with everything joined to them; a
-// '#' after leading blanks is not a comment. The end-of-input rule is getline's: a '\n' at the
-// very end of the data does not start another line, and a last line without '\n' is a line.
+// A physical line ends at "\n", "\r\n" or a lone "\r" (or at the end of the data; a line end
+// at the very end does not start another line). A physical line whose last byte before its
+// line end is '\\' continues on the next: a logical line is a physical line with all its
+// continuations. The backslash and the line end it stands before are not part of the line's
+// text; a trailing backslash with nothing after it ends the line.
 //
-// Tokens: runs of characters other than ' ', '\t' and '\r'; a token ends at an embedded NUL
-// (the rest of that run is not part of the token, but stays in the line). Only a vertex line
-// (first token exactly "v") is split completely; any other line yields its first token only.
-// A line made only of separators is delivered with no token.
+// A vertex line is a logical line whose first token is "v": after any leading blanks
+// (' ', '\t'), a 'v' followed by a blank, a NUL or the end of the line. Tokens are runs of
+// bytes other than ' ' and '\t' in the joined text; a token ends at an embedded NUL (the
+// rest of that run is skipped). Every other line (comments, empty and blank lines, other
+// keywords) is not tokenised at all: it is copied or skipped as raw bytes.
 //
-// line() and tokens() view the reader's own storage and stay valid until the next call of
-// readObjLine() or open*(). A line that is continued, or that crosses a block boundary, is
-// copied into a reused scratch string; any other line is a view into the block. Logical lines
-// of any length are returned whole, so memory is the block plus the longest line.
+// Use: readObjLine(), then for a vertex line readNumbers() and copyExtras() (or skipLine()),
+// for any other line copyLine() (or skipLine()). readObjLine() skips what is left of the line
+// before. Held whole: the leading blanks of a line until its first token decides its kind, and
+// the three numbers of a vertex line; everything else streams in pieces of at most a block.
 class ObjLineReader {
  public:
   // 4 MiB: large enough that the per-read cost vanishes, small enough for the memory budget.
@@ -45,27 +54,51 @@ class ObjLineReader {
   // Reads from `bytes`, which must outlive the reading, in blocks of the block size.
   void openMemory(std::string_view bytes);
 
-  // Moves to the next logical line. False when no line remains, or when reading failed
-  // (then failed() is true and the line that was being read is not delivered).
+  // Moves to the next logical line and reads just enough of it to know its kind. False when
+  // no byte remains, or when reading failed (then failed() is true).
   [[nodiscard]] bool readObjLine();
-
-  std::string_view line() const { return line_; }
-  const std::vector<std::string_view>& tokens() const { return tokens_; }
-  bool isVertexLine() const { return !tokens_.empty() && tokens_.front() == "v"; }
+  bool isVertexLine() const { return vertex_; }
   // 1-based number of the physical line where the current logical line starts.
   std::uint64_t lineNumber() const { return lineNumber_; }
+
+  // Any line: writes the rest of it exactly as read, continuations and line ends included
+  // (for a line that is not a vertex line: the whole line). False when `out` refused.
+  [[nodiscard]] bool copyLine(ObjSink& out);
+  // Any line: reads past the rest of it.
+  void skipLine();
+
+  // Vertex line: reads the tokens after "v", up to three; returns how many there were.
+  std::size_t readNumbers();
+  // The i-th number token (0..2) as read, up to a NUL.
+  std::string_view number(std::size_t i) const { return numbers_[i]; }
+  // 1-based position of the first of the three numbers that held a NUL byte; 0 when none did.
+  std::size_t numberWithNul() const { return numberWithNul_; }
+  // Vertex line, after readNumbers(): writes each further token after one blank, then the
+  // line end of the line's last physical line ("\n", "\r\n", "\r" or none at the end of the
+  // data). Large runs of tokens go out in pieces of about the block size.
+  [[nodiscard]] bool copyExtras(ObjSink& out);
+
+  // Told the bytes read so far after each block read from a file (null: nobody).
+  void setProgress(ProgressSink* progress) { progress_ = progress; }
 
   bool failed() const { return !error_.empty(); }
   // The reason of a failure, e.g. "cannot open: No such file or directory".
   const std::string& error() const { return error_; }
 
  private:
+  static constexpr int kLineEnd = -1;
+
   void close();
   void restart();
   bool refill();
-  std::string_view readPhysicalLine();
-  std::string_view joinContinuations(std::string_view first);
-  void tokenize();
+  bool more() { return begin_ != end_ || refill(); }
+  std::string_view takeLineEnd();
+  int get();
+  int endLine(std::string_view lineEnd);
+  std::string_view plainRun();
+  int skipRun();
+  template <typename Write>
+  bool rawRest(Write write);
 
   std::size_t blockSize_;
   std::unique_ptr<char[]> block_;
@@ -73,17 +106,28 @@ class ObjLineReader {
   std::size_t end_ = 0;    // end of the valid bytes of the block
   std::FILE* file_ = nullptr;
   std::string_view memory_;  // unread rest of a memory source
-  // getline's end-of-file flag: set once a physical line ended at the end of the data.
-  bool atEnd_ = true;
-  std::string crossing_;  // a physical line that crosses a block boundary
-  std::string joined_;    // a line with its continuations
-  std::string_view line_;
-  std::vector<std::string_view> tokens_;
-  std::uint64_t physicalLines_ = 0;
+
+  bool lineOpen_ = false;  // a line was started and not read to its end by a copy or skip
+  bool lineDone_ = false;  // the current line's end has been read
+  bool vertex_ = false;
+  bool capturing_ = false;  // get() keeps the raw bytes it reads in held_
+  std::string held_;        // raw bytes read while deciding the line's kind
+  char lastRaw_ = 0;        // last byte of the current physical line before its end, 0 if none
+  int next_ = kLineEnd;     // the logical byte read after the last token looked at
+  std::string_view lineEnd_;
+  std::string numbers_[3];
+  std::size_t numberWithNul_ = 0;
+  std::string extras_;
+  std::uint64_t physicalLines_ = 0;  // line ends read so far
   std::uint64_t lineNumber_ = 0;
   std::string error_;
+  ProgressSink* progress_ = nullptr;
+  std::uint64_t bytesRead_ = 0;  // from the file, for progress_
 };
 
 // The reason given for a vertex line with fewer than three numbers after "v", e.g.
 // "v line has 2 numbers, needs 3".
 std::string shortVertexLineDetail(std::size_t numbers);
+
+// The reason given for a vertex line whose `position`-th number (1-based) holds a NUL byte.
+std::string nulInVertexLineDetail(std::size_t position);

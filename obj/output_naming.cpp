@@ -11,7 +11,11 @@ std::string getFileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool outputNamesFile(const std::string& output) {
+  return matchWildcard("*.obj*", output) && !isDirectory(output);
+}
+
 std::string makeOutputPath(const std::string& output, const std::string& inputPath) {
-  if (output.find(".obj") != std::string::npos) return output;
+  if (outputNamesFile(output)) return output;
   return joinPath(output, getFileName(inputPath));
 }

@@ -19,13 +19,14 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
     }
     while (reader.readObjLine()) {
       if (!reader.isVertexLine()) continue;
-      const auto& tokens = reader.tokens();
-      if (tokens.size() < 4) {
+      const std::size_t numbers = reader.readNumbers();
+      if (numbers < 3 || reader.numberWithNul() != 0) {
         return fail(VertexBounds::Status::shortVertexLine, path, reader.lineNumber(),
-                    shortVertexLineDetail(tokens.size() - 1));
+                    numbers < 3 ? shortVertexLineDetail(numbers)
+                                : nulInVertexLineDetail(reader.numberWithNul()));
       }
       for (int axis = 0; axis < 3; ++axis) {
-        const double value = parseAtof(tokens[static_cast<std::size_t>(axis) + 1]);
+        const double value = parseAtof(reader.number(static_cast<std::size_t>(axis)));
         // Written as comparisons so that NaN (all comparisons false) leaves the bound alone.
         if (value < bounds.min[axis]) bounds.min[axis] = value;
         if (value > bounds.max[axis]) bounds.max[axis] = value;

@@ -31,6 +31,7 @@ struct VertexBounds {
 };
 
 // Reads every file once, in order, and stops at the first that cannot be read or holds a
-// vertex line with fewer than three numbers. `blockSize`: the read size (see ObjLineReader).
+// vertex line with fewer than three numbers or a NUL byte in one of them. `blockSize`: the
+// read size (see ObjLineReader).
 VertexBounds scanVertexBounds(const std::vector<std::string>& files,
                               std::size_t blockSize = ObjLineReader::kDefaultBlockSize);

@@ -12,10 +12,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
 #include "platform/filesystem.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/path_parts.h"
 
 namespace {
 
@@ -39,12 +42,13 @@ long long writeSome(int fd, const char* data, std::size_t size) {
   const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
   return _write(fd, data, chunk);
 }
+int syncFile(int fd) { return _commit(fd); }
 int closeFile(int fd) { return _close(fd); }
 int removeFile(const char* path) { return _unlink(path); }
 // rename() refuses an existing target on Windows. MoveFileEx reports through GetLastError,
 // not errno: the message then gives the generic access reason.
 bool replaceFile(const char* from, const char* to) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) return true;
   errno = EACCES;
   return false;
 }
@@ -54,31 +58,28 @@ int openExclusive(const char* path) {
   return ::open(path, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
 }
 long long writeSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+int syncFile(int fd) {
+  int result;
+  do result = ::fsync(fd);
+  while (result != 0 && errno == EINTR);
+  return result;
+}
 int closeFile(int fd) { return ::close(fd); }
 int removeFile(const char* path) { return ::unlink(path); }
 bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 #endif
 
-// Position just after the last separator of `path` (0 when there is none), so that
-// path.substr(0, pos) is the folder prefix to put the temporary file's name after.
-std::size_t nameStart(const std::string& path) {
-  std::size_t slash = path.rfind(kPathSeparator);
-#ifdef _WIN32
-  const std::size_t forward = path.rfind('/');
-  if (forward != std::string::npos && (slash == std::string::npos || forward > slash)) {
-    slash = forward;
-  }
-#endif
-  return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// The folder named in error texts: "." for a bare name, "/" for a file in the root.
-std::string folderForMessage(const std::string& path, std::size_t start) {
-  if (start == 0) return ".";
-  return start == 1 ? path.substr(0, 1) : path.substr(0, start - 1);
-}
-
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
+
+// "<name>.quorvex-<16 hex digits>.tmp" after a dot, in the folder of `path`.
+std::string temporaryName(const std::string& path, std::random_device& random) {
+  const std::size_t start = fileNameStart(path);
+  const unsigned long long suffix = (static_cast<unsigned long long>(random()) << 32) ^ random();
+  char tag[17];
+  std::snprintf(tag, sizeof tag, "%016llx", suffix);
+  return path.substr(0, start) + "." + path.substr(start, kMaxNameInTemp) + ".quorvex-" + tag +
+         ".tmp";
+}
 
 }  // namespace
 
@@ -86,28 +87,101 @@ AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
 bool AtomicFileWriter::open(const std::string& targetPath) {
   discard();
-  target_ = targetPath;
+  target_ = destination_ = targetPath;
   error_.clear();
   failed_ = false;
+  direct_ = unnamed_ = false;
   buffer_.clear();
   buffer_.reserve(kBufferBytes);
+#ifndef _WIN32
+  struct stat info;
+  if (lstat(targetPath.c_str(), &info) == 0) {
+    if (S_ISLNK(info.st_mode)) {
+      // The link stays; what it leads to is replaced, beside itself.
+      char* resolved = realpath(targetPath.c_str(), nullptr);
+      if (resolved == nullptr) {
+        fail("cannot follow the link " + quoted(targetPath), errno);
+        return false;
+      }
+      destination_ = resolved;
+      std::free(resolved);
+      if (stat(destination_.c_str(), &info) != 0) info.st_mode = S_IFREG;
+    }
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+      // A device or FIFO: replacing it would turn it into a regular file.
+      fd_ = ::open(destination_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+      if (fd_ < 0) {
+        fail("cannot open " + quoted(targetPath), errno);
+        return false;
+      }
+      direct_ = true;
+      return true;
+    }
+  }
+#endif
+  return openTemporary(destination_);
+}
 
-  const std::size_t start = nameStart(targetPath);
-  const std::string name = targetPath.substr(start, kMaxNameInTemp);
+bool AtomicFileWriter::openTemporary(const std::string& destination) {
+#if defined(O_TMPFILE)
+  if (temporary_ == Temporary::unnamedWhereSupported) {
+    fd_ = ::open(folderOfFile(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+      unnamed_ = true;
+      return true;
+    }
+    // EOPNOTSUPP, EISDIR (kernels without O_TMPFILE), or a real fault that the named way
+    // reports in its own words.
+  }
+#endif
+  return openNamed(destination);
+}
+
+bool AtomicFileWriter::openNamed(const std::string& destination) {
   std::random_device random;
   for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
-    const unsigned long long suffix =
-        (static_cast<unsigned long long>(random()) << 32) ^ random();
-    char tag[17];
-    std::snprintf(tag, sizeof tag, "%016llx", suffix);
-    temp_ = targetPath.substr(0, start) + "." + name + ".quorvex-" + tag + ".tmp";
+    temp_ = temporaryName(destination, random);
     fd_ = openExclusive(temp_.c_str());
-    if (fd_ >= 0) return true;
+    if (fd_ >= 0) {
+      cleanupSlot_ = registerCleanup(temp_.c_str());
+      return true;
+    }
     if (errno != EEXIST) break;
   }
-  fail("cannot create temporary file in " + quoted(folderForMessage(targetPath, start)), errno);
+  fail("cannot create temporary file in " + quoted(folderOfFile(destination)), errno);
   temp_.clear();
   return false;
+}
+
+// Links the unnamed temporary file under a fresh hidden name, which rename then moves over the
+// destination. /proc/self/fd needs no privilege; AT_EMPTY_PATH is the way without /proc.
+bool AtomicFileWriter::giveName() {
+#if defined(O_TMPFILE)
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  std::random_device random;
+  for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
+    temp_ = temporaryName(destination_, random);
+    cleanupSlot_ = registerCleanup(temp_.c_str());
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+        (errno == ENOENT && linkat(fd_, "", AT_FDCWD, temp_.c_str(), AT_EMPTY_PATH) == 0)) {
+      unnamed_ = false;
+      return true;
+    }
+    const int reason = errno;
+    unregisterCleanup(cleanupSlot_);
+    cleanupSlot_ = -1;
+    if (reason != EEXIST) {
+      temp_.clear();
+      fail("cannot name the temporary file for " + quoted(target_), reason);
+      return false;
+    }
+  }
+  temp_.clear();
+  fail("cannot name the temporary file for " + quoted(target_), EEXIST);
+  return false;
+#else
+  return true;
+#endif
 }
 
 bool AtomicFileWriter::write(std::string_view bytes) {
@@ -117,22 +191,12 @@ bool AtomicFileWriter::write(std::string_view bytes) {
     failed_ = true;
     return false;
   }
-#ifdef _WIN32
-  // Text mode: every "\n" becomes CR LF.
-  for (const char c : bytes) {
-    if (buffer_.size() + 2 > kBufferBytes && !flushBuffer()) return false;
-    if (c == '\n') buffer_ += '\r';
-    buffer_ += c;
-  }
-  return true;
-#else
   // Large pieces (a caller's own block) go straight to the file, without a copy; small ones
   // are collected into blocks.
   if (bytes.size() >= kDirectWriteBytes) return flushBuffer() && writeAll(bytes);
   if (buffer_.size() + bytes.size() > kBufferBytes && !flushBuffer()) return false;
   buffer_.append(bytes);
   return true;
-#endif
 }
 
 bool AtomicFileWriter::flushBuffer() {
@@ -169,6 +233,17 @@ bool AtomicFileWriter::commit() {
     discard();
     return false;
   }
+  // On the disk before it gets the target's name: after a power cut the target then holds
+  // either the old or the new file, never an empty one. A device has nothing to sync.
+  if (!direct_ && syncFile(fd_) != 0) {
+    fail("cannot write " + quoted(target_), errno);
+    discard();
+    return false;
+  }
+  if (unnamed_ && !giveName()) {
+    discard();
+    return false;
+  }
   const int fd = fd_;
   fd_ = -1;
   // close() can report a delayed write error (NFS, quotas): the data may be lost, so this
@@ -178,13 +253,16 @@ bool AtomicFileWriter::commit() {
     discard();
     return false;
   }
-  if (!replaceFile(temp_.c_str(), target_.c_str())) {
+  if (!direct_ && !replaceFile(temp_.c_str(), destination_.c_str())) {
     fail("cannot replace " + quoted(target_), errno);
     discard();
     return false;
   }
+  unregisterCleanup(cleanupSlot_);
+  cleanupSlot_ = -1;
   temp_.clear();
   buffer_.clear();
+  direct_ = false;
   return true;
 }
 
@@ -197,6 +275,9 @@ void AtomicFileWriter::discard() {
     removeFile(temp_.c_str());
     temp_.clear();
   }
+  unregisterCleanup(cleanupSlot_);
+  cleanupSlot_ = -1;
+  unnamed_ = direct_ = false;
   buffer_.clear();
 }
 

@@ -5,25 +5,39 @@
 #include <string_view>
 
 // Writes a file so that the target path only ever holds a complete file: the data goes to a
-// temporary file in the target's folder, and commit() renames it over the target. If the
-// writer is destroyed, or any step fails, before commit() succeeds, the temporary file is
-// removed and the target is left as it was. Output is buffered in large blocks.
+// temporary file in the target's folder, is flushed to the disk (fsync) and only then renamed
+// over the target by commit(). If the writer is destroyed, or any step fails, before commit()
+// succeeds, the temporary file is removed and the target is left as it was. Output is
+// buffered in large blocks.
 //
-// Text is written as given: callers write "\n" line ends; on Windows the writer turns each
-// "\n" into CR LF (the platform's text line end).
+// The temporary file: on Linux first one without a name (O_TMPFILE), given a hidden name
+// (linkat) only at commit just before the rename, so that even a killed process leaves
+// nothing; where the file system refuses that, a hidden ".NAME.quorvex-XXXXXXXXXXXXXXXX.tmp"
+// beside the target, removed on SIGINT, SIGTERM and SIGHUP (see interrupt_cleanup.h).
+//
+// A target that is a symbolic link keeps the link: the file it leads to is replaced, through a
+// temporary file in that file's folder. A target that exists and is neither a regular file nor
+// a folder (a device such as /dev/null, a FIFO) is opened and written directly, never replaced.
+//
+// Bytes are written as given (binary): line ends are the caller's.
 class AtomicFileWriter {
  public:
-  AtomicFileWriter() = default;
+  enum class Temporary { unnamedWhereSupported, named };
+
+  // `temporary`: named forces the fallback (tests use it to cover both ways).
+  explicit AtomicFileWriter(Temporary temporary = Temporary::unnamedWhereSupported)
+      : temporary_(temporary) {}
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Creates the temporary file beside `targetPath`. False (with error()) when it cannot.
+  // Creates the temporary file beside `targetPath` (or opens a device target). False (with
+  // error()) when it cannot, e.g. a link that leads nowhere.
   [[nodiscard]] bool open(const std::string& targetPath);
   // Appends bytes. False once any write has failed (the error is kept).
   [[nodiscard]] bool write(std::string_view bytes);
-  // Flushes, closes and renames over the target. False (with error()) on any failure; the
-  // temporary file is then removed.
+  // Flushes, syncs to the disk, closes and renames over the target. False (with error()) on
+  // any failure; the temporary file is then removed.
   [[nodiscard]] bool commit();
   // Removes the temporary file without touching the target.
   void discard();
@@ -34,14 +48,22 @@ class AtomicFileWriter {
   const std::string& targetPath() const { return target_; }
 
  private:
+  bool openTemporary(const std::string& destination);
+  bool openNamed(const std::string& destination);
+  bool giveName();
   bool flushBuffer();
   // Writes all of `bytes` to the temporary file (short writes and EINTR retried).
   bool writeAll(std::string_view bytes);
   // Keeps "<what>: <system reason>" as the error and marks the writer failed.
   void fail(const std::string& what, int errorNumber);
 
-  std::string target_;
-  std::string temp_;
+  Temporary temporary_;
+  std::string target_;       // as the caller named it, for messages
+  std::string destination_;  // the path renamed over: the target, or the file a link leads to
+  std::string temp_;         // the temporary file's name, once it has one
+  int cleanupSlot_ = -1;
+  bool unnamed_ = false;     // fd_ is an O_TMPFILE file without a name yet
+  bool direct_ = false;      // fd_ is the target itself (a device or FIFO)
   std::string error_;
   std::string buffer_;
   int fd_ = -1;

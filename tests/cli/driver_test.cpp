@@ -73,6 +73,22 @@ TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
        {"-input=in", "-coord=c.json", "-output=out"},
        "output name conflict!!\n",
        "a.obj"},
+      {"several inputs, one named output file",
+       {{"in/s1/a.obj", "v 1 2 3\n"}, {"in/s2/b.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
+       {"-input=in", "-coord=c.json", "-output=out/merged.obj"},
+       "output name conflict!!\n",
+       "2 inputs would all be written to 'out/merged.obj'"},
+      {"base file that is the input",
+       {{"in/a.obj", "v 500000 3320000 1\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-base=in/./a.obj"},
+       "output name conflict!!\n",
+       "the base file 'in/./a.obj' is the input 'in/a.obj'"},
+      // Checked before the base-point scan, which would fail on the short line first.
+      {"output folder missing, before the base-point scan",
+       {{"in/a.obj", "v 500000 3320000 1\nv 1 2\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=nofolder", "-toProj=0"},
+       "write file error!!\n",
+       "output folder 'nofolder' does not exist"},
       {"input path that does not exist",
        {{"c.json", kCoord117}},
        {"-input=missing", "-coord=c.json", "-output=out"},
@@ -165,7 +181,7 @@ TEST(Driver, ZoneModeReprojectsPrintsTheZoneCodeAfterEveryFileAndWritesTheBaseFi
   const double expected[] = {500000.000, 3320113.398, 0, 643264.135, 3431940.324, 0};
   ASSERT_EQ(v.size(), 6u);
   for (int k = 0; k < 6; ++k) EXPECT_NEAR(v[k], expected[k], 1e-3) << "number " << k;
-  EXPECT_EQ(converted.substr(0, 20), "mtllib a.mtl\nv 50000");  // "# tile" dropped
+  EXPECT_EQ(converted.substr(0, 27), "# tile\nmtllib a.mtl\nv 50000");  // the comment is kept
   EXPECT_NE(converted.find("\nvt 0.5 0.5\nf 1/1 2/1 1/1\n"), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,14 @@ const auto kConversion = [](const double in[3], double out[3]) {
   std::abort();
 }
 
+struct StringSink : ObjSink {
+  std::string bytes;
+  bool write(std::string_view more) override {
+    bytes.append(more);
+    return true;
+  }
+};
+
 void checkReader(const std::string& bytes, std::size_t blockSize,
                  const std::vector<reference::Line>& expected) {
   ObjLineReader reader(blockSize);
@@ -48,12 +57,26 @@ void checkReader(const std::string& bytes, std::size_t blockSize,
                               std::to_string(blockSize) + ": ";
     if (index == expected.size()) mismatch(where + "more lines than the model", bytes);
     const reference::Line& line = expected[index++];
-    if (reader.line() != line.text) mismatch(where + "text differs", bytes);
     if (reader.lineNumber() != line.lineNumber) mismatch(where + "line number differs", bytes);
-    const std::vector<std::string_view>& tokens = reader.tokens();
-    if (tokens.size() != line.tokens.size()) mismatch(where + "token count differs", bytes);
-    for (std::size_t t = 0; t < tokens.size(); ++t) {
-      if (tokens[t] != line.tokens[t]) mismatch(where + "token differs", bytes);
+    if (reader.isVertexLine() != line.vertex()) mismatch(where + "kind differs", bytes);
+    StringSink sink;
+    if (!reader.isVertexLine()) {
+      if (!reader.copyLine(sink) || sink.bytes != line.raw) mismatch(where + "bytes differ", bytes);
+      continue;
+    }
+    const std::size_t count = reader.readNumbers();
+    if (count != std::min<std::size_t>(3, line.runs.size() - 1)) {
+      mismatch(where + "number count differs", bytes);
+    }
+    std::string extras;
+    for (std::size_t t = 1; t < line.runs.size(); ++t) {
+      if (t < 4 && reader.number(t - 1) != reference::token(line.runs[t])) {
+        mismatch(where + "number differs", bytes);
+      }
+      if (t >= 4) extras.append(" ").append(reference::token(line.runs[t]));
+    }
+    if (!reader.copyExtras(sink) || sink.bytes != extras + line.lineEnd) {
+      mismatch(where + "extra tokens differ", bytes);
     }
   }
   if (reader.failed()) mismatch("memory reader failed: " + reader.error(), bytes);
@@ -102,14 +125,18 @@ void checkBounds(const std::string& bytes, const std::string& folder, std::size_
                  const std::vector<reference::Line>& lines) {
   VertexBounds expected;
   for (const reference::Line& line : lines) {
-    if (line.tokens.empty() || line.tokens[0] != "v") continue;
-    if (line.tokens.size() < 4) {
+    if (!line.vertex()) continue;
+    bool nul = false;
+    for (std::size_t t = 1; t < 4 && t < line.runs.size(); ++t) {
+      nul = nul || line.runs[t].find('\0') != std::string::npos;
+    }
+    if (line.runs.size() < 4 || nul) {
       expected.status = VertexBounds::Status::shortVertexLine;
       expected.line = line.lineNumber;
       break;
     }
     for (std::size_t axis = 0; axis < 3; ++axis) {
-      const double value = std::atof(line.tokens[axis + 1].c_str());
+      const double value = std::atof(line.runs[axis + 1].c_str());
       if (value < expected.min[axis]) expected.min[axis] = value;
       if (value > expected.max[axis]) expected.max[axis] = value;
     }

@@ -31,27 +31,28 @@ const std::vector<RewriteCase>& rewriteCases() {
   static const std::vector<RewriteCase> cases = {
       {"", "", 0},
       {"v 1 2 3\n", "v 2.000000 4.000000 0.000000\n", 1},
-      // CR LF input: every kept line ends in "\n" alone.
+      // Every line keeps its own line end: CR LF, LF, a lone CR, or none at the end.
       {"v 1 2 3\r\nvt 0.5 0.5\r\nf 1/1 2/2 3/3\r\n",
-       "v 2.000000 4.000000 0.000000\nvt 0.5 0.5\nf 1/1 2/2 3/3\n", 1},
-      // A last line without a line end gets one, vertex or not.
-      {"f 1 2 3", "f 1 2 3\n", 0},
-      {"v 1 2 3", "v 2.000000 4.000000 0.000000\n", 1},
+       "v 2.000000 4.000000 0.000000\r\nvt 0.5 0.5\r\nf 1/1 2/2 3/3\r\n", 1},
+      {"v 1 2 3\rf 1 2 3\rv 0 0 0\nf 1\r\n",
+       "v 2.000000 4.000000 0.000000\rf 1 2 3\rv 1.000000 0.000000 -3.000000\nf 1\r\n", 2},
+      {"f 1 2 3", "f 1 2 3", 0},
+      {"v 1 2 3", "v 2.000000 4.000000 0.000000", 1},
       // Tokens after the third number are kept: w, vertex colours, a trailing comment.
       {"v 1 2 3 0.5 0.25 1\n", "v 2.000000 4.000000 0.000000 0.5 0.25 1\n", 1},
-      {"v 1 2 3 1.0 # corner \r\n", "v 2.000000 4.000000 0.000000 1.0 # corner\n", 1},
+      {"v 1 2 3 1.0 # corner \r\n", "v 2.000000 4.000000 0.000000 1.0 # corner\r\n", 1},
       // Indented and tab-separated vertex lines are vertex lines.
       {"  v 1 2 3\n", "v 2.000000 4.000000 0.000000\n", 1},
       {"v\t1\t2\t3\n", "v 2.000000 4.000000 0.000000\n", 1},
       // Other keywords are copied byte for byte, blanks included.
       {"vn 0 0 1\nvt 1 1\nvp 1 2 3\nv1 2 3 4\nf 1//1  2//2 3//3 \nusemtl a b\nmtllib x.mtl\n",
        "vn 0 0 1\nvt 1 1\nvp 1 2 3\nv1 2 3 4\nf 1//1  2//2 3//3 \nusemtl a b\nmtllib x.mtl\n", 0},
-      // First-column comments, empty lines and lines of blanks are dropped; an indented
-      // comment is kept.
-      {"# c\n\n   \n\t\r\n  # c\nf 1\n", "  # c\nf 1\n", 0},
-      // A continued face line becomes one line.
-      {"f 1 2 \\\n3 4\n", "f 1 2 3 4\n", 0},
-      {"v 1 \\\r\n2 \\\r\n3\r\n", "v 2.000000 4.000000 0.000000\n", 1},
+      // Comments (continued ones too), empty lines and lines of blanks are kept as they are.
+      {"# c\n\n   \n\t\r\n  # c\n# d \\\nv 1 2 3\nf 1\n",
+       "# c\n\n   \n\t\r\n  # c\n# d \\\nv 1 2 3\nf 1\n", 0},
+      // A continued face line is kept; a continued vertex line becomes one line.
+      {"f 1 2 \\\n3 4\n", "f 1 2 \\\n3 4\n", 0},
+      {"v 1 \\\r\n2 \\\r\n3\r\n", "v 2.000000 4.000000 0.000000\r\n", 1},
       // Number text: all integer digits, six rounded decimals, "-0.000000" for a tiny negative.
       // 1234566.891 + 1 and 2.9999996 - 3 are within 1e-9 of 1234567.891 and -0.0000004
       // (python3: '%f' % (1234566.891 + 1) is 1234567.891000, '%f' % (2.9999996 - 3) is
@@ -62,8 +63,8 @@ const std::vector<RewriteCase>& rewriteCases() {
       {"v a b c\n", "v 1.000000 0.000000 -3.000000\n", 1},
       {"v 1e3 0x10 -.5x\n", "v 1001.000000 32.000000 -3.500000\n", 1},
       {"v +2, 3;4 5abc\n", "v 3.000000 6.000000 2.000000\n", 1},
-      // A NUL inside a token ends the token; the other lines keep every byte.
-      {"v 1\0junk 2 3 4\0x\nf \0 1\n"s, "v 2.000000 4.000000 0.000000 4\nf \0 1\n"s, 1},
+      // A NUL inside a further token ends the token; the other lines keep every byte.
+      {"v 1 2 3 4\0x 5\nf \0 1\n"s, "v 2.000000 4.000000 0.000000 4 5\nf \0 1\n"s, 1},
   };
   return cases;
 }
@@ -84,6 +85,22 @@ TEST(ConvertObjFile, RewritesVertexLinesAndCopiesTheRest) {
     }
   }
   EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "out.obj"})) << "temporary file left";
+}
+
+// Progress is told once per block read, with the bytes read so far, ending at the file's size.
+TEST(ConvertObjFile, ProgressFollowsTheBlocksRead) {
+  struct Recorder : ProgressSink {
+    std::vector<std::uint64_t> calls;
+    void advanced(std::uint64_t bytesRead) override { calls.push_back(bytesRead); }
+  };
+  objtest::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "v 1 2 3\nf 1 2 3\n";  // 1600 bytes
+  const std::string input = dir.write("in.obj", text);
+  Recorder recorder;
+  const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", affine, 500, &recorder);
+  ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+  EXPECT_EQ(recorder.calls, (std::vector<std::uint64_t>{500, 1000, 1500, 1600}));
 }
 
 struct FailureCase {
@@ -107,6 +124,11 @@ TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
       {"f 1\r\n  v 7 \r\n", ConvertStatus::shortVertexLine, 2, "v line has 1 number, needs 3"},
       // The line number is where the logical line starts, after skipped and joined lines.
       {"# a \\\nb\n\nf 1 \\\n2\nv 1\\\n 2\n", ConvertStatus::shortVertexLine, 6,
+       "v line has 2 numbers, needs 3"},
+      // A NUL inside one of the three numbers would silently shorten it.
+      {"v 1 2 3\nv 1 2\0 3\n"s, ConvertStatus::shortVertexLine, 2,
+       "number 2 of the v line holds a NUL byte"},
+      {"v 1 2 3\rv 1 2\rf 1 2 3\n", ConvertStatus::shortVertexLine, 2,
        "v line has 2 numbers, needs 3"},
       {"v 1 2 3\nv 101 2 3\n", ConvertStatus::convertFailed, 2,
        "vertex (101, 2, 3) could not be converted"},
@@ -163,8 +185,8 @@ TEST(ConvertObjFile, ConvertsInPlace) {
   for (int i = 0; i < 60000; ++i) {
     const std::string n = std::to_string(i);
     input += "v " + n + " 0.5 3 0.9\r\nvt 0.25 0.75\r\nf " + n + " 1 2\r\n";
-    expected += "v " + std::to_string(i + 1) + ".000000 1.000000 0.000000 0.9\nvt 0.25 0.75\nf " +
-                n + " 1 2\n";
+    expected += "v " + std::to_string(i + 1) + ".000000 1.000000 0.000000 0.9\r\nvt 0.25 0.75\r\nf " +
+                n + " 1 2\r\n";
   }
   const std::string path = dir.write("tile.obj", input);
   const ConvertOutcome outcome = convertObjFile(path, path, affine, 64 * 1024);
@@ -186,7 +208,7 @@ TEST(ConvertObjFile, KeepsVeryLongLines) {
   const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", affine, 4096);
   ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
   EXPECT_TRUE(dir.read("out.obj") == "v 1.000000 0.000000 0.000000" + colours + "\n" + face +
-                                         "\nv 2.000000 4.000000 0.000000\n");
+                                         "\r\nv 2.000000 4.000000 0.000000\n");
 }
 
 }  // namespace

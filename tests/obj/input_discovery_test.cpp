@@ -27,6 +27,31 @@ TEST(FindFiles, FolderWithMatchesIsNotSearchedBelow) {
   EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), Paths{temp.path("A/a.obj")});
 }
 
+// A folder with matches of its own leaves its other sub-folders unsearched: the notes count
+// them per folder (a sub-folder whose own name matches is searched and not counted).
+TEST(FindFiles, NotesCountTheSubFoldersLeftOut) {
+  const TempFolder temp;
+  temp.write("A/a.obj", "");
+  temp.write("A/S1/b.obj", "");
+  temp.write("A/S2/c.txt", "");
+  temp.write("A/m.obj/d.obj", "");
+  temp.write("A/m.obj/T/e.obj", "");
+  temp.write("B/S/f.obj", "");  // no match of its own: searched below, nothing left out
+  std::vector<SkippedFolders> notes;
+  EXPECT_EQ(findFiles(temp.path("A"), "*.obj", &notes).size(), 2u);
+  ASSERT_EQ(notes.size(), 2u);
+  // m.obj is met first or last depending on the directory's order.
+  std::sort(notes.begin(), notes.end(),
+            [](const SkippedFolders& p, const SkippedFolders& q) { return p.folder < q.folder; });
+  EXPECT_EQ(notes[0].folder, temp.path("A"));
+  EXPECT_EQ(notes[0].count, 2u);
+  EXPECT_EQ(notes[1].folder, temp.path("A/m.obj"));
+  EXPECT_EQ(notes[1].count, 1u);
+  notes.clear();
+  EXPECT_EQ(findFiles(temp.path("B"), "*.obj", &notes).size(), 1u);
+  EXPECT_TRUE(notes.empty());
+}
+
 TEST(FindFiles, FolderWithoutMatchesIsSearchedThroughAllSubFolders) {
   const TempFolder temp;
   const char* const folders[] = {"S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8"};

@@ -13,6 +13,9 @@ namespace {
 
 using namespace std::string_literals;
 
+// One logical line as the reader hands it on. Other lines: `text` is every byte copied, no
+// tokens. Vertex lines: `tokens` are "v" and up to three numbers, `text` what copyExtras writes
+// (each further token after a blank, then the line end).
 struct ReadLine {
   std::string text;
   std::vector<std::string> tokens;
@@ -20,11 +23,28 @@ struct ReadLine {
   friend bool operator==(const ReadLine&, const ReadLine&) = default;
 };
 
+struct StringSink : ObjSink {
+  std::string bytes;
+  bool write(std::string_view more) override {
+    bytes.append(more);
+    return true;
+  }
+};
+
 std::vector<ReadLine> readAll(ObjLineReader& reader) {
   std::vector<ReadLine> lines;
   while (reader.readObjLine()) {
-    ReadLine line{std::string(reader.line()), {}, reader.lineNumber()};
-    for (const std::string_view token : reader.tokens()) line.tokens.emplace_back(token);
+    ReadLine line{{}, {}, reader.lineNumber()};
+    StringSink sink;
+    if (reader.isVertexLine()) {
+      line.tokens.emplace_back("v");
+      const std::size_t count = reader.readNumbers();
+      for (std::size_t i = 0; i < count; ++i) line.tokens.emplace_back(reader.number(i));
+      EXPECT_TRUE(reader.copyExtras(sink));
+    } else {
+      EXPECT_TRUE(reader.copyLine(sink));
+    }
+    line.text = sink.bytes;
     lines.push_back(std::move(line));
   }
   return lines;
@@ -38,8 +58,21 @@ std::vector<ReadLine> readMemory(const std::string& bytes, std::size_t blockSize
 
 std::vector<ReadLine> readReference(const std::string& bytes) {
   std::vector<ReadLine> lines;
-  for (reference::Line& line : reference::logicalLines(bytes)) {
-    lines.push_back({std::move(line.text), std::move(line.tokens), line.lineNumber});
+  for (const reference::Line& line : reference::logicalLines(bytes)) {
+    if (!line.vertex()) {
+      lines.push_back({line.raw, {}, line.lineNumber});
+      continue;
+    }
+    ReadLine vertex{{}, {"v"}, line.lineNumber};
+    for (std::size_t i = 1; i < line.runs.size(); ++i) {
+      if (i < 4) {
+        vertex.tokens.push_back(reference::token(line.runs[i]));
+      } else {
+        vertex.text.append(" ").append(reference::token(line.runs[i]));
+      }
+    }
+    vertex.text += line.lineEnd;
+    lines.push_back(std::move(vertex));
   }
   return lines;
 }
@@ -71,47 +104,46 @@ struct Case {
 const std::vector<Case>& handCases() {
   static const std::vector<Case> cases = {
       {"", {}},
-      {"\n", {}},
-      {"\n\n\r\n   \n", {{"   ", {}, 4}}},
-      {"v 1 2 3", {{"v 1 2 3", {"v", "1", "2", "3"}, 1}}},
-      {"v 1 2 3\n", {{"v 1 2 3", {"v", "1", "2", "3"}, 1}}},
-      {"v 1 2 3\r\nf 1 2 3\r\n",
-       {{"v 1 2 3", {"v", "1", "2", "3"}, 1}, {"f 1 2 3", {"f"}, 2}}},
-      // Only one trailing CR is removed; the tokeniser treats the other as a separator.
-      {"vt 1 2\r\r\n", {{"vt 1 2\r", {"vt"}, 1}}},
-      {"\tv\t1\t2\t3 4 5 6 \n", {{"\tv\t1\t2\t3 4 5 6 ", {"v", "1", "2", "3", "4", "5", "6"}, 1}}},
-      {"vn 0 0 1\nvertex 1\nv1 2 3\n", {{"vn 0 0 1", {"vn"}, 1}, {"vertex 1", {"vertex"}, 2},
-                                         {"v1 2 3", {"v1"}, 3}}},
-      {"# comment\n  # kept\nf 1\n", {{"  # kept", {"#"}, 2}, {"f 1", {"f"}, 3}}},
-      // A comment swallows its continuation lines.
-      {"# a \\\nv 1 2 3\nf 1\n", {{"f 1", {"f"}, 3}}},
-      // Continuations: backslash removed, next line appended as is, CRs removed from both.
-      {"f 1 2 \\\r\n3 4\r\nl 1\n", {{"f 1 2 3 4", {"f"}, 1}, {"l 1", {"l"}, 3}}},
-      {"v 1 \\\n2 \\\n3\n", {{"v 1 2 3", {"v", "1", "2", "3"}, 1}}},
-      {"v 1\\\n\\\n2\\\n 3\n", {{"v 12 3", {"v", "12", "3"}, 1}}},
-      // A continuation that is empty, and a line joined to nothing, vanish.
-      {"\\\n\nf 2\n", {{"f 2", {"f"}, 3}}},
-      {"\\\r\n\r\nf 2", {{"f 2", {"f"}, 3}}},
-      // A joined line beginning with '#' is a comment; a '#' arriving later is not.
-      {"\\\n# x\nf\n", {{"f", {"f"}, 3}}},
-      {"f \\\n# x\n", {{"f # x", {"f"}, 1}}},
-      // Two backslashes: one is the continuation mark, the other stays.
-      {"g a\\\\\nb\n", {{"g a\\b", {"g"}, 1}}},
-      // A trailing backslash on the last line joins nothing.
-      {"f 1 2\\", {{"f 1 2", {"f"}, 1}}},
-      {"f 1 2\\\\\\", {{"f 1 2", {"f"}, 1}}},
-      {"f 1 2\\\n", {{"f 1 2", {"f"}, 1}}},
-      // Only a first-column '#' of the physical line that starts the logical line counts.
-      {"#\n#\r\n#x", {}},
-      // Tokens end at an embedded NUL; the line keeps every byte.
-      {"v\0junk 1 2 3\n"s, {{"v\0junk 1 2 3"s, {"v", "1", "2", "3"}, 1}}},
-      {"v 1\0x 2 3\n"s, {{"v 1\0x 2 3"s, {"v", "1", "2", "3"}, 1}}},
-      {"\0f 1\n"s, {{"\0f 1"s, {""}, 1}}},
-      {"x\0\n"s, {{"x\0"s, {"x"}, 1}}},
-      // A lone CR line is empty after CR removal; a CR inside a line separates tokens.
-      {"\r\nv\r1\r2\r3\r\n", {{"v\r1\r2\r3", {"v", "1", "2", "3"}, 2}}},
-      // A CR without LF does not end a line.
-      {"f 1\rf 2\n", {{"f 1\rf 2", {"f"}, 1}}},
+      {"\n", {{"\n", {}, 1}}},
+      // Empty and blank lines are lines; CR LF, LF and a lone CR each end one.
+      {"\n\n\r\n   \n", {{"\n", {}, 1}, {"\n", {}, 2}, {"\r\n", {}, 3}, {"   \n", {}, 4}}},
+      {"\r\r\n\r", {{"\r", {}, 1}, {"\r\n", {}, 2}, {"\r", {}, 3}}},
+      {"v 1 2 3", {{"", {"v", "1", "2", "3"}, 1}}},
+      {"v 1 2 3\n", {{"\n", {"v", "1", "2", "3"}, 1}}},
+      {"v 1 2 3\r\nf 1 2 3\r\n", {{"\r\n", {"v", "1", "2", "3"}, 1}, {"f 1 2 3\r\n", {}, 2}}},
+      // A lone CR ends a line: faces after it are lines of their own, not vertex tokens.
+      {"v 1 2 3\rf 1 2 3\rv 4 5 6 7\r",
+       {{"\r", {"v", "1", "2", "3"}, 1}, {"f 1 2 3\r", {}, 2}, {" 7\r", {"v", "4", "5", "6"}, 3}}},
+      {"vt 1 2\r\r\n", {{"vt 1 2\r", {}, 1}, {"\r\n", {}, 2}}},
+      {"\tv\t1\t2\t3 4 5 6 \n", {{" 4 5 6\n", {"v", "1", "2", "3"}, 1}}},
+      {"vn 0 0 1\nvertex 1\nv1 2 3\n",
+       {{"vn 0 0 1\n", {}, 1}, {"vertex 1\n", {}, 2}, {"v1 2 3\n", {}, 3}}},
+      {"# comment\n  # kept\nf 1\n", {{"# comment\n", {}, 1}, {"  # kept\n", {}, 2}, {"f 1\n", {}, 3}}},
+      // A comment keeps its continuation lines.
+      {"# a \\\nv 1 2 3\nf 1\n", {{"# a \\\nv 1 2 3\n", {}, 1}, {"f 1\n", {}, 3}}},
+      {"#v 1 2 3\n", {{"#v 1 2 3\n", {}, 1}}},
+      // Continuations: other lines keep every byte, vertex lines are joined.
+      {"f 1 2 \\\r\n3 4\r\nl 1\n", {{"f 1 2 \\\r\n3 4\r\n", {}, 1}, {"l 1\n", {}, 3}}},
+      {"v 1 \\\n2 \\\r3\n", {{"\n", {"v", "1", "2", "3"}, 1}}},
+      {"v 1\\\n\\\n2\\\n 3\n", {{"\n", {"v", "12", "3"}, 1}}},
+      // The kind is decided on the joined text: "v\" + "n" is "vn", "v\" + " 1" is "v 1".
+      {"v\\\nn 0 0 1\n", {{"v\\\nn 0 0 1\n", {}, 1}}},
+      {"  v\\\r\n 1 2 3\n", {{"\n", {"v", "1", "2", "3"}, 1}}},
+      // A continuation onto an empty line ends there.
+      {"\\\n\nf 2\n", {{"\\\n\n", {}, 1}, {"f 2\n", {}, 3}}},
+      {"v 1 \\\n\n2 3\n", {{"\n", {"v", "1"}, 1}, {"2 3\n", {}, 3}}},
+      // Two backslashes: the last is the continuation mark, the other is text.
+      {"v 1 2 3 a\\\\\nb\n", {{" a\\b\n", {"v", "1", "2", "3"}, 1}}},
+      // A trailing backslash with nothing after it: the vertex line ends, its line end kept.
+      {"v 1 2 3\\", {{"", {"v", "1", "2", "3"}, 1}}},
+      {"v 1 2 3\\\n", {{"\n", {"v", "1", "2", "3"}, 1}}},
+      {"f 1 2\\\\\\", {{"f 1 2\\\\\\", {}, 1}}},
+      // Tokens end at an embedded NUL; other lines keep every byte.
+      {"v\0junk 1 2 3\n"s, {{"\n", {"v", "1", "2", "3"}, 1}}},
+      {"v 1\0x 2 3 4\0y 5\n"s, {{" 4 5\n", {"v", "1", "2", "3"}, 1}}},
+      {"\0v 1\n"s, {{"\0v 1\n"s, {}, 1}}},
+      {"x\0\n"s, {{"x\0\n"s, {}, 1}}},
+      {"v", {{"", {"v"}, 1}}},
   };
   return cases;
 }
@@ -175,32 +207,32 @@ TEST(ObjLineReader, ReportsPathsThatCannotBeRead) {
 
   // The same reader opens the next file cleanly after a failure.
   ASSERT_TRUE(reader.openFile(dir.write("a.obj", "f 1\n")));
-  EXPECT_TRUE(reader.readObjLine());
-  EXPECT_EQ(reader.line(), "f 1");
-  EXPECT_FALSE(reader.readObjLine());
+  EXPECT_EQ(readAll(reader), (std::vector<ReadLine>{{"f 1\n", {}, 1}}));
   EXPECT_FALSE(reader.failed());
 }
 
-// Lines far longer than the block, plain and continued, come back whole.
+// Lines far longer than the block, plain, continued and vertex lines with many extra tokens,
+// come back whole, with the line numbers after them right.
 TEST(ObjLineReader, LinesLongerThanTheBlockComeBackWhole) {
   std::string face = "f";
   for (int i = 1; i <= 20000; ++i) face.append(" ").append(std::to_string(i));
   std::string continued = "f 1 \\\n";
   for (int i = 0; i < 3000; ++i) continued += "22 \\\r\n";
   continued += "3\n";
-  const std::string bytes = face + "\n" + continued + "v 1 2 3";
-  std::string joined = "f 1 ";
-  for (int i = 0; i < 3000; ++i) joined += "22 ";
-  joined += "3";
+  std::string colours;
+  for (int i = 0; i < 5000; ++i) colours += " 0." + std::to_string(i);
+  const std::string bytes = face + "\n" + continued + "v 1 2 3" + colours + "\r\nv 4 5 6";
 
   for (const std::size_t blockSize : {std::size_t{7}, std::size_t{4096}}) {
     const std::vector<ReadLine> lines = readMemory(bytes, blockSize);
-    ASSERT_EQ(lines.size(), 3u) << "block " << blockSize;
-    EXPECT_EQ(lines[0].text, face);
-    EXPECT_EQ(lines[1].text, joined);
+    ASSERT_EQ(lines.size(), 4u) << "block " << blockSize;
+    EXPECT_EQ(lines[0].text, face + "\n");
+    EXPECT_EQ(lines[1].text, continued);
     EXPECT_EQ(lines[1].lineNumber, 2u);
     EXPECT_EQ(lines[2].lineNumber, 3004u);  // after 1 face line and 3002 joined physical lines
-    EXPECT_EQ(lines[2].tokens, (std::vector<std::string>{"v", "1", "2", "3"}));
+    EXPECT_EQ(lines[2].text, colours + "\r\n");
+    EXPECT_EQ(lines[3].tokens, (std::vector<std::string>{"v", "4", "5", "6"}));
+    EXPECT_EQ(lines[3].lineNumber, 3005u);
   }
 }
 
@@ -228,7 +260,7 @@ TEST(ObjLineReader, ClosesTheFileAtTheEnd) {
   EXPECT_EQ(openDescriptors(), before + 1);
   EXPECT_TRUE(reader.readObjLine());
   EXPECT_TRUE(reader.readObjLine());
-  EXPECT_EQ(reader.line(), "f 2");
+  reader.skipLine();
   EXPECT_EQ(openDescriptors(), before);
   EXPECT_FALSE(reader.readObjLine());
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "obj/obj_test_files.h"
+
 #include <string>
 
 namespace {
@@ -45,13 +49,24 @@ TEST(MakeOutputPath, FolderOrSingleFile) {
       {"/out/result.obj", "/in/other/b.obj", "/out/result.obj"},
       {"/data/part.objects", "/in/a.obj", "/data/part.objects"},
       {"/tiles.obj/", "/in/a.obj", "/tiles.obj/"},
-      // The test for ".obj" is case-sensitive: "OUT.OBJ" is a folder name.
-      {"OUT.OBJ", "in/a.obj", "OUT.OBJ/a.obj"},
+      // ".obj" in any letter case.
+      {"OUT.OBJ", "in/a.obj", "OUT.OBJ"},
+      {"res.Obj", "in/a.obj", "res.Obj"},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(makeOutputPath(cases[i].output, cases[i].input), cases[i].path)
         << "case " << i << ": " << cases[i].output << " + " << cases[i].input;
   }
+}
+
+// An existing folder is written into whatever its name; the same name not yet a folder is a
+// file.
+TEST(MakeOutputPath, ExistingFolderNamedLikeAFile) {
+  objtest::TempDir dir;
+  EXPECT_EQ(makeOutputPath(dir / "x.obj", "in/a.obj"), dir / "x.obj");
+  std::filesystem::create_directory(dir / "x.obj");
+  EXPECT_EQ(makeOutputPath(dir / "x.obj", "in/a.obj"), dir / "x.obj/a.obj");
+  EXPECT_FALSE(outputNamesFile(dir / "x.obj"));
 }
 
 }  // namespace

@@ -1,85 +1,75 @@
 #pragma once
 
-// A slow, literal model of the OBJ logical-line rules, written step by step on std::istream and
-// std::getline (whose end-of-file flag decides where the input ends), and of the rewriting of
-// a whole file on top of it, with C's atof and "%f". The block reader and the rewriter are
+// A slow, literal model of the OBJ logical-line rules on whole strings: split into physical
+// lines, join continuations, split the joined text into tokens; and of the rewriting of a
+// whole file on top of it, with C's atof and "%f". The block reader and the rewriter are
 // checked against it; it shares no code with them.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <istream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace reference {
 
 struct Line {
-  std::string text;
-  std::vector<std::string> tokens;
-  std::uint64_t lineNumber = 0;  // physical line where the logical line starts, 1-based
+  std::string raw;     // every byte of the logical line, its line end included
+  std::string joined;  // the text: continuations removed, no line end
+  std::string lineEnd;
+  std::vector<std::string> runs;  // runs of bytes other than ' ' and '\t' in `joined`
+  std::uint64_t lineNumber = 0;   // physical line where the logical line starts, 1-based
+  bool vertex() const { return !runs.empty() && std::string(runs[0].c_str()) == "v"; }
 };
 
-struct Counter {
-  std::uint64_t physical = 0;  // getline calls so far
-  std::uint64_t start = 0;     // physical line number of the last line begun
+struct Physical {
+  std::string content;
+  std::string end;  // "\n", "\r\n", "\r", or "" at the end of the data
 };
 
-inline bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-// One logical line; empty when the stream holds no further line.
-inline std::string readObjLine(std::istream& in, std::vector<std::string>& tokens, Counter& c) {
-  if (in.eof()) return {};  // 1
-  std::string line;
-  for (;;) {
-    c.start = ++c.physical;
-    std::getline(in, line);        // 2
-    bool skip = line.empty();      // 3
-    if (!skip) {                   // 4
-      if (line.back() == '\r') line.pop_back();
-      skip = line.empty();
+inline std::vector<Physical> physicalLines(const std::string& bytes) {
+  std::vector<Physical> lines;
+  Physical line;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c != '\n' && c != '\r') {
+      line.content += c;
+      continue;
     }
-    if (!skip) {                   // 5
-      while (!line.empty() && line.back() == '\\') {
-        std::string continuation;  // stays empty when getline extracts nothing
-        ++c.physical;
-        std::getline(in, continuation);
-        if (!continuation.empty() && continuation.back() == '\r') continuation.pop_back();
-        line.pop_back();
-        line += continuation;
-      }
-      skip = line.empty() || line[0] == '#';  // 5, 6
-    }
-    if (!skip) break;
-    if (in.eof()) break;           // 7
+    line.end = c;
+    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') line.end += bytes[++i];
+    lines.push_back(line);
+    line = Physical();
   }
-  if (line.empty() || line[0] == '#') return {};  // 8
-  tokens.clear();                                 // 9
-  std::size_t i = 0;
-  for (;;) {
-    while (i < line.size() && isSeparator(line[i])) ++i;
-    if (i == line.size()) break;
-    std::size_t j = i;
-    while (j < line.size() && !isSeparator(line[j])) ++j;
-    const std::string run = line.substr(i, j - i);
-    tokens.emplace_back(run.c_str());  // a token ends at an embedded NUL
-    if (tokens[0] != "v") break;
-    i = j;
-  }
-  return line;  // 10
+  if (!line.content.empty()) lines.push_back(line);
+  return lines;
 }
 
 inline std::vector<Line> logicalLines(const std::string& bytes) {
-  std::istringstream in(bytes);
+  const std::vector<Physical> physical = physicalLines(bytes);
   std::vector<Line> lines;
-  Counter counter;
-  while (!in.eof()) {
+  for (std::size_t i = 0; i < physical.size(); ++i) {
     Line line;
-    line.text = readObjLine(in, line.tokens, counter);
-    if (line.text.empty()) continue;
-    line.lineNumber = counter.start;
-    lines.push_back(std::move(line));
+    line.lineNumber = i + 1;
+    for (;; ++i) {
+      const Physical& p = physical[i];
+      line.raw.append(p.content).append(p.end);
+      const bool backslash = !p.content.empty() && p.content.back() == '\\';
+      line.joined += backslash ? p.content.substr(0, p.content.size() - 1) : p.content;
+      line.lineEnd = p.end;
+      if (!backslash || p.end.empty() || i + 1 == physical.size()) break;
+    }
+    std::size_t k = 0;
+    const std::string& text = line.joined;
+    for (;;) {
+      while (k < text.size() && (text[k] == ' ' || text[k] == '\t')) ++k;
+      if (k == text.size()) break;
+      std::size_t j = k;
+      while (j < text.size() && text[j] != ' ' && text[j] != '\t') ++j;
+      line.runs.push_back(text.substr(k, j - k));
+      k = j;
+    }
+    lines.push_back(line);
   }
   return lines;
 }
@@ -90,6 +80,9 @@ inline std::string percentF(double value) {
   return text;
 }
 
+// A token is its run up to an embedded NUL.
+inline std::string token(const std::string& run) { return run.c_str(); }
+
 enum class Status { converted, shortVertexLine, convertFailed };
 
 struct Outcome {
@@ -99,28 +92,33 @@ struct Outcome {
   std::uint64_t vertexCount = 0;
 };
 
-// The output text of a whole file: lines without tokens dropped, other lines + "\n", vertex
-// lines as "v" and the three converted numbers in "%f", then the tokens after the fourth.
+// The output text of a whole file: other lines as they are; vertex lines as "v" and the three
+// converted numbers in "%f", then the tokens after the fourth, then the line end.
 template <typename Convert>
 Outcome convertText(const std::string& bytes, Convert convert) {
   Outcome outcome;
   for (const Line& line : logicalLines(bytes)) {
-    if (line.tokens.empty()) continue;
-    if (line.tokens[0] != "v") {
-      outcome.text += line.text + "\n";
+    if (!line.vertex()) {
+      outcome.text += line.raw;
       continue;
     }
-    if (line.tokens.size() < 4) return {Status::shortVertexLine, line.lineNumber, {}, 0};
-    const double in[3] = {std::atof(line.tokens[1].c_str()), std::atof(line.tokens[2].c_str()),
-                          std::atof(line.tokens[3].c_str())};
+    const std::vector<std::string>& runs = line.runs;
+    if (runs.size() < 4) return {Status::shortVertexLine, line.lineNumber, {}, 0};
+    for (std::size_t i = 1; i < 4; ++i) {
+      if (runs[i].find('\0') != std::string::npos) {
+        return {Status::shortVertexLine, line.lineNumber, {}, 0};
+      }
+    }
+    const double in[3] = {std::atof(runs[1].c_str()), std::atof(runs[2].c_str()),
+                          std::atof(runs[3].c_str())};
     double out[3] = {0.0, 0.0, 0.0};
     if (!convert(in, out)) return {Status::convertFailed, line.lineNumber, {}, 0};
     for (const double value : out) {
       if (value - value != 0.0) return {Status::convertFailed, line.lineNumber, {}, 0};  // inf, nan
     }
     outcome.text += "v " + percentF(out[0]) + " " + percentF(out[1]) + " " + percentF(out[2]);
-    for (std::size_t i = 4; i < line.tokens.size(); ++i) outcome.text += " " + line.tokens[i];
-    outcome.text += "\n";
+    for (std::size_t i = 4; i < runs.size(); ++i) outcome.text.append(" ").append(token(runs[i]));
+    outcome.text += line.lineEnd;
     ++outcome.vertexCount;
   }
   return outcome;

@@ -66,6 +66,13 @@ TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
   EXPECT_EQ(bounds.path, missing);
   EXPECT_EQ(bounds.detail, "cannot open: No such file or directory");
 
+  // A NUL would cut a number short: the line fails instead of moving a bound.
+  const std::string nul = dir.write("nul.obj", std::string("v 1 2 3\rv 5 6\0 9 7\n", 20));
+  bounds = scanVertexBounds({good, nul});
+  EXPECT_EQ(bounds.status, Status::shortVertexLine);
+  EXPECT_EQ(bounds.line, 2u);
+  EXPECT_EQ(bounds.detail, "number 2 of the v line holds a NUL byte");
+
   bounds = scanVertexBounds({dir.path()});
   EXPECT_EQ(bounds.status, Status::openFailed);
   EXPECT_EQ(bounds.detail, "cannot read: Is a directory");

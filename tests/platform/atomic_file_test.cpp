@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/temp_folder.h"
@@ -33,22 +35,106 @@ std::string pseudoRandomBytes(std::size_t size, unsigned seed) {
 }
 
 TEST(AtomicFileWriter, CreatesANewFile) {
+  // Until commit the data sits in a temporary file beside the target: without a name where
+  // the file system allows it (this one does: ext4, tmpfs, btrfs, xfs), else a hidden one.
+  const std::pair<AtomicFileWriter::Temporary, std::size_t> kinds[] = {
+      {AtomicFileWriter::Temporary::unnamedWhereSupported, 0},
+      {AtomicFileWriter::Temporary::named, 1}};
+  for (const auto& [kind, visible] : kinds) {
+    const TempFolder temp;
+    const std::string target = temp.path("out.obj");
+    AtomicFileWriter writer(kind);
+    ASSERT_TRUE(writer.open(target)) << writer.error();
+    const std::vector<std::string> during = readdirOrder(temp.path());
+    ASSERT_EQ(during.size(), visible);
+    if (visible == 1) {
+      EXPECT_EQ(during[0].rfind(".out.obj.quorvex-", 0), 0u) << during[0];
+      EXPECT_EQ(during[0].size(), std::string(".out.obj.quorvex-").size() + 16 + 4) << during[0];
+      EXPECT_TRUE(during[0].ends_with(".tmp")) << during[0];
+    }
+    ASSERT_TRUE(writer.write("v 1 2 3\n"));
+    ASSERT_TRUE(writer.write("f 1 1 1\r\n"));
+    EXPECT_EQ(readBytes(target), "");
+    ASSERT_TRUE(writer.commit()) << writer.error();
+    EXPECT_EQ(readBytes(target), "v 1 2 3\nf 1 1 1\r\n");
+    EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+  }
+}
+
+// A link keeps being a link: the file it leads to is replaced, with the temporary file in
+// that file's folder. A link that leads nowhere (a loop) fails and changes nothing.
+TEST(AtomicFileWriter, ReplacesTheFileALinkLeadsTo) {
   const TempFolder temp;
-  const std::string target = temp.path("out.obj");
-  AtomicFileWriter writer;
-  ASSERT_TRUE(writer.open(target)) << writer.error();
-  // Until commit the data sits in a hidden temporary file beside the target.
-  const std::vector<std::string> during = readdirOrder(temp.path());
-  ASSERT_EQ(during.size(), 1u);
-  EXPECT_EQ(during[0].rfind(".out.obj.quorvex-", 0), 0u) << during[0];
-  EXPECT_EQ(during[0].size(), std::string(".out.obj.quorvex-").size() + 16 + 4) << during[0];
-  EXPECT_TRUE(during[0].ends_with(".tmp")) << during[0];
-  ASSERT_TRUE(writer.write("v 1 2 3\n"));
-  ASSERT_TRUE(writer.write("f 1 1 1\n"));
-  EXPECT_EQ(readBytes(target), "");
-  ASSERT_TRUE(writer.commit()) << writer.error();
-  EXPECT_EQ(readBytes(target), "v 1 2 3\nf 1 1 1\n");
-  EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+  temp.write("real/out.obj", "old");
+  temp.makeFolder("links");
+  ASSERT_EQ(symlink("../real/out.obj", temp.path("links/out.obj").c_str()), 0);
+  for (const auto kind :
+       {AtomicFileWriter::Temporary::unnamedWhereSupported, AtomicFileWriter::Temporary::named}) {
+    AtomicFileWriter writer(kind);
+    ASSERT_TRUE(writer.open(temp.path("links/out.obj"))) << writer.error();
+    ASSERT_TRUE(writer.write("new"));
+    ASSERT_TRUE(writer.commit()) << writer.error();
+    struct stat info;
+    ASSERT_EQ(lstat(temp.path("links/out.obj").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(readBytes(temp.path("real/out.obj")), "new");
+    EXPECT_EQ(sortedNames(temp.path("links")), std::vector<std::string>{"out.obj"});
+    EXPECT_EQ(sortedNames(temp.path("real")), std::vector<std::string>{"out.obj"});
+    ASSERT_TRUE(writeTextFile(temp.path("real/out.obj"), "old"));
+  }
+  ASSERT_EQ(symlink("loop.obj", temp.path("loop.obj").c_str()), 0);
+  std::string error;
+  EXPECT_FALSE(writeTextFile(temp.path("loop.obj"), "x", &error));
+  EXPECT_EQ(error, "cannot follow the link '" + temp.path("loop.obj") +
+                       "': Too many levels of symbolic links");
+}
+
+// A device is written, never replaced by a regular file; its write errors are reported.
+TEST(AtomicFileWriter, WritesDevicesDirectly) {
+  std::string error;
+  EXPECT_TRUE(writeTextFile("/dev/null", "4548", &error)) << error;
+  EXPECT_FALSE(writeTextFile("/dev/full", "4548", &error));
+  EXPECT_EQ(error, "cannot write '/dev/full': No space left on device");
+  for (const char* device : {"/dev/null", "/dev/full"}) {
+    struct stat info;
+    ASSERT_EQ(stat(device, &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode)) << device;
+  }
+}
+
+// A process ended by a signal in the middle of writing leaves no temporary file: a named one
+// is removed by the handler of SIGINT / SIGTERM / SIGHUP (and the process still dies by that
+// signal), an unnamed one never had a name, even under SIGKILL.
+TEST(AtomicFileWriter, SignalsLeaveNoTemporaryFile) {
+  struct Case {
+    AtomicFileWriter::Temporary kind;
+    int signal;
+  };
+  const Case cases[] = {{AtomicFileWriter::Temporary::named, SIGINT},
+                        {AtomicFileWriter::Temporary::named, SIGTERM},
+                        {AtomicFileWriter::Temporary::named, SIGHUP},
+                        {AtomicFileWriter::Temporary::unnamedWhereSupported, SIGKILL}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("signal " + std::to_string(c.signal));
+    const TempFolder temp;
+    temp.write("out.obj", "kept");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      AtomicFileWriter writer(c.kind);
+      if (!writer.open(temp.path("out.obj")) || !writer.write(pseudoRandomBytes(3u << 20, 4))) {
+        _exit(3);
+      }
+      raise(c.signal);
+      _exit(4);  // not reached: the signal ends the process
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), c.signal);
+    EXPECT_EQ(readBytes(temp.path("out.obj")), "kept");
+    EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+  }
 }
 
 TEST(AtomicFileWriter, ReplacesAnExistingFile) {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What makes two paths the same file: through any link, hard link or spelling of the path.
+struct FileIdentity {
+#ifdef _WIN32
+  std::string fullPath;  // absolute, lower case (NTFS compares names without case)
+#else
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+#endif
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the file `path` leads to (links followed); none when nothing is there.
+std::optional<FileIdentity> fileIdentity(const std::string& path);
+
+// True when `path` leads to a regular file (links followed), which can be read more than once;
+// false for a FIFO, a device, a folder or nothing.
+[[nodiscard]] bool isRegularFile(const std::string& path);

@@ -1,0 +1,9 @@
+#include "platform/terminal.h"
+
+#ifdef _WIN32
+#include <io.h>
+bool isTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+#else
+#include <unistd.h>
+bool isTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+#endif

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "obj/progress_sink.h"
+
+// One line on a terminal that follows a batch: "[k/n] name  37%  112.4 MB/s  0:12 left",
+// rewritten in place at most ten times a second (from the block loop, never per vertex),
+// erased at the end; then one summary line: files, vertices, MB, seconds, vertices per second.
+// Writes nothing when not enabled. Time left assumes the rate so far for the bytes still to
+// read.
+class ProgressLine : public ProgressSink {
+ public:
+  // `totalBytes`: the sizes of all input files; `fileCount`: how many.
+  ProgressLine(std::FILE* out, bool enabled, std::uint64_t totalBytes, std::size_t fileCount);
+
+  // The next file (1-based `index`), of `bytes` bytes.
+  void startFile(std::size_t index, const std::string& name, std::uint64_t bytes);
+  void advanced(std::uint64_t bytesRead) override;
+  // The current file is done, with this many vertices.
+  void finishFile(std::uint64_t vertices);
+  // Erases the line (a failure's messages follow on a clean line).
+  void erase();
+  // Erases the line and writes the summary.
+  void summary();
+
+  // The text of a summary, e.g. "quorvex: 3 files, 1000000 vertices, 148.5 MB, 1.52 s,
+  // 657894 vertices/s".
+  static std::string summaryText(std::size_t files, std::uint64_t vertices, std::uint64_t bytes,
+                                 double seconds);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void draw(bool force);
+
+  std::FILE* out_;
+  bool enabled_;
+  std::uint64_t totalBytes_;
+  std::size_t fileCount_;
+  Clock::time_point start_;
+  Clock::time_point lastDraw_;
+  bool drawn_ = false;
+  std::size_t index_ = 0;
+  std::string name_;
+  std::uint64_t fileBytes_ = 0;
+  std::uint64_t fileRead_ = 0;
+  std::uint64_t doneBytes_ = 0;  // of the finished files
+  std::size_t doneFiles_ = 0;
+  std::uint64_t vertices_ = 0;
+};
