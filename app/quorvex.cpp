@@ -14,6 +14,7 @@
 #include <cmath>
 #include <system_error>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,9 +31,11 @@
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
+#include "platform/terminal.h"
 #include "report/control_fit_report.h"
 #include "report/footprint.h"
 #include "report/report_html.h"
+#include "report/progress_line.h"
 #include "report/run_record.h"
 
 // Help texts: GBK bytes (code page 936) on Windows, the same characters in UTF-8 elsewhere.
@@ -60,6 +63,8 @@ DEFINE_string(inputbase, "", QX_HELP_INPUTBASE);
 DEFINE_string(bENU, "0", QX_HELP_ENU);
 DEFINE_string(toProj, "1", QX_HELP_ENU);
 DEFINE_string(report, "", "HTML fit report (run, files, control-point residuals, map)");
+DEFINE_string(progress, "",
+              "1: progress line and summary on standard error; 0: none; empty: on a terminal");
 DEFINE_string(maxresidual, "0.05",
               "control-point residual (m) above which the report highlights and warns");
 
@@ -93,7 +98,7 @@ std::string versionText() {
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
-  std::string report, maxresidual;
+  std::string report, maxresidual, progress;
 };
 
 enum class Mode { toZone, enuToProject, projectToEnu };
@@ -106,11 +111,26 @@ int fail(const char* message, const std::string& detail) {
   return kFailure;
 }
 
+void warn(const std::string& text) {
+  std::fprintf(stderr, "quorvex: warning: %s\n", text.c_str());
+}
+
 std::vector<std::string> inputFiles(const std::string& input) {
   // A value naming one file: anything but an existing folder (a path that does not exist then
   // fails where it is opened instead of being searched as a folder).
   if (!input.empty() && !isDirectory(input)) return {input};
-  return findFiles(input, "*.obj");
+  std::vector<SkippedFolders> skipped;
+  std::vector<std::string> files = findFiles(input, "*.obj", &skipped);
+  const std::string folder = input.empty() ? "the current folder" : "'" + input + "'";
+  if (files.empty()) warn("no .obj file found in " + folder + " or below it");
+  // The search rule: a folder holding OBJ files is not searched below (but for sub-folders
+  // named *.obj), which surprises whoever keeps tiles beside a stray file.
+  for (const SkippedFolders& s : skipped) {
+    warn(std::to_string(s.count) + " sub-folder" + (s.count == 1 ? "" : "s") + " of '" +
+         s.folder + "' not searched: that folder holds .obj files itself (give a sub-folder " +
+         "as -input to convert its files)");
+  }
+  return files;
 }
 
 // The fixed message of a path check that failed; 0 when it passed.
@@ -144,8 +164,6 @@ int reportConversionFailure(const ConvertOutcome& outcome, const std::string& pa
   }
   return 0;
 }
-
-void warn(const std::string& text) { std::fprintf(stderr, "quorvex: warning: %s\n", text.c_str()); }
 
 // Project -> ENU without -inputbase: the ENU origin is the geodetic position of the centre of
 // the bounding box of all vertices, whatever definition converts it; it is written to the base
@@ -300,6 +318,14 @@ int writeReport(const Options& options, const CoordTranslateInfo& local, RunReco
   return status;
 }
 
+std::uint64_t fileSizeOrZero(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<std::uint64_t>(size);
+}
+
+constexpr std::size_t kBlock = ObjLineReader::kDefaultBlockSize;
+
 // Converts every file once the coordinate file is read (0 when all were written, without the
 // success message); fills `record` (when not null) for the report.
 int convertParsed(const Options& options, ProcessContext& process, CoordTranslateInfo& local,
@@ -366,6 +392,13 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
           reportPathCheck(checkRunPaths(options.output, options.base, files, readTwice))) {
     return status;
   }
+  // The report must not replace an input either.
+  if (!options.report.empty()) {
+    if (const int status =
+            reportPathCheck(checkRunPaths(options.output, options.report, files, false))) {
+      return status;
+    }
+  }
 
   const Mode mode = options.toProj == "1"  ? Mode::toZone
                     : options.bENU == "1" ? Mode::enuToProject
@@ -412,14 +445,25 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
   auto toProject = convertWith(local, &CoordTranslateInfo::enuToProject);
   auto toEnu = convertWith(local, &CoordTranslateInfo::projectToEnu);
 
-  for (const std::string& path : files) {
+  const bool showProgress =
+      options.progress == "1" || (options.progress != "0" && isTerminal(stderr));
+  std::uint64_t totalBytes = 0;
+  if (showProgress) {
+    for (const std::string& path : files) totalBytes += fileSizeOrZero(path);
+  }
+  ProgressLine progress(stderr, showProgress, totalBytes, files.size());
+
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    const std::string& path = files[index];
     const std::string outputPath = makeOutputPath(options.output, path);
+    if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
     if (record != nullptr) tracked = &file;
     const ConvertOutcome outcome =
-        mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone)
-        : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject)
-                                     : convertObjFile(path, outputPath, toEnu);
+        mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone, kBlock, &progress)
+        : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject, kBlock, &progress)
+                                     : convertObjFile(path, outputPath, toEnu, kBlock, &progress);
+    progress.erase();
     if (outcome.status != ConvertStatus::converted) {
       ConvertOutcome reported = outcome;
       if (reported.status == ConvertStatus::convertFailed && !failure.empty()) {
@@ -427,6 +471,7 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
       }
       return reportConversionFailure(reported, path);
     }
+    progress.finishFile(outcome.vertexCount);
     if (record != nullptr) {
       file.input = path;
       file.output = outputPath;
@@ -443,6 +488,7 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
       }
     }
   }
+  progress.summary();
   if (record != nullptr) record->succeeded = true;
   return 0;
 }
@@ -458,7 +504,7 @@ int main(int argc, char** argv) {
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord,  FLAGS_base,
                         FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj, FLAGS_report,
-                        FLAGS_maxresidual};
+                        FLAGS_maxresidual, FLAGS_progress};
   gflags::ShutDownCommandLineFlags();
 
   return run(options, process);

@@ -40,7 +40,8 @@ void ProgressLine::startFile(std::size_t index, const std::string& name, std::ui
   name_ = name;
   fileBytes_ = bytes;
   fileRead_ = 0;
-  draw(true);
+  // The first file shows at once; later ones within the rate like any other update.
+  draw(!everDrawn_);
 }
 
 void ProgressLine::advanced(std::uint64_t bytesRead) {
@@ -79,6 +80,7 @@ void ProgressLine::draw(bool force) {
                std::min(percent, 100), rate / kBytesPerMB, left.c_str());
   std::fflush(out_);
   drawn_ = true;
+  everDrawn_ = true;
 }
 
 void ProgressLine::erase() {

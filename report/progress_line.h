@@ -42,7 +42,8 @@ class ProgressLine : public ProgressSink {
   std::size_t fileCount_;
   Clock::time_point start_;
   Clock::time_point lastDraw_;
-  bool drawn_ = false;
+  bool drawn_ = false;      // the line is on the screen now
+  bool everDrawn_ = false;
   std::size_t index_ = 0;
   std::string name_;
   std::uint64_t fileBytes_ = 0;
