@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geodesy/elementary.h"
 #include "geodesy/units.h"
 
 Point3 removeAdjustOffsets(const AdjustConv& adjust, const Point3& p) {
@@ -92,8 +93,8 @@ PlaneCorrection::PlaneCorrection(const PlaneParam& plane) : plane_(plane) {
     model_ = Model::none;
   }
   const double theta = plane_.rotate * kPi / kDegreesPerHalfTurn;
-  cosTheta_ = std::cos(theta);
-  sinTheta_ = std::sin(theta);
+  cosTheta_ = elementary::cos(theta);
+  sinTheta_ = elementary::sin(theta);
   scale_ = plane_.scale == 0 ? 1.0 : plane_.scale;
 }
 

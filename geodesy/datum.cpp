@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "geodesy/elementary.h"
 #include "geodesy/units.h"
 
 bool ellipsoidChangeApplies(const projectinfo& info) {
@@ -37,38 +38,39 @@ EllipsoidFrame::EllipsoidFrame(const Ellipsoid& ellipsoid) : a_(ellipsoid.a) {
 Point3 EllipsoidFrame::geodeticToEcef(const Point3& g) const {
   const double lambda = g.x * kPi / kDegreesPerHalfTurn;
   const double phi = g.y * kPi / kDegreesPerHalfTurn;
-  const double sinPhi = std::sin(phi);
-  const double cosPhi = std::cos(phi);
+  const double sinPhi = elementary::sin(phi);
+  const double cosPhi = elementary::cos(phi);
   // N = a / sqrt(1 − e²·sin²φ), the prime-vertical radius of curvature.
   const double n = a_ / std::sqrt(1 - e2_ * sinPhi * sinPhi);
-  return {(n + g.z) * cosPhi * std::cos(lambda), (n + g.z) * cosPhi * std::sin(lambda),
+  return {(n + g.z) * cosPhi * elementary::cos(lambda),
+          (n + g.z) * cosPhi * elementary::sin(lambda),
           (oneMinusE2_ * n + g.z) * sinPhi};
 }
 
 Point3 EllipsoidFrame::ecefToGeodetic(const Point3& p) const {
   constexpr double toDegrees = kDegreesPerHalfTurn / kPi;
   const double rho = std::sqrt(p.x * p.x + p.y * p.y);
-  double phi = std::atan2(p.z, rho);
+  double phi = elementary::atan2(p.z, rho);
   double n = 0.0;
   double phiTaken = 0.0;
   if (std::fabs(phi) * toDegrees > kGeodeticIterationTolerance) {
     for (int step = 0; step < kGeodeticIterationLimit; ++step) {
-      const double sinPhi = std::sin(phi);
+      const double sinPhi = elementary::sin(phi);
       n = a_ / std::sqrt(1 - iterE2_ * sinPhi * sinPhi);
-      const double next = std::atan2(p.z + iterE2_ * n * sinPhi, rho);
+      const double next = elementary::atan2(p.z + iterE2_ * n * sinPhi, rho);
       // phiTaken is always the latitude the last N came from.
       phiTaken = phi;
       if (std::fabs(phi - next) * toDegrees <= kGeodeticIterationTolerance) break;
       phi = next;
     }
   }
-  const double lon = std::atan2(p.y, p.x) * toDegrees;
+  const double lon = elementary::atan2(p.y, p.x) * toDegrees;
   if (phiTaken == 0.0) {
     // No step taken: the point lies on the equatorial plane, where Z / sin φ is 0/0. Its
     // height there is its distance from the equator of the ellipsoid.
     return {lon, 0.0, rho - a_};
   }
-  return {lon, phiTaken * toDegrees, p.z / std::sin(phiTaken) - iterOneMinusE2_ * n};
+  return {lon, phiTaken * toDegrees, p.z / elementary::sin(phiTaken) - iterOneMinusE2_ * n};
 }
 
 Point3 geodeticToEcefOn(const Ellipsoid& ellipsoid, const Point3& geodetic) {
@@ -93,9 +95,9 @@ SevenParamTransform::SevenParamTransform(const BaseConv& conv, const Ellipsoid& 
   const double wx = conv.xrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
   const double wy = conv.yrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
   const double wz = conv.zrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
-  const double cx = std::cos(wx), sx = std::sin(wx);
-  const double cy = std::cos(wy), sy = std::sin(wy);
-  const double cz = std::cos(wz), sz = std::sin(wz);
+  const double cx = elementary::cos(wx), sx = elementary::sin(wx);
+  const double cy = elementary::cos(wy), sy = elementary::sin(wy);
+  const double cz = elementary::cos(wz), sz = elementary::sin(wz);
   // M = Rz(ωz)·Ry(ωy)·Rx(ωx), coordinate frame rotations, written out.
   m_[0][0] = cz * cy;
   m_[0][1] = sz * cx + cz * sy * sx;

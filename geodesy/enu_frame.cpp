@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geodesy/elementary.h"
 #include "geodesy/units.h"
 
 EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
@@ -11,10 +12,8 @@ EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
   e2TimesA_ = e2_ * origin_.a;
   const double lambda0 = origin_.lon * kPi / kDegreesPerHalfTurn;
   const double phi0 = origin_.lat * kPi / kDegreesPerHalfTurn;
-  sinLon_ = std::sin(lambda0);
-  cosLon_ = std::cos(lambda0);
-  sinLat_ = std::sin(phi0);
-  cosLat_ = std::cos(phi0);
+  elementary::sincos(lambda0, sinLon_, cosLon_);
+  elementary::sincos(phi0, sinLat_, cosLat_);
   minusSinLat_CosLon_ = -sinLat_ * cosLon_;
   minusSinLat_SinLon_ = -sinLat_ * sinLon_;
   cosLat_CosLon_ = cosLat_ * cosLon_;
@@ -29,10 +28,11 @@ EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
 Point3 EnuFrame::geodeticToEcef(const Point3& g) const {
   const double lambda = g.x * kPi / kDegreesPerHalfTurn;
   const double phi = g.y * kPi / kDegreesPerHalfTurn;
-  const double sinPhi = std::sin(phi);
-  const double cosPhi = std::cos(phi);
+  double sinPhi, cosPhi, sinLambda, cosLambda;
+  elementary::sincos(phi, sinPhi, cosPhi);
+  elementary::sincos(lambda, sinLambda, cosLambda);
   const double n = origin_.a / std::sqrt(1 - e2_ * sinPhi * sinPhi);
-  return {(n + g.z) * cosPhi * std::cos(lambda), (n + g.z) * cosPhi * std::sin(lambda),
+  return {(n + g.z) * cosPhi * cosLambda, (n + g.z) * cosPhi * sinLambda,
           (oneMinusE2_ * n + g.z) * sinPhi};
 }
 
@@ -55,19 +55,20 @@ Point3 EnuFrame::ecefToGeodetic(const Point3& p) const {
   const double a = origin_.a;
   const double b = origin_.b;
   const double rho = std::sqrt(p.x * p.x + p.y * p.y);
-  const double lambda = std::atan2(p.y, p.x);
+  const double lambda = elementary::atan2(p.y, p.x);
   if (rho == 0) {
     // On the polar axis p / cos φ − N is 0/0 or meaningless; the distance from the ellipsoid
     // there is |Z| − b, and the latitude is ±90° by the formula below.
-    const double phi = std::atan2(p.z, 0.0);
+    const double phi = elementary::atan2(p.z, 0.0);
     return {lambda / kRadiansPerDegree, phi / kRadiansPerDegree, std::fabs(p.z) - b};
   }
-  const double theta = std::atan2(a * p.z, b * rho);
-  const double st = std::sin(theta);
-  const double ct = std::cos(theta);
-  const double phi = std::atan2(p.z + e2OverOneMinusE2TimesB_ * st * st * st,
-                                rho - e2TimesA_ * ct * ct * ct);
-  const double sinPhi = std::sin(phi);
-  const double h = rho / std::cos(phi) - a / std::sqrt(1 - e2_ * sinPhi * sinPhi);
+  const double theta = elementary::atan2(a * p.z, b * rho);
+  double st, ct;
+  elementary::sincos(theta, st, ct);
+  const double phi = elementary::atan2(p.z + e2OverOneMinusE2TimesB_ * st * st * st,
+                                       rho - e2TimesA_ * ct * ct * ct);
+  double sinPhi, cosPhi;
+  elementary::sincos(phi, sinPhi, cosPhi);
+  const double h = rho / cosPhi - a / std::sqrt(1 - e2_ * sinPhi * sinPhi);
   return {lambda / kRadiansPerDegree, phi / kRadiansPerDegree, h};
 }

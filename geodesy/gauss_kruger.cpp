@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "geodesy/elementary.h"
 #include "geodesy/units.h"
 
 // Operation order: every product is evaluated left to right as the formula is written, a
@@ -32,8 +33,8 @@ MeridianArcSeries::MeridianArcSeries(double a, double e2) : a_(a) {
 
 double MeridianArcSeries::operator()(double phi) const {
   // Snyder 1987, eq. 3-21: M = a·[c0·φ − c2·sin 2φ + c4·sin 4φ − c6·sin 6φ].
-  return a_ * (c0_ * phi - c2_ * std::sin(2 * phi) + c4_ * std::sin(4 * phi) -
-               c6_ * std::sin(6 * phi));
+  return a_ * (c0_ * phi - c2_ * elementary::sin(2 * phi) + c4_ * elementary::sin(4 * phi) -
+               c6_ * elementary::sin(6 * phi));
 }
 
 double meridianArc(double phi, double a, double e2) { return MeridianArcSeries(a, e2)(phi); }
@@ -80,9 +81,8 @@ Point3 GaussKrugerProjection::forward(const Point3& g) const {
   const double a = params_.a;
   const double phi = g.y * k;
   const double dLambda = g.x * k - centralRad_;
-  const double sinPhi = std::sin(phi);
-  const double cosPhi = std::cos(phi);
-  const double tanPhi = std::tan(phi);
+  double sinPhi, cosPhi, tanPhi;
+  elementary::sincostan(phi, sinPhi, cosPhi, tanPhi);
   // Snyder 1987, eqs. 8-12..8-16: e′², N, T = tan²φ, C = η² = e′²·cos²φ, A = Δλ·cos φ.
   const double n = a / std::sqrt(1 - e2_ * sinPhi * sinPhi);
   const double t = tanPhi * tanPhi;
@@ -111,11 +111,10 @@ Point3 GaussKrugerProjection::inverse(const Point3& p) const {
   // Snyder 1987, eqs. 8-20 and 7-19 with k0 = 1: μ = (y − FN + M0) / (a·(1 − e²/4 − …)).
   const double mu = (p.y - params_.falseNorthing + m0_) / muDenominator_;
   // Snyder 1987, eq. 3-26: footpoint latitude φ1.
-  const double phi1 = mu + foot2_ * std::sin(2 * mu) + foot4_ * std::sin(4 * mu) +
-                      foot6_ * std::sin(6 * mu) + foot8_ * std::sin(8 * mu);
-  const double sinPhi1 = std::sin(phi1);
-  const double cosPhi1 = std::cos(phi1);
-  const double tanPhi1 = std::tan(phi1);
+  const double phi1 = mu + foot2_ * elementary::sin(2 * mu) + foot4_ * elementary::sin(4 * mu) +
+                      foot6_ * elementary::sin(6 * mu) + foot8_ * elementary::sin(8 * mu);
+  double sinPhi1, cosPhi1, tanPhi1;
+  elementary::sincostan(phi1, sinPhi1, cosPhi1, tanPhi1);
   // Snyder 1987, eqs. 8-21..8-25: C1 = η1², T1, N1, R1, D.
   const double eta2 = ep2_ * cosPhi1 * cosPhi1;
   const double t = tanPhi1 * tanPhi1;
