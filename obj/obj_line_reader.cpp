@@ -61,6 +61,7 @@ void ObjLineReader::openMemory(std::string_view bytes) {
 // a read error (then error_ is set); either way a file is closed then.
 bool ObjLineReader::refill() {
   begin_ = end_ = 0;
+  ++refills_;
   if (file_ != nullptr) {
     end_ = std::fread(block_.get(), 1, blockSize_, file_);
     bytesRead_ += end_;
@@ -150,6 +151,8 @@ bool ObjLineReader::readObjLine() {
   if (lineOpen_) skipLine();
   if (failed() || !more()) return false;
   lineNumber_ = physicalLines_ + 1;
+  lineStart_ = begin_;
+  lineStartRefills_ = refills_;
   lineOpen_ = true;
   lineDone_ = vertex_ = false;
   lastRaw_ = 0;
@@ -168,8 +171,8 @@ bool ObjLineReader::readObjLine() {
   return !failed();
 }
 
-// Hands on the raw bytes up to the end of the logical line: each piece of the block up to a
-// line end at once, then the line end; the line goes on while a physical line ends in '\\'.
+// Hands on the raw bytes up to the end of the logical line: each piece of the block up to and
+// with a line end at once; the line goes on while a physical line ends in '\\'.
 template <typename Write>
 bool ObjLineReader::rawRest(Write write) {
   lineOpen_ = false;
@@ -179,16 +182,27 @@ bool ObjLineReader::rawRest(Write write) {
       lineEnd_ = "";
       return true;
     }
-    const char* start = block_.get() + begin_;
-    const char* stop = findLineEnd(start, block_.get() + end_);
-    if (stop != start) {
-      if (!write(std::string_view(start, static_cast<std::size_t>(stop - start)))) return false;
-      lastRaw_ = stop[-1];
-      begin_ += static_cast<std::size_t>(stop - start);
-    }
-    if (begin_ == end_) continue;
+    const char* const start = block_.get() + begin_;
+    const char* const blockEnd = block_.get() + end_;
+    const char* const stop = findLineEnd(start, blockEnd);
+    if (stop != start) lastRaw_ = stop[-1];
     const bool continued = lastRaw_ == '\\';
-    lineEnd_ = takeLineEnd();
+    std::size_t take = static_cast<std::size_t>(stop - start);
+    if (stop != blockEnd && (*stop == '\n' || stop + 1 != blockEnd)) {
+      // The whole line end is in the block: it goes out with the line.
+      lineEnd_ = *stop == '\n' ? "\n" : stop[1] == '\n' ? "\r\n" : "\r";
+      take += lineEnd_.size();
+      ++physicalLines_;
+      lastRaw_ = 0;
+      if (!write(std::string_view(start, take))) return false;
+      begin_ += take;
+      if (!continued) return true;
+      continue;
+    }
+    if (take != 0 && !write(std::string_view(start, take))) return false;
+    begin_ += take;
+    if (stop == blockEnd) continue;
+    lineEnd_ = takeLineEnd();  // a CR at the block's end: LF or not is in the next block
     if (!write(lineEnd_)) return false;
     lastRaw_ = 0;
     if (!continued) return true;
@@ -196,7 +210,14 @@ bool ObjLineReader::rawRest(Write write) {
 }
 
 bool ObjLineReader::copyLine(ObjSink& out) {
-  if (!held_.empty() && !out.write(held_)) return false;
+  if (!vertex_ && refills_ == lineStartRefills_ && physicalLines_ + 1 == lineNumber_ &&
+      !lineDone_) {
+    // The bytes read to decide the kind are still in the block: copied with the rest.
+    begin_ = lineStart_;
+    lastRaw_ = 0;
+  } else if (!held_.empty() && !out.write(held_)) {
+    return false;
+  }
   held_.clear();
   return rawRest([&out](std::string_view bytes) { return out.write(bytes); });
 }
@@ -206,7 +227,38 @@ void ObjLineReader::skipLine() {
   (void)rawRest([](std::string_view) { return true; });
 }
 
+// The usual vertex line: the rest of its physical line, line end included, lies in the block
+// and holds no backslash and no NUL. Its numbers are then views into the block, found without
+// a call per byte. kNotInBlock, with nothing read, otherwise.
+std::size_t ObjLineReader::readNumbersInBlock() {
+  const char* const start = block_.get() + begin_;
+  const char* const end = block_.get() + end_;
+  const char* stop = start;
+  while (stop != end && !isLineEndByte(*stop) && *stop != '\\' && *stop != 0) ++stop;
+  // A CR at the block's end needs the next block to tell CR from CR LF.
+  if (stop == end || !isLineEndByte(*stop) || (*stop == '\r' && stop + 1 == end)) {
+    return kNotInBlock;
+  }
+  std::size_t count = 0;
+  const char* p = start;
+  while (count < 3) {
+    while (p != stop && isBlank(*p)) ++p;
+    if (p == stop) break;
+    const char* const token = p;
+    while (p != stop && !isBlank(*p)) ++p;
+    numberViews_[count++] = std::string_view(token, static_cast<std::size_t>(p - token));
+  }
+  if (p != stop) ++p;  // the blank after the third number, as get() would have read it
+  if (p != start) lastRaw_ = p[-1];
+  begin_ += static_cast<std::size_t>(p - start);
+  next_ = p == stop ? get() : static_cast<unsigned char>(p[-1]);
+  return count;
+}
+
 std::size_t ObjLineReader::readNumbers() {
+  if (isBlank(next_)) {
+    if (const std::size_t count = readNumbersInBlock(); count != kNotInBlock) return count;
+  }
   int c = next_;
   std::size_t count = 0;
   while (count < 3) {
@@ -224,6 +276,7 @@ std::size_t ObjLineReader::readNumbers() {
       c = skipRun();
     }
   }
+  for (std::size_t i = 0; i < count; ++i) numberViews_[i] = numbers_[i];
   next_ = c;
   return count;
 }

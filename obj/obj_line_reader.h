@@ -61,16 +61,16 @@ class ObjLineReader {
   // 1-based number of the physical line where the current logical line starts.
   std::uint64_t lineNumber() const { return lineNumber_; }
 
-  // Any line: writes the rest of it exactly as read, continuations and line ends included
-  // (for a line that is not a vertex line: the whole line). False when `out` refused.
+  // A line that is not a vertex line: writes all of it exactly as read, continuations and
+  // line ends included. False when `out` refused.
   [[nodiscard]] bool copyLine(ObjSink& out);
   // Any line: reads past the rest of it.
   void skipLine();
 
   // Vertex line: reads the tokens after "v", up to three; returns how many there were.
   std::size_t readNumbers();
-  // The i-th number token (0..2) as read, up to a NUL.
-  std::string_view number(std::size_t i) const { return numbers_[i]; }
+  // The i-th number token (0..2) as read, up to a NUL; valid until the reader reads on.
+  std::string_view number(std::size_t i) const { return numberViews_[i]; }
   // 1-based position of the first of the three numbers that held a NUL byte; 0 when none did.
   std::size_t numberWithNul() const { return numberWithNul_; }
   // Vertex line, after readNumbers(): writes each further token after one blank, then the
@@ -95,6 +95,8 @@ class ObjLineReader {
   std::string_view takeLineEnd();
   int get();
   int endLine(std::string_view lineEnd);
+  static constexpr std::size_t kNotInBlock = 4;
+  std::size_t readNumbersInBlock();
   std::string_view plainRun();
   int skipRun();
   template <typename Write>
@@ -112,10 +114,14 @@ class ObjLineReader {
   bool vertex_ = false;
   bool capturing_ = false;  // get() keeps the raw bytes it reads in held_
   std::string held_;        // raw bytes read while deciding the line's kind
+  std::size_t lineStart_ = 0;        // block position where the current line starts
+  std::uint64_t lineStartRefills_ = 0;
+  std::uint64_t refills_ = 0;        // blocks read so far
   char lastRaw_ = 0;        // last byte of the current physical line before its end, 0 if none
   int next_ = kLineEnd;     // the logical byte read after the last token looked at
   std::string_view lineEnd_;
-  std::string numbers_[3];
+  std::string numbers_[3];  // numbers gathered across blocks or continuations
+  std::string_view numberViews_[3];
   std::size_t numberWithNul_ = 0;
   std::string extras_;
   std::uint64_t physicalLines_ = 0;  // line ends read so far

@@ -1,7 +1,7 @@
 // libFuzzer target for the OBJ block reader and the vertex-line rewriter. Arbitrary bytes go
-//   1. through ObjLineReader from memory, at a block size taken from the input and at the
-//      default size, and must give exactly the logical lines, tokens and line numbers of the
-//      istream model of the line rules;
+//   1. through ObjLineReader from memory, at a block size taken from the input and at a size
+//      larger than any input, and must give exactly the kinds, copied bytes, tokens and line
+//      numbers of the string model of the line rules;
 //   2. through convertObjFile from a file, and must give the status, failing line and output
 //      bytes that the model gives with C's atof and "%f".
 // Any difference aborts with both results on standard error.

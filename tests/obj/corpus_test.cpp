@@ -1,5 +1,5 @@
 // Real OBJ files written by other tools (Rhino, Blender, hand-made loader fixtures) go through
-// the converter unchanged in their numbers: the output must be what the istream model of the
+// the converter unchanged in their numbers: the output must be what the string model of the
 // line rules, with C's atof and "%f", gives for the same bytes.
 #include <gtest/gtest.h>
 

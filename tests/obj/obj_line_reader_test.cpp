@@ -99,7 +99,7 @@ struct Case {
   std::vector<ReadLine> expected;  // written by hand from the line rules
 };
 
-// Each case: input bytes -> logical lines, tokens and start line numbers. Both the istream
+// Each case: input bytes -> logical lines, tokens and start line numbers. Both the string
 // model and the block reader (at every block size) must give exactly these.
 const std::vector<Case>& handCases() {
   static const std::vector<Case> cases = {
@@ -152,7 +152,7 @@ TEST(ObjLineReader, HandWrittenCasesMatchTheRules) {
   const auto& cases = handCases();
   for (std::size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE("case " + std::to_string(i) + ": \"" + show(cases[i].input) + "\"");
-    EXPECT_EQ(readReference(cases[i].input), cases[i].expected) << "istream model";
+    EXPECT_EQ(readReference(cases[i].input), cases[i].expected) << "string model";
     EXPECT_EQ(readMemory(cases[i].input, ObjLineReader::kDefaultBlockSize), cases[i].expected);
     for (const std::size_t blockSize : kBlockSizes) {
       EXPECT_EQ(readMemory(cases[i].input, blockSize), cases[i].expected)
@@ -162,8 +162,8 @@ TEST(ObjLineReader, HandWrittenCasesMatchTheRules) {
 }
 
 // Random byte strings over the characters that matter to the rules, with a few others, at
-// every tiny block size: the block reader must agree with the istream model line for line.
-TEST(ObjLineReader, RandomBytesMatchTheIstreamModel) {
+// every tiny block size: the block reader must agree with the string model line for line.
+TEST(ObjLineReader, RandomBytesMatchTheStringModel) {
   const char alphabet[] = {'v', ' ', '\t', '\r', '\n', '\\', '#', '\0', '1', '.', 'f', 'x', '\n'};
   std::mt19937 random(20240611);  // fixed seed: a failure can be replayed
   std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 1);

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "obj/obj_test_files.h"
-
 #include <string>
 
 namespace {
@@ -57,16 +53,6 @@ TEST(MakeOutputPath, FolderOrSingleFile) {
     EXPECT_EQ(makeOutputPath(cases[i].output, cases[i].input), cases[i].path)
         << "case " << i << ": " << cases[i].output << " + " << cases[i].input;
   }
-}
-
-// An existing folder is written into whatever its name; the same name not yet a folder is a
-// file.
-TEST(MakeOutputPath, ExistingFolderNamedLikeAFile) {
-  objtest::TempDir dir;
-  EXPECT_EQ(makeOutputPath(dir / "x.obj", "in/a.obj"), dir / "x.obj");
-  std::filesystem::create_directory(dir / "x.obj");
-  EXPECT_EQ(makeOutputPath(dir / "x.obj", "in/a.obj"), dir / "x.obj/a.obj");
-  EXPECT_FALSE(outputNamesFile(dir / "x.obj"));
 }
 
 }  // namespace
