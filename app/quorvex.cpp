@@ -24,6 +24,8 @@
 #include "obj/output_naming.h"
 #include "obj/vertex_bounds.h"
 #include "pipeline/base_point.h"
+#include "pipeline/converter.h"
+#include "pipeline/run_state.h"
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
@@ -142,10 +144,13 @@ void warn(const std::string& text) { std::fprintf(stderr, "quorvex: warning: %s\
 
 // Project -> ENU without -inputbase: the ENU origin is the geodetic position of the centre of
 // the bounding box of all vertices, whatever definition converts it; it is written to the base
-// file. 0, or the exit status of a failure.
+// file. The centre is converted through `converter` (about the origin the file gave, or
+// longitude 0, latitude 0), and `origin` receives the base point. 0, or the exit status of a
+// failure; `moved` tells whether the origin was moved.
 int setBasePoint(const Options& options, const std::vector<std::string>& files,
-                 CoordTranslateInfo& local) {
-  EnuOrigin& origin = *local.origin;
+                 const Converter& converter, ConverterScratch& scratch, RunState& state,
+                 EnuOrigin& origin, bool& moved) {
+  moved = false;
   const VertexBounds bounds = scanVertexBounds(files);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return fail("open obj error!!\n", bounds.path + ": " + bounds.detail);
@@ -166,18 +171,21 @@ int setBasePoint(const Options& options, const std::vector<std::string>& files,
   // ENU about the origin the file gave (or longitude 0, latitude 0), then back to geodetic on
   // that origin: the position does not depend on which origin is used.
   Point3 enu{};
-  if (!local.projectToEnu(centre, enu) || !std::isfinite(enu.x) || !std::isfinite(enu.y) ||
-      !std::isfinite(enu.z)) {
+  std::string why;
+  const bool converted = converter.projectToEnu(centre, enu, scratch, &why);
+  state.record(converter, scratch.trace());
+  if (!converted || !std::isfinite(enu.x) || !std::isfinite(enu.y) || !std::isfinite(enu.z)) {
     return fail("convert vertex error!!\n",
                 "the centre of all vertices could not be converted" +
-                    (local.lastFailure.empty() ? std::string() : ": " + local.lastFailure));
+                    (why.empty() ? std::string() : ": " + why));
   }
-  const Point3 geodetic = origin.enuToGeodetic(enu);
+  const Point3 geodetic = converter.frame().enuToGeodetic(enu);
   if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
     return fail("convert vertex error!!\n", "the centre of all vertices has no geodetic position");
   }
   origin.lon = geodetic.x;
   origin.lat = geodetic.y;
+  moved = true;
   std::string error;
   if (!options.base.empty() &&
       !writeTextFile(options.base, formatBasePoint({origin.lon, origin.lat}), &error)) {
@@ -247,35 +255,52 @@ int run(const Options& options, ProcessContext& process) {
     inputbase = parseInputBase(options.inputbase, &error);
     if (!inputbase) return fail("inputbase set error!!\n", error);
   }
-  if (mode == Mode::projectToEnu) {
-    if (inputbase) {
-      local.origin->lon = inputbase->lon;
-      local.origin->lat = inputbase->lat;
-    } else if (const int status = setBasePoint(options, files, local); status != 0) {
-      return status;
-    }
+  // Parse, prepare, convert: the converter is built from the parsed model and the run's
+  // origin; the order-dependent state (fit label lines, zones fixed by a first point) is
+  // `state`, advanced after every conversion in file order.
+  const CoordTranslateInfo& model = mode == Mode::toZone ? process.info : local;
+  EnuOrigin& origin = mode == Mode::toZone ? process.origin : localOrigin;
+  if (mode == Mode::projectToEnu && inputbase) {
+    origin.lon = inputbase->lon;
+    origin.lat = inputbase->lat;
   } else if (mode == Mode::enuToProject) {
     setEnuInputOrigin(inputbase, local);
+  }
+  Converter converter(model, origin);
+  RunState state(converter);
+  ConverterScratch scratch;
+  if (mode == Mode::projectToEnu && !inputbase) {
+    bool moved = false;
+    if (const int status = setBasePoint(options, files, converter, scratch, state, origin, moved);
+        status != 0) {
+      return status;
+    }
+    if (moved) converter = converter.withOrigin(origin, state);
   }
 
   // Why the last vertex failed, as the conversion knows it.
   std::string failure;
-  auto convertWith = [&failure](CoordTranslateInfo& info, auto member) {
-    return [&info, &failure, member](const double* in, double* out) {
+  auto convertWith = [&](auto convertPoint) {
+    return [&, convertPoint](const double* in, double* out) {
       Point3 result{};
-      if (!(info.*member)(Point3{in[0], in[1], in[2]}, result)) {
-        failure = info.lastFailure;
-        return false;
-      }
+      const bool converted = convertPoint(Point3{in[0], in[1], in[2]}, result);
+      state.record(converter, scratch.trace());
+      if (!converted) return false;
       out[0] = result.x;
       out[1] = result.y;
       out[2] = result.z;
       return true;
     };
   };
-  auto toZone = convertWith(process.info, &CoordTranslateInfo::projectToZone);
-  auto toProject = convertWith(local, &CoordTranslateInfo::enuToProject);
-  auto toEnu = convertWith(local, &CoordTranslateInfo::projectToEnu);
+  auto toZone = convertWith([&](const Point3& p, Point3& r) {
+    return converter.projectToZone(p, r, scratch, state.zones(), &failure);
+  });
+  auto toProject = convertWith([&](const Point3& p, Point3& r) {
+    return converter.enuToProject(p, r, scratch, &failure);
+  });
+  auto toEnu = convertWith([&](const Point3& p, Point3& r) {
+    return converter.projectToEnu(p, r, scratch, &failure);
+  });
 
   for (const std::string& path : files) {
     const std::string outputPath = makeOutputPath(options.output, path);

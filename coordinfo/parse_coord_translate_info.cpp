@@ -218,7 +218,5 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
   info.basepointGiven = scratch.basepointGiven;
   origins.commit();
   process.globalzonecode = globalzonecode;
-  // Prepared conversion chains refer to the old definitions and origin values.
-  info.cache.reset();
   return true;
 }
