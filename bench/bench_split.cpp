@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "coordinfo/coord_translate_info.h"
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/convert_obj_file.h"
 #include "obj/obj_line_reader.h"

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "coordinfo/coord_translate_info.h"
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/vertex_bounds.h"
 #include "pipeline/converter.h"

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "coordinfo/coord_parse_harness.h"
+#include "parser/coord_parse_harness.h"
 #include "pipeline/conversion_harness.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "coordinfo/coord_parse_harness.h"
+#include "parser/coord_parse_harness.h"
 #include "coordinfo/coord_translate_info.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/ellipsoid.h"

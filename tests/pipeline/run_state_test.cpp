@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "coordinfo/coord_parse_harness.h"
+#include "parser/coord_parse_harness.h"
 #include "geodesy/enu_frame.h"
 #include "pipeline/conversion_harness.h"
 
