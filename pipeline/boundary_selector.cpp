@@ -118,7 +118,8 @@ std::optional<std::size_t> BoundarySelector::select(const std::vector<PreparedBo
 }
 
 std::optional<std::size_t> BoundarySelector::selectByContainment(
-    const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries, BoundaryFrame frame, Query& query,
+    const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+    BoundaryFrame frame, Query& query,
     std::optional<std::size_t>& unusable) {
   const Point3& p = query.point();
   if (!finitePoint(p)) return std::nullopt;

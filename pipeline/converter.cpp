@@ -55,8 +55,9 @@ Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& origin)
     }
     if (definition.zonecode >= 0) prepared.zone.emplace(zoneProjection(definition.zonecode));
     prepareForOrigin(i);
-    boundaries_[i] = prepareBoundary(definition, origin, prepared.boundaryFit ? &*prepared.boundaryFit : nullptr,
-                                     prepared.chain ? &*prepared.chain : nullptr);
+    boundaries_[i] =
+        prepareBoundary(definition, origin, prepared.boundaryFit ? &*prepared.boundaryFit : nullptr,
+                        prepared.chain ? &*prepared.chain : nullptr);
   }
 }
 

@@ -122,7 +122,6 @@ class Converter {
     std::optional<GaussKrugerProjection> zone;  // of a parsed zone code
   };
 
-  Converter() = default;
   void prepareForOrigin(std::size_t index);
   // The definition converting `p`; starts the scratch's trace of this conversion and clears
   // `*why`.

@@ -1,6 +1,7 @@
 // Choice of definition by boundary polygon: the rules case by case in both frames, what a
-// converter's selection looks at, and the kept, prepared selection against a plain reference (fresh GEOS polygon and GEOSDistance_r
-// for every point) on thousands of random points, on edges and on vertices.
+// converter's selection looks at, and the kept, prepared selection against a plain reference
+// (fresh GEOS polygon and GEOSDistance_r for every point) on thousands of random points, on
+// edges and on vertices.
 #include <gtest/gtest.h>
 
 #include <cmath>
