@@ -12,30 +12,32 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <system_error>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "coordinfo/coord_translate_info.h"
-#include "coordinfo/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/convert_obj_file.h"
 #include "obj/input_discovery.h"
 #include "obj/output_naming.h"
 #include "obj/run_path_checks.h"
 #include "obj/vertex_bounds.h"
+#include "parser/parse_coord_translate_info.h"
 #include "pipeline/base_point.h"
+#include "pipeline/converter.h"
+#include "pipeline/run_state.h"
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
 #include "platform/terminal.h"
 #include "report/control_fit_report.h"
 #include "report/footprint.h"
-#include "report/report_html.h"
 #include "report/progress_line.h"
+#include "report/report_html.h"
 #include "report/run_record.h"
 
 // Help texts: GBK bytes (code page 936) on Windows, the same characters in UTF-8 elsewhere.
@@ -167,10 +169,13 @@ int reportConversionFailure(const ConvertOutcome& outcome, const std::string& pa
 
 // Project -> ENU without -inputbase: the ENU origin is the geodetic position of the centre of
 // the bounding box of all vertices, whatever definition converts it; it is written to the base
-// file. 0, or the exit status of a failure.
+// file. The centre is converted through `converter` (about the origin the file gave, or
+// longitude 0, latitude 0), and `origin` receives the base point. 0, or the exit status of a
+// failure; `moved` tells whether the origin was moved.
 int setBasePoint(const Options& options, const std::vector<std::string>& files,
-                 CoordTranslateInfo& local) {
-  EnuOrigin& origin = *local.origin;
+                 const Converter& converter, ConverterScratch& scratch, RunState& state,
+                 EnuOrigin& origin, bool& moved) {
+  moved = false;
   const VertexBounds bounds = scanVertexBounds(files);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return fail("open obj error!!\n", bounds.path + ": " + bounds.detail);
@@ -191,18 +196,21 @@ int setBasePoint(const Options& options, const std::vector<std::string>& files,
   // ENU about the origin the file gave (or longitude 0, latitude 0), then back to geodetic on
   // that origin: the position does not depend on which origin is used.
   Point3 enu{};
-  if (!local.projectToEnu(centre, enu) || !std::isfinite(enu.x) || !std::isfinite(enu.y) ||
-      !std::isfinite(enu.z)) {
+  std::string why;
+  const bool converted = converter.projectToEnu(centre, enu, scratch, &why);
+  state.record(converter, scratch.trace());
+  if (!converted || !std::isfinite(enu.x) || !std::isfinite(enu.y) || !std::isfinite(enu.z)) {
     return fail("convert vertex error!!\n",
                 "the centre of all vertices could not be converted" +
-                    (local.lastFailure.empty() ? std::string() : ": " + local.lastFailure));
+                    (why.empty() ? std::string() : ": " + why));
   }
-  const Point3 geodetic = origin.enuToGeodetic(enu);
+  const Point3 geodetic = converter.frame().enuToGeodetic(enu);
   if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
     return fail("convert vertex error!!\n", "the centre of all vertices has no geodetic position");
   }
   origin.lon = geodetic.x;
   origin.lat = geodetic.y;
+  moved = true;
   std::string error;
   if (!options.base.empty() &&
       !writeTextFile(options.base, formatBasePoint({origin.lon, origin.lat}), &error)) {
@@ -408,15 +416,27 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
     inputbase = parseInputBase(options.inputbase, &error);
     if (!inputbase) return fail("inputbase set error!!\n", error);
   }
-  if (mode == Mode::projectToEnu) {
-    if (inputbase) {
-      local.origin->lon = inputbase->lon;
-      local.origin->lat = inputbase->lat;
-    } else if (const int status = setBasePoint(options, files, local); status != 0) {
-      return status;
-    }
+  // Parse, prepare, convert: the converter is built from the parsed model and the run's
+  // origin; the order-dependent state (fit label lines, zones fixed by a first point) is
+  // `state`, advanced after every conversion in file order.
+  const CoordTranslateInfo& model = mode == Mode::toZone ? process.info : local;
+  EnuOrigin& origin = mode == Mode::toZone ? process.origin : *local.origin;
+  if (mode == Mode::projectToEnu && inputbase) {
+    origin.lon = inputbase->lon;
+    origin.lat = inputbase->lat;
   } else if (mode == Mode::enuToProject) {
     setEnuInputOrigin(inputbase, local);
+  }
+  Converter converter(model, origin);
+  RunState state(converter);
+  ConverterScratch scratch;
+  if (mode == Mode::projectToEnu && !inputbase) {
+    bool moved = false;
+    if (const int status = setBasePoint(options, files, converter, scratch, state, origin, moved);
+        status != 0) {
+      return status;
+    }
+    if (moved) converter = converter.withOrigin(origin, state);
   }
   if (record != nullptr) recordMode(mode, options, local, process, *record);
 
@@ -424,13 +444,12 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
   std::string failure;
   // The boxes of the file being converted, for the report.
   FileRecord* tracked = nullptr;
-  auto convertWith = [&failure, &tracked](CoordTranslateInfo& info, auto member) {
-    return [&info, &failure, &tracked, member](const double* in, double* out) {
+  auto convertWith = [&](auto convertPoint) {
+    return [&, convertPoint](const double* in, double* out) {
       Point3 result{};
-      if (!(info.*member)(Point3{in[0], in[1], in[2]}, result)) {
-        failure = info.lastFailure;
-        return false;
-      }
+      const bool converted = convertPoint(Point3{in[0], in[1], in[2]}, result);
+      state.record(converter, scratch.trace());
+      if (!converted) return false;
       out[0] = result.x;
       out[1] = result.y;
       out[2] = result.z;
@@ -441,9 +460,15 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
       return true;
     };
   };
-  auto toZone = convertWith(process.info, &CoordTranslateInfo::projectToZone);
-  auto toProject = convertWith(local, &CoordTranslateInfo::enuToProject);
-  auto toEnu = convertWith(local, &CoordTranslateInfo::projectToEnu);
+  auto toZone = convertWith([&](const Point3& p, Point3& r) {
+    return converter.projectToZone(p, r, scratch, state.zones(), &failure);
+  });
+  auto toProject = convertWith([&](const Point3& p, Point3& r) {
+    return converter.enuToProject(p, r, scratch, &failure);
+  });
+  auto toEnu = convertWith([&](const Point3& p, Point3& r) {
+    return converter.projectToEnu(p, r, scratch, &failure);
+  });
 
   const bool showProgress =
       options.progress == "1" || (options.progress != "0" && isTerminal(stderr));

@@ -4,7 +4,7 @@
 //   read + line scan   ObjLineReader over the whole file: blocks, logical lines, tokens
 //   parse numbers      the same plus parseAtof of the three numbers of every `v` line
 //                      (shown as the difference), kept in memory
-//   conversion         CoordTranslateInfo::projectToEnu over the numbers in memory
+//   conversion         Converter::projectToEnu over the numbers in memory
 //   formatting         "v X Y Z\n" with formatFixed6 into a reused 1 MiB buffer
 //   writing            AtomicFileWriter: a new file of the converted file's size, 1 MiB chunks
 //   rest               the whole convertObjFile run (a new file, as the driver does it) minus
@@ -30,16 +30,18 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "coordinfo/coord_translate_info.h"
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/convert_obj_file.h"
 #include "obj/obj_line_reader.h"
 #include "pipeline/base_point.h"
+#include "pipeline/converter.h"
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
 #include "platform/read_text_file.h"
@@ -80,6 +82,8 @@ struct EnuConversion {
   ProcessContext process;
   EnuOrigin localOrigin;
   CoordTranslateInfo local;
+  std::optional<Converter> converter;
+  ConverterScratch scratch;
 
   EnuConversion(const std::string& coord, const std::string& inputbase) {
     local.origin = &localOrigin;
@@ -95,6 +99,13 @@ struct EnuConversion {
     const BasePoint base = parseInputBase(inputbase).value();
     localOrigin.lon = base.lon;
     localOrigin.lat = base.lat;
+    // A control-point fit made here keeps its label lines (they are printed by a run's
+    // RunState, which the bench has none of).
+    converter.emplace(local, localOrigin);
+  }
+
+  bool projectToEnu(const Point3& in, Point3& out) {
+    return converter->projectToEnu(in, out, scratch);
   }
 
   // Median time of converting the vertices `in` (x, y, z each) into `out`.
@@ -103,7 +114,7 @@ struct EnuConversion {
     return timed(runs, [&] {
       for (std::size_t i = 0; i < in.size() / 3; ++i) {
         Point3 result{};
-        if (!local.projectToEnu(Point3{in[3 * i], in[3 * i + 1], in[3 * i + 2]}, result)) {
+        if (!projectToEnu(Point3{in[3 * i], in[3 * i + 1], in[3 * i + 2]}, result)) {
           die("vertex " + std::to_string(i) + " could not be converted");
         }
         out[3 * i] = result.x;
@@ -129,7 +140,6 @@ int main(int argc, char** argv) {
   const std::string written = work + "/split-write.obj";
 
   EnuConversion conversion(argv[2], argv[3]);
-  CoordTranslateInfo& local = conversion.local;
 
   // read + line scan
   std::uint64_t tokenCount = 0;
@@ -180,9 +190,9 @@ int main(int argc, char** argv) {
     }
   });
 
-  auto toEnu = [&local](const double* from, double* to) {
+  auto toEnu = [&conversion](const double* from, double* to) {
     Point3 result{};
-    if (!local.projectToEnu(Point3{from[0], from[1], from[2]}, result)) return false;
+    if (!conversion.projectToEnu(Point3{from[0], from[1], from[2]}, result)) return false;
     to[0] = result.x;
     to[1] = result.y;
     to[2] = result.z;

@@ -29,9 +29,10 @@
 #include <vector>
 
 #include "coordinfo/coord_translate_info.h"
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/vertex_bounds.h"
+#include "pipeline/converter.h"
 #include "pipeline/definition_chain.h"
 #include "platform/atomic_file.h"
 #include "platform/read_text_file.h"
@@ -165,13 +166,16 @@ bool printSelection(const std::string& path, const Box& tile, const EnuOrigin& o
     std::fprintf(stderr, "make_coords: %s: %s\n", path.c_str(), error.c_str());
     return false;
   }
+  const Converter converter(info, localOrigin);
+  ConverterScratch scratch;
   std::vector<int> counts(info.projects.size(), 0);
   for (int i = 0; i < kGrid; ++i) {
     for (int j = 0; j < kGrid; ++j) {
       const Point3 p{tile.minX + (tile.maxX - tile.minX) * (i + 0.5) / kGrid,
                      tile.minY + (tile.maxY - tile.minY) * (j + 0.5) / kGrid, 50.0};
-      const std::optional<std::size_t> chosen = info.selectDefinition(p, BoundaryFrame::project);
-      if (chosen) ++counts[*chosen];
+      Point3 enu;
+      (void)converter.projectToEnu(p, enu, scratch);  // only the choice counts here
+      if (const std::optional<std::size_t> chosen = scratch.trace().chosen) ++counts[*chosen];
     }
   }
   std::printf("%s: a %dx%d grid over the tile selects", path.c_str(), kGrid, kGrid);

@@ -5,8 +5,3 @@ ProjectDefinition& CoordTranslateInfo::appendDefinition() {
   definition.origin = origin;
   return definition;
 }
-
-ProjectDefinition* CoordTranslateInfo::currentDefinition() {
-  if (!current || *current >= projects.size()) return nullptr;
-  return &projects[*current];
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "coordinfo/point3.h"
-
 // The origin of a local east-north-up frame together with the ellipsoid it is defined on.
 //
 // The defaults are the WGS84 ellipsoid as this system has always stored it: b is stored, not
@@ -9,7 +7,8 @@
 // last place above the double nearest 1/298.257223563. Converted files depend on these exact
 // bits, so they are kept as they are.
 //
-// The operations are defined in geodesy/enu_origin.cpp.
+// Plain data: the conversions about an origin are geodesy/enu_frame.h's EnuFrame.
+//
 // The stored WGS84 flattening: one unit in the last place above the double nearest
 // 1/298.257223563. The default of every EnuOrigin and the fixed flattening of the 3-degree
 // zone projection.
@@ -26,15 +25,4 @@ struct EnuOrigin {
   double f = kStoredWgs84Flattening;  // flattening
 
   friend bool operator==(const EnuOrigin&, const EnuOrigin&) = default;
-
-  // Geodetic (lon°, lat°, h m) -> Earth-centred (m), on this record's a and f.
-  [[nodiscard]] Point3 geodeticToEcef(const Point3& geodetic) const;
-  // Earth-centred (m) -> ENU (m) about (lon, lat, height).
-  [[nodiscard]] Point3 ecefToEnu(const Point3& ecef) const;
-  // ENU (m) -> Earth-centred (m); the inverse of ecefToEnu.
-  [[nodiscard]] Point3 enuToEcef(const Point3& enu) const;
-  // Earth-centred (m) -> geodetic, one step of Bowring's closed form on a, b and f.
-  [[nodiscard]] Point3 ecefToGeodetic(const Point3& ecef) const;
-  // ENU (m) -> geodetic: enuToEcef then ecefToGeodetic.
-  [[nodiscard]] Point3 enuToGeodetic(const Point3& enu) const;
 };

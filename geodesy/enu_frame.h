@@ -6,8 +6,7 @@
 // An EnuOrigin set up once for many points (the pattern of GeographicLib's
 // LocalCartesian::Reset): the origin's sines and cosines, its Earth-centred position and the
 // ellipsoid terms are computed in the constructor, so each per-point call is straight-line
-// arithmetic. Every formula keeps the operation order of the one-off EnuOrigin operations
-// (which are built on this class), so both give the same bits.
+// arithmetic. A one-off conversion builds an EnuFrame for the call: the same bits.
 //
 // Frames and units as in coordinfo/point3.h. Accuracy: the ENU conversions are exact
 // rotations and shifts (rounding only); ecefToGeodetic is one step of Bowring's closed form,
@@ -28,6 +27,8 @@ class EnuFrame {
   //   θ = atan2(a·Z, b·p), φ = atan2(Z + e′²·b·sin³θ, p − e²·a·cos³θ),
   //   h = p / cos φ − N(φ). On the polar axis (p = 0) h = |Z| − b.
   Point3 ecefToGeodetic(const Point3& ecef) const;
+  // ENU (m) -> geodetic (lon°, lat°, h m): enuToEcef then ecefToGeodetic.
+  Point3 enuToGeodetic(const Point3& enu) const { return ecefToGeodetic(enuToEcef(enu)); }
 
   const EnuOrigin& origin() const { return origin_; }
 

@@ -5,7 +5,6 @@
 #include <limits>
 #include <optional>
 
-#include "pipeline/prepare_boundary.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ bool finitePoint(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p
 }  // namespace
 
 BoundarySelector::BoundarySelector(std::size_t definitionCount)
-    : context_(GEOS_init_r()), definitionCount_(definitionCount) {
+    : context_(GEOS_init_r()) {
   for (std::vector<Entry>& entries : entries_) entries.resize(definitionCount);
 }
 
@@ -79,29 +78,37 @@ class BoundarySelector::Query {
   GEOSGeometry* geometry_ = nullptr;
 };
 
-std::optional<std::size_t> BoundarySelector::select(CoordTranslateInfo& info, const Point3& p,
-                                                    BoundaryFrame frame, std::string* why) {
+void BoundarySelector::reach(const std::vector<PreparedBoundary>& boundaries,
+                             std::vector<Entry>& entries, std::size_t i, BoundaryFrame frame) {
+  reach_ = std::max(reach_, i + 1);
+  if (entries[i].state == State::unvisited) visit(boundaries[i], entries[i], frame);
+}
+
+std::optional<std::size_t> BoundarySelector::select(const std::vector<PreparedBoundary>& boundaries,
+                                                    const Point3& p, BoundaryFrame frame,
+                                                    std::string* why) {
   std::vector<Entry>& entries = entries_[frameIndex(frame)];
+  reach_ = 0;
   std::optional<std::size_t> unusable;
   std::optional<std::size_t> chosen;
   if (context_ == nullptr) {
     // No geometry: no polygon is ever built, every boundary is passed over.
     for (std::size_t i = 0; i < entries.size() && !chosen; ++i) {
-      if (entries[i].state == State::unvisited) visit(info.projects[i], entries[i], frame);
+      reach(boundaries, entries, i, frame);
       if (entries[i].state == State::empty) chosen = i;
     }
     return chosen.value_or(0);
   }
   Query query(context_, p);
-  chosen = selectByContainment(info, entries, frame, query, unusable);
-  if (!chosen && !unusable) chosen = selectByDistance(info, entries, frame, query, unusable);
+  chosen = selectByContainment(boundaries, entries, frame, query, unusable);
+  if (!chosen && !unusable) chosen = selectByDistance(boundaries, entries, frame, query, unusable);
   if (unusable) {
     if (why != nullptr) {
-      const ProjectDefinition& definition = info.projects[*unusable];
-      const std::string reason = definition.boundaryprojFailure.empty()
+      const PreparedBoundary& boundary = boundaries[*unusable];
+      const std::string reason = boundary.projectFailure.empty()
                                      ? std::string("its control-point fit failed")
-                                     : definition.boundaryprojFailure;
-      *why = "definition [" + std::to_string(*unusable) + "] \"" + definition.projectid +
+                                     : boundary.projectFailure;
+      *why = "definition [" + std::to_string(*unusable) + "] \"" + boundary.projectid +
              "\" has no boundary polygon in the project frame (" + reason +
              "), so it cannot be told whether the point belongs to it";
     }
@@ -111,7 +118,8 @@ std::optional<std::size_t> BoundarySelector::select(CoordTranslateInfo& info, co
 }
 
 std::optional<std::size_t> BoundarySelector::selectByContainment(
-    CoordTranslateInfo& info, std::vector<Entry>& entries, BoundaryFrame frame, Query& query,
+    const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+    BoundaryFrame frame, Query& query,
     std::optional<std::size_t>& unusable) {
   const Point3& p = query.point();
   if (!finitePoint(p)) return std::nullopt;
@@ -120,7 +128,7 @@ std::optional<std::size_t> BoundarySelector::selectByContainment(
   std::size_t uncertainCount = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     Entry& entry = entries[i];
-    if (entry.state == State::unvisited) visit(info.projects[i], entry, frame);
+    reach(boundaries, entries, i, frame);
     if (entry.state == State::empty) return i;  // chosen at once, whatever came before
     if (entry.state == State::passedOver || inside) continue;
     if (entry.state == State::unusable) {
@@ -147,7 +155,7 @@ std::optional<std::size_t> BoundarySelector::selectByContainment(
   return inside;
 }
 
-std::size_t BoundarySelector::selectByDistance(CoordTranslateInfo& info,
+std::size_t BoundarySelector::selectByDistance(const std::vector<PreparedBoundary>& boundaries,
                                                std::vector<Entry>& entries, BoundaryFrame frame,
                                                Query& query,
                                                std::optional<std::size_t>& unusable) {
@@ -156,7 +164,7 @@ std::size_t BoundarySelector::selectByDistance(CoordTranslateInfo& info,
   double best = 0.0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     Entry& entry = entries[i];
-    if (entry.state == State::unvisited) visit(info.projects[i], entry, frame);
+    reach(boundaries, entries, i, frame);
     if (entry.state == State::empty) return i;
     if (entry.state == State::passedOver) continue;
     if (entry.state == State::unusable) {
@@ -186,21 +194,21 @@ std::size_t BoundarySelector::selectByDistance(CoordTranslateInfo& info,
   return chosen.value_or(0);
 }
 
-void BoundarySelector::visit(ProjectDefinition& definition, Entry& entry, BoundaryFrame frame) {
-  prepareBoundary(definition);
-  if (definition.boundary.empty()) {
+void BoundarySelector::visit(const PreparedBoundary& boundary, Entry& entry,
+                             BoundaryFrame frame) {
+  if (boundary.pointCount == 0) {
     entry.state = State::empty;
     return;
   }
   const std::vector<Point3>& ring =
-      frame == BoundaryFrame::project ? definition.boundaryproj : definition.boundaryenu;
+      frame == BoundaryFrame::project ? boundary.project : boundary.enu;
   // One or two points form no ring; an unprepared list gives no polygon.
-  if (ring.size() < 3 || ring.size() != definition.boundary.size()) {
+  if (ring.size() < 3 || ring.size() != boundary.pointCount) {
     entry.state = State::passedOver;
     return;
   }
   if (frame == BoundaryFrame::project &&
-      (definition.boundaryFitFailed || !definition.boundaryprojFailure.empty())) {
+      (boundary.fitFailed || !boundary.projectFailure.empty())) {
     entry.state = State::unusable;
     return;
   }

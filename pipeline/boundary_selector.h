@@ -9,20 +9,25 @@
 #define GEOS_USE_ONLY_R_API
 #include <geos_c.h>
 
-#include "coordinfo/coord_translate_info.h"
 #include "coordinfo/point3.h"
+#include "pipeline/prepare_boundary.h"
 
-// The choice of definition by boundary polygon, for an info with two or more definitions,
-// with one GEOS context and each definition's polygon built once (on its first visit) and
-// kept for every later point. The choice is exactly that of building every polygon afresh:
+// Which boundary polygon a selection measures against.
+enum class BoundaryFrame { project, enu };
+
+// The choice of definition by boundary polygon, for two or more definitions, with one GEOS
+// context and each definition's polygon built once (on its first visit) from its
+// PreparedBoundary and kept for every later point. One selector belongs to one thread (GEOS
+// geometries are not shared); the prepared rings it reads are shared and never written. The
+// choice is exactly that of building every polygon afresh:
 //
-//   visit the definitions in file order; prepareBoundary on each visited one;
+//   visit the definitions in file order;
 //   an empty `boundary`            -> chosen at once, later ones neither visited nor prepared;
 //   no usable polygon (one or two  -> passed over;
-//     points, or lists not prepared)
+//     points, or rings not prepared)
 //   no polygon in the project frame -> in the project frame, the selection fails when the
-//     (boundaryprojFailure or         choice could still go to it (no polygon before it
-//     boundaryFitFailed)               contains the point); passed over once the choice is
+//     (projectFailure or fitFailed)   choice could still go to it (no polygon before it
+//                                      contains the point); passed over once the choice is
 //                                      certain. Its ENU polygon is used as any other.
 //   otherwise d = planar distance (x, y) from the point to the polygon, 0 inside or on it;
 //     the first measured definition is chosen with best = d, a later one replaces it only
@@ -47,18 +52,17 @@ class BoundarySelector {
   BoundarySelector(const BoundarySelector&) = delete;
   BoundarySelector& operator=(const BoundarySelector&) = delete;
 
-  // The state belongs to an info with this many definitions; any other count means the
-  // definitions changed and the selector must be rebuilt.
-  bool validFor(const CoordTranslateInfo& info) const {
-    return info.projects.size() == definitionCount_;
-  }
+  // Index of the chosen definition among `boundaries` (always the same list for one
+  // selector, with the count given to the constructor; two or more). Empty, with the reason in
+  // `*why` (when not null), when the choice would depend on a definition that has no polygon in
+  // the project frame.
+  std::optional<std::size_t> select(const std::vector<PreparedBoundary>& boundaries,
+                                    const Point3& p, BoundaryFrame frame,
+                                    std::string* why = nullptr);
 
-  // Index of the chosen definition of `info` (validFor(info) must hold, two or more
-  // definitions); fills the boundary caches of each visited definition. Empty, with the reason
-  // in `*why` (when not null), when the choice would depend on a definition that has no
-  // polygon in the project frame.
-  std::optional<std::size_t> select(CoordTranslateInfo& info, const Point3& p,
-                                    BoundaryFrame frame, std::string* why = nullptr);
+  // How many definitions, from the first, the last select() looked at: a definition the
+  // choice depended on lies among them, and none after them was visited.
+  std::size_t lastReach() const { return reach_; }
 
  private:
   class Query;
@@ -75,19 +79,23 @@ class BoundarySelector {
   // distance > 0; empty when only the comparison of distances can decide.
   // `unusable` receives an unusable definition the choice could go to; the selection then
   // fails.
-  std::optional<std::size_t> selectByContainment(CoordTranslateInfo& info,
+  std::optional<std::size_t> selectByContainment(const std::vector<PreparedBoundary>& boundaries,
                                                  std::vector<Entry>& entries,
                                                  BoundaryFrame frame, Query& query,
                                                  std::optional<std::size_t>& unusable);
-  std::size_t selectByDistance(CoordTranslateInfo& info, std::vector<Entry>& entries,
+  std::size_t selectByDistance(const std::vector<PreparedBoundary>& boundaries,
+                               std::vector<Entry>& entries,
                                BoundaryFrame frame, Query& query,
                                std::optional<std::size_t>& unusable);
-  void visit(ProjectDefinition& definition, Entry& entry, BoundaryFrame frame);
+  // Entry `i` looked at: built on its first visit.
+  void reach(const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+             std::size_t i, BoundaryFrame frame);
+  void visit(const PreparedBoundary& boundary, Entry& entry, BoundaryFrame frame);
   void buildPolygon(const std::vector<Point3>& ring, Entry& entry);
   static double boxDistance(const Entry& entry, const Point3& p);
   static double margin(const Entry& entry, const Point3& p, double boxDistance);
 
   GEOSContextHandle_t context_ = nullptr;
-  std::size_t definitionCount_ = 0;
+  std::size_t reach_ = 0;
   std::array<std::vector<Entry>, 2> entries_;  // per BoundaryFrame
 };

@@ -109,13 +109,3 @@ bool DefinitionChain::fromEnu(const Point3& in, Point3& out, std::string* why) c
   out = *project;
   return true;
 }
-
-bool ProjectDefinition::definitionToEnu(const Point3& in, Point3& out, std::string* why) const {
-  if (origin == nullptr) return false;
-  return DefinitionChain(*this, *origin).toEnu(in, out, why);
-}
-
-bool ProjectDefinition::definitionFromEnu(const Point3& in, Point3& out, std::string* why) const {
-  if (origin == nullptr) return false;
-  return DefinitionChain(*this, *origin).fromEnu(in, out, why);
-}

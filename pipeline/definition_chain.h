@@ -28,8 +28,7 @@
 // each direction, the enlarged axis, the series constants, the seven-parameter matrix, the
 // resolved correction types, the origin frame) is computed in the constructor; a conversion
 // is straight-line arithmetic plus at most the bounded iterations of the datum steps (25 each).
-// ProjectDefinition::definitionToEnu / definitionFromEnu build a chain per call, so the one-off
-// and the prepared conversion give the same bits.
+// A chain built for one call gives the same bits as a chain kept for many.
 //
 // Accuracy: toEnu followed by fromEnu returns the project point to well under 1 mm for heights
 // under 10 km, for every combination of correction records.

@@ -1,14 +1,9 @@
 #include "pipeline/prepare_boundary.h"
 
-#include <cstddef>
-#include <string>
+#include <sstream>
 
 #include "geodesy/control_fit.h"
-#include "geodesy/control_transform.h"
 #include "geodesy/enu_frame.h"
-#include "geodesy/enu_frame_shift.h"
-
-namespace {
 
 std::vector<Point3> boundaryAbout(const std::vector<Point3>& boundary, const EnuOrigin& origin) {
   const EnuFrame frame(origin);
@@ -18,80 +13,82 @@ std::vector<Point3> boundaryAbout(const std::vector<Point3>& boundary, const Enu
   return enu;
 }
 
-// The project polygon of a "Control points" definition: the boundary in the frame the
+BoundaryFit fitBoundary(const ProjectDefinition& definition) {
+  std::ostringstream out, err;
+  const ControlFitResult fit =
+      fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
+  BoundaryFit result;
+  if (fit.ok) {
+    // Plain copies of the fitted values: ControlApplier::apply is the arithmetic of
+    // applyControlTransform, so the bits are those of the fit's own matrices.
+    std::array<double, 7> args{};
+    std::array<double, 3> source{}, target{};
+    for (Eigen::Index i = 0; i < 7; ++i) args[static_cast<std::size_t>(i)] = fit.fit.args(i);
+    for (Eigen::Index i = 0; i < 3; ++i) {
+      source[static_cast<std::size_t>(i)] = fit.fit.sourceCentroid(i);
+      target[static_cast<std::size_t>(i)] = fit.fit.targetCentroid(i);
+    }
+    result.applier.emplace(args, source, target);
+  }
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+namespace {
+
+// The project ring of a "Control points" definition: the boundary in the frame the
 // definition was fitted in, through its ENU-to-project parameters.
-void prepareControlPolygon(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
+void prepareControlRing(const ProjectDefinition& definition, const BoundaryFit* fit,
+                        PreparedBoundary& prepared) {
   const std::vector<Point3> fitted =
       definition.fittedFrame ? boundaryAbout(definition.boundary, *definition.fittedFrame)
-                             : definition.boundaryenu;
+                             : prepared.enu;
   if (!definition.srcpointsenu.empty()) {
-    const ControlFitResult fit =
-        fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
-    definition.boundaryFitFailed = !fit.ok;
-    if (!fit.ok) definition.boundaryprojFailure = "its control-point fit failed";
+    prepared.fitFailed = !fit->applier;
+    if (prepared.fitFailed) prepared.projectFailure = "its control-point fit failed";
     for (const Point3& e : fitted) {
-      definition.boundaryproj.push_back(
-          fit.ok ? applyControlTransform(e, fit.fit.args, fit.fit.sourceCentroid,
-                                         fit.fit.targetCentroid)
-                 : Point3{});
+      prepared.project.push_back(fit->applier ? fit->applier->apply(e) : Point3{});
     }
     return;
   }
   if (!definition.transform || definition.transform->argsFailed) {
-    definition.boundaryprojFailure =
-        definition.transform ? "its control-point fit failed"
-                             : "it has neither source points nor a stored transform";
-    definition.boundaryproj.assign(fitted.size(), Point3{});
+    prepared.projectFailure = definition.transform
+                                  ? "its control-point fit failed"
+                                  : "it has neither source points nor a stored transform";
+    prepared.project.assign(fitted.size(), Point3{});
     return;
   }
   const ControlApplier toProject =
       ControlApplier::of(*definition.transform, ControlDirection::enuToProject);
-  for (const Point3& e : fitted) definition.boundaryproj.push_back(toProject.apply(e));
+  for (const Point3& e : fitted) prepared.project.push_back(toProject.apply(e));
 }
 
 }  // namespace
 
-void prepareBoundary(ProjectDefinition& definition) {
-  prepareBoundary(definition, std::cout, std::cerr);
-}
-
-void prepareBoundary(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
-  if (definition.boundary.empty()) return;
-  const std::size_t count = definition.boundary.size();
-  if (definition.origin == nullptr) {
-    // Lists made by someone else stay; nothing can be made without an origin.
-    if (definition.boundaryproj.size() == count && definition.boundaryenu.size() == count) return;
-    definition.boundaryproj.clear();
-    definition.boundaryenu.clear();
-    definition.boundaryenuOrigin.reset();
-    return;
-  }
-  const bool enuReady = definition.boundaryenu.size() == count && definition.boundaryenuOrigin &&
-                        sameEnuFrame(*definition.boundaryenuOrigin, *definition.origin);
-  if (!enuReady) {
-    definition.boundaryenu = boundaryAbout(definition.boundary, *definition.origin);
-    definition.boundaryenuOrigin = *definition.origin;
-  }
-  if (definition.boundaryproj.size() == count) return;  // prepared
-
-  definition.boundaryproj.clear();
-  definition.boundaryproj.reserve(count);
-  definition.boundaryFitFailed = false;
-  definition.boundaryprojFailure.clear();
+PreparedBoundary prepareBoundary(const ProjectDefinition& definition, const EnuOrigin& origin,
+                                 const BoundaryFit* fit, const DefinitionChain* chain) {
+  PreparedBoundary prepared;
+  prepared.projectid = definition.projectid;
+  prepared.pointCount = definition.boundary.size();
+  if (definition.boundary.empty()) return prepared;
+  prepared.enu = boundaryAbout(definition.boundary, origin);
+  prepared.project.reserve(prepared.pointCount);
   if (definition.isControlPoints()) {
-    prepareControlPolygon(definition, out, err);
-    return;
+    prepareControlRing(definition, fit, prepared);
+    return prepared;
   }
-  for (std::size_t k = 0; k < count; ++k) {
+  for (std::size_t k = 0; k < prepared.pointCount; ++k) {
     Point3 q;
     std::string why;
-    if (!definition.definitionFromEnu(definition.boundaryenu[k], q, &why)) {
+    if (!chain->fromEnu(prepared.enu[k], q, &why)) {
       q = Point3{};
-      if (definition.boundaryprojFailure.empty()) {
-        definition.boundaryprojFailure =
+      if (prepared.projectFailure.empty()) {
+        prepared.projectFailure =
             "boundary point " + std::to_string(k + 1) + " cannot be converted: " + why;
       }
     }
-    definition.boundaryproj.push_back(q);
+    prepared.project.push_back(q);
   }
+  return prepared;
 }

@@ -38,8 +38,6 @@ TEST(ModelDefaults, ProjectDefinitionAndProjectinfo) {
   EXPECT_TRUE(definition.srcpointsenu.empty());
   EXPECT_TRUE(definition.despoints.empty());
   EXPECT_TRUE(definition.boundary.empty());
-  EXPECT_TRUE(definition.boundaryproj.empty());
-  EXPECT_TRUE(definition.boundaryenu.empty());
   EXPECT_FALSE(definition.transform.has_value());
   EXPECT_EQ(definition.origin, nullptr);
   EXPECT_EQ(definition.zonecode, -1);
@@ -135,8 +133,6 @@ ProjectDefinition fullDefinition(EnuOrigin* origin) {
   d.srcpointsenu = {{1, 2, 3}};
   d.despoints = {{500000, 3300000, 12}};
   d.boundary = {{114, 30, 0}, {115, 30, 0}};
-  d.boundaryproj = {{4, 5, 6}};
-  d.boundaryenu = {{7, 8, 9}};
   d.transform.emplace();
   d.transform->args = {1, 2, 3, 4, 5, 6, 7};
   d.transform->inv_tar = {8, 9, 10};
@@ -160,7 +156,7 @@ TEST(ModelCopy, DefinitionIsDeepExceptTheSharedOrigin) {
 
   EXPECT_EQ(copy.projectid, source.projectid);
   EXPECT_EQ(copy.srcpoints, source.srcpoints);
-  EXPECT_EQ(copy.boundaryenu, source.boundaryenu);
+  EXPECT_EQ(copy.boundary, source.boundary);
   EXPECT_EQ(copy.transform, source.transform);
   EXPECT_EQ(copy.info, source.info);
   EXPECT_EQ(copy.zonecode, 4548);

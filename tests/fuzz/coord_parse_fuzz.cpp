@@ -9,7 +9,7 @@
 
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/enu_origin.h"
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geodesy/enu_frame.h"
 #include "geodesy/reference_data.h"
 
 namespace {
@@ -75,25 +76,37 @@ TEST(DefinitionChain, WorkedExample) {
   origin.lat = 30.0;
   const ProjectDefinition d = plainDefinition(&origin);
   Point3 enu;
-  ASSERT_TRUE(d.definitionToEnu({500000.000, 3320113.398, 0.0}, enu));
+  ASSERT_TRUE(DefinitionChain(d, *d.origin).toEnu({500000.000, 3320113.398, 0.0}, enu));
   EXPECT_NEAR(enu.x, 0.0, 0.001);
   EXPECT_NEAR(enu.y, 0.0, 0.001);
   EXPECT_NEAR(enu.z, 0.0, 0.001);
   Point3 project;
-  ASSERT_TRUE(d.definitionFromEnu({0.0, 0.0, 0.0}, project));
+  ASSERT_TRUE(DefinitionChain(d, *d.origin).fromEnu({0.0, 0.0, 0.0}, project));
   EXPECT_NEAR(project.x, 500000.000, 0.001);
   EXPECT_NEAR(project.y, 3320113.398, 0.001);
   EXPECT_NEAR(project.z, 0.0, 0.001);
 }
 
-TEST(DefinitionChain, WithoutOriginNothingIsWritten) {
-  const ProjectDefinition d = plainDefinition(nullptr);
+// A point off the projection (20° from the central meridian) is refused both ways, with the
+// reason, and nothing is written.
+TEST(DefinitionChain, OffTheProjectionNothingIsWritten) {
+  EnuOrigin origin;
+  origin.lon = 117.0;
+  origin.lat = 30.0;
+  const ProjectDefinition d = plainDefinition(&origin);
+  const DefinitionChain chain(d, origin);
   const Point3 sentinel{-1.25, 2.5, 1e300};
   Point3 out = sentinel;
-  EXPECT_FALSE(d.definitionToEnu({500000, 3320113, 0}, out));
+  std::string why;
+  EXPECT_FALSE(chain.toEnu({5e7, 3320113, 0}, out, &why));
   EXPECT_TRUE(sameBits(out, sentinel));
-  EXPECT_FALSE(d.definitionFromEnu({0, 0, 0}, out));
+  EXPECT_FALSE(why.empty());
+  // 137° E, 30° N in ENU about (117°, 30°): about 1.9e6 m east.
+  const Point3 far = EnuFrame(origin).ecefToEnu(EnuFrame(origin).geodeticToEcef({137.0, 30.0, 0}));
+  why.clear();
+  EXPECT_FALSE(chain.fromEnu(far, out, &why));
   EXPECT_TRUE(sameBits(out, sentinel));
+  EXPECT_NE(why.find("longitude"), std::string::npos) << why;
 }
 
 TEST(DefinitionChain, NonFiniteResultIsRefused) {
@@ -101,8 +114,8 @@ TEST(DefinitionChain, NonFiniteResultIsRefused) {
   const ProjectDefinition d = plainDefinition(&origin);
   const Point3 sentinel{1, 2, 3};
   Point3 out = sentinel;
-  EXPECT_FALSE(d.definitionToEnu({NAN, 3320113, 0}, out));
-  EXPECT_FALSE(d.definitionFromEnu({0, INFINITY, 0}, out));
+  EXPECT_FALSE(DefinitionChain(d, *d.origin).toEnu({NAN, 3320113, 0}, out));
+  EXPECT_FALSE(DefinitionChain(d, *d.origin).fromEnu({0, INFINITY, 0}, out));
   EXPECT_TRUE(sameBits(out, sentinel));
 }
 
@@ -141,8 +154,8 @@ TEST(DefinitionChain, RoundTripEveryCombination) {
       Point3 p = points[i];
       if (cases[c].localGrid) p.y -= 3355000.0;
       Point3 enu, back;
-      ASSERT_TRUE(d.definitionToEnu(p, enu));
-      ASSERT_TRUE(d.definitionFromEnu(enu, back));
+      ASSERT_TRUE(DefinitionChain(d, *d.origin).toEnu(p, enu));
+      ASSERT_TRUE(DefinitionChain(d, *d.origin).fromEnu(enu, back));
       EXPECT_NEAR(back.x, p.x, 0.001);
       EXPECT_NEAR(back.y, p.y, 0.001);
       EXPECT_NEAR(back.z, p.z, 0.001);
@@ -177,22 +190,22 @@ TEST(DefinitionChain, HeightModelSeesThePlanePosition) {
   // Offsets off: x 531000; height model at x 531000: z − 0.001·31000; plane shift off.
   const Point3 grid{530000.0, 3431234.5, 40.0 - 31.0};
   Point3 expected, got;
-  ASSERT_TRUE(plain.definitionToEnu(grid, expected));
-  ASSERT_TRUE(corrected.definitionToEnu(project, got));
+  ASSERT_TRUE(DefinitionChain(plain, *plain.origin).toEnu(grid, expected));
+  ASSERT_TRUE(DefinitionChain(corrected, *corrected.origin).toEnu(project, got));
   EXPECT_NEAR(got.x, expected.x, 1e-6);
   EXPECT_NEAR(got.y, expected.y, 1e-6);
   EXPECT_NEAR(got.z, expected.z, 1e-6);
 
   Point3 gridBack, projectBack;
-  ASSERT_TRUE(plain.definitionFromEnu(expected, gridBack));
-  ASSERT_TRUE(corrected.definitionFromEnu(expected, projectBack));
+  ASSERT_TRUE(DefinitionChain(plain, *plain.origin).fromEnu(expected, gridBack));
+  ASSERT_TRUE(DefinitionChain(corrected, *corrected.origin).fromEnu(expected, projectBack));
   // Plane shift on: x + 1000; height model at that x; then the offsets.
   EXPECT_NEAR(projectBack.x, gridBack.x + 1000 + 100, 1e-6);
   EXPECT_NEAR(projectBack.y, gridBack.y, 1e-6);
   EXPECT_NEAR(projectBack.z, gridBack.z + 0.001 * (gridBack.x + 1000 - 500000), 1e-6);
 }
 
-// The one-off members and a chain set up once are one code path: identical bits.
+// A chain made for one call and a chain set up once for many: identical bits.
 TEST(DefinitionChain, MembersAndPreparedChainGiveTheSameBits) {
   EnuOrigin origin;
   origin.lon = 117.3;
@@ -208,11 +221,11 @@ TEST(DefinitionChain, MembersAndPreparedChainGiveTheSameBits) {
   for (int i = 0; i < 300; ++i) {
     const Point3 p{e(rng), n(rng), h(rng)};
     Point3 viaMember, viaChain;
-    ASSERT_TRUE(d.definitionToEnu(p, viaMember));
+    ASSERT_TRUE(DefinitionChain(d, *d.origin).toEnu(p, viaMember));
     ASSERT_TRUE(chain.toEnu(p, viaChain));
     ASSERT_TRUE(sameBits(viaMember, viaChain)) << "toEnu point " << i;
     const Point3 q{local(rng), local(rng), h(rng)};
-    ASSERT_TRUE(d.definitionFromEnu(q, viaMember));
+    ASSERT_TRUE(DefinitionChain(d, *d.origin).fromEnu(q, viaMember));
     ASSERT_TRUE(chain.fromEnu(q, viaChain));
     ASSERT_TRUE(sameBits(viaMember, viaChain)) << "fromEnu point " << i;
   }
@@ -228,8 +241,8 @@ TEST(DefinitionChain, TypeDoesNotMatter) {
   ProjectDefinition untyped = gauss;
   untyped.type = "";
   Point3 a, b;
-  ASSERT_TRUE(gauss.definitionToEnu({512345, 3431234, 56}, a));
-  ASSERT_TRUE(untyped.definitionToEnu({512345, 3431234, 56}, b));
+  ASSERT_TRUE(DefinitionChain(gauss, *gauss.origin).toEnu({512345, 3431234, 56}, a));
+  ASSERT_TRUE(DefinitionChain(untyped, *untyped.origin).toEnu({512345, 3431234, 56}, b));
   EXPECT_TRUE(sameBits(a, b));
 }
 

@@ -1,6 +1,7 @@
-// The three per-vertex conversions of a CoordTranslateInfo: projectToEnu, enuToProject and
+// The three per-vertex conversions of a Converter: projectToEnu, enuToProject and
 // projectToZone. Worked and PROJ (cct) values, the prepared conversion against the one-off
-// ones while the origin moves, the choice of definition, `current`, and what is refused.
+// ones while the origin moves (fresh converters and withOrigin), the choice of definition and
+// what is refused.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,14 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "coordinfo/coord_parse_harness.h"
+#include "parser/coord_parse_harness.h"
 #include "coordinfo/coord_translate_info.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/ellipsoid.h"
+#include "pipeline/conversion_harness.h"
+#include "pipeline/definition_chain.h"
+#include "pipeline/run_state.h"
 
 namespace {
 
-bool sameBits(const Point3& a, const Point3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+using pipelinetest::Conversion;
+using pipelinetest::sameBits;
 
 // A sentinel an untouched output keeps, bit for bit.
 const Point3 kUntouched{-7.25, 1e300, 3.5};
@@ -84,20 +89,21 @@ TEST(PipelineOps, SingleDefinitionWorkedExample) {
     CoordTranslateInfo info;
     info.origin = &origin;
     c.edit(appendGauss(info, 117.0, 500000.0));
+    Conversion run(info, origin);
 
     Point3 enu = kUntouched;
-    ASSERT_TRUE(info.projectToEnu(kWorkedProject, enu));
+    ASSERT_TRUE(run.toEnu(kWorkedProject, enu));
     expectNear(enu, {0.0, 0.0, 0.0}, kWorkedToleranceM);
+    EXPECT_EQ(run.scratch.trace().boundariesReached, 0u);
 
     Point3 project = kUntouched;
-    ASSERT_EQ(info.enuToProject({0.0, 0.0, 0.0}, project), c.convertsBack);
+    ASSERT_EQ(run.toProject({0.0, 0.0, 0.0}, project), c.convertsBack);
     if (c.convertsBack) {
       expectNear(project, kWorkedProject, kWorkedToleranceM);
     } else {
       EXPECT_TRUE(sameBits(project, kUntouched));
     }
-    EXPECT_TRUE(info.projects[0].boundaryproj.empty());
-    EXPECT_TRUE(info.projects[0].boundaryenu.empty());
+    EXPECT_EQ(run.scratch.trace().boundariesReached, 0u);
   }
 }
 
@@ -126,7 +132,8 @@ std::vector<OriginEdit> originEdits() {
 }
 
 // A definition with a surface height, seven parameters and final offsets, so that every part
-// of the chain depends on the values it was set up with.
+// of the chain depends on the values it was set up with. Each origin gets a converter made by
+// withOrigin from the first one and a fresh one: both give the bits of a one-off chain.
 TEST(PipelineOps, PreparedGaussConversionFollowsTheOriginBitForBit) {
   EnuOrigin origin = originAt(117.3, 31.0, 35.0);
   CoordTranslateInfo info;
@@ -141,23 +148,31 @@ TEST(PipelineOps, PreparedGaussConversionFollowsTheOriginBitForBit) {
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> east(480000, 560000), north(3400000, 3500000);
   std::uniform_real_distribution<double> local(-40000, 40000), height(-50, 1500);
+  const Converter first(info, origin);
+  const RunState state(first);
   for (const OriginEdit& edit : originEdits()) {
     SCOPED_TRACE(edit.name);
     edit.apply(origin);
+    Conversion moved(first.withOrigin(origin, state));
+    Conversion fresh(info, origin);
     Point3 probeEnu;
-    ASSERT_TRUE(info.projectToEnu(probe, probeEnu));
+    ASSERT_TRUE(moved.toEnu(probe, probeEnu));
     EXPECT_FALSE(sameBits(probeEnu, previousProbe)) << "the edit must move the result";
     previousProbe = probeEnu;
     for (int i = 0; i < 50; ++i) {
       const Point3 p{east(rng), north(rng), height(rng)};
-      Point3 prepared, oneOff;
-      ASSERT_TRUE(info.projectToEnu(p, prepared));
-      ASSERT_TRUE(info.projects[0].definitionToEnu(p, oneOff));
+      Point3 prepared, again, oneOff;
+      ASSERT_TRUE(moved.toEnu(p, prepared));
+      ASSERT_TRUE(fresh.toEnu(p, again));
+      ASSERT_TRUE(DefinitionChain(info.projects[0], origin).toEnu(p, oneOff));
       ASSERT_TRUE(sameBits(prepared, oneOff)) << "to ENU, point " << i;
+      ASSERT_TRUE(sameBits(again, oneOff)) << "to ENU, point " << i;
       const Point3 e{local(rng), local(rng), height(rng)};
-      ASSERT_TRUE(info.enuToProject(e, prepared));
-      ASSERT_TRUE(info.projects[0].definitionFromEnu(e, oneOff));
+      ASSERT_TRUE(moved.toProject(e, prepared));
+      ASSERT_TRUE(fresh.toProject(e, again));
+      ASSERT_TRUE(DefinitionChain(info.projects[0], origin).fromEnu(e, oneOff));
       ASSERT_TRUE(sameBits(prepared, oneOff)) << "to project, point " << i;
+      ASSERT_TRUE(sameBits(again, oneOff)) << "to project, point " << i;
     }
   }
 }
@@ -195,18 +210,21 @@ TEST(PipelineOps, PreparedControlConversionMatchesTheOneOffBitForBit) {
                                              {422345.75, 3375111.0, -3.0}};
   const std::vector<Point3> enuPoints = {{0, 0, 0}, {-512.5, 333.25, 7.0}, {901.0, -45.5, -2.0}};
   std::vector<Point3> firstEnu, firstProject;
+  const Converter first(info, origin);
+  const RunState state(first);
   for (const OriginEdit& edit : originEdits()) {
     SCOPED_TRACE(edit.name);
     edit.apply(origin);
+    Conversion run(first.withOrigin(origin, state));
     for (std::size_t i = 0; i < projectPoints.size(); ++i) {
       Point3 prepared, oneOff;
-      ASSERT_TRUE(info.projectToEnu(projectPoints[i], prepared));
+      ASSERT_TRUE(run.toEnu(projectPoints[i], prepared));
       ASSERT_TRUE(controlProjectToEnu(info.projects[0], projectPoints[i], oneOff));
       EXPECT_TRUE(sameBits(prepared, oneOff)) << "to ENU, point " << i;
       if (firstEnu.size() < projectPoints.size()) firstEnu.push_back(prepared);
       EXPECT_TRUE(sameBits(prepared, firstEnu[i])) << "to ENU, point " << i;
 
-      ASSERT_TRUE(info.enuToProject(enuPoints[i], prepared));
+      ASSERT_TRUE(run.toProject(enuPoints[i], prepared));
       ASSERT_TRUE(controlEnuToProject(info.projects[0], enuPoints[i], oneOff));
       EXPECT_TRUE(sameBits(prepared, oneOff)) << "to project, point " << i;
       if (firstProject.size() < enuPoints.size()) firstProject.push_back(prepared);
@@ -217,25 +235,25 @@ TEST(PipelineOps, PreparedControlConversionMatchesTheOneOffBitForBit) {
 
 // ---- Refusals, the type rule and the choice of definition. ----
 
-TEST(PipelineOps, WithoutOriginNothingConverts) {
-  CoordTranslateInfo info;  // no origin
-  appendGauss(info, 117.0, 500000.0);
-  ProjectDefinition& control = info.appendDefinition();
-  control.type = "Control points";
-  control.transform.emplace();  // the identity: would convert anything
-  using Op = bool (CoordTranslateInfo::*)(const Point3&, Point3&);
+// A converter always has an origin; without definitions nothing converts, and nothing is
+// chosen.
+TEST(PipelineOps, WithoutDefinitionsNothingConverts) {
+  const EnuOrigin origin = originAt(117.0, 30.0);
+  const CoordTranslateInfo info;
+  Conversion run(info, origin);
+  using Op = bool (Conversion::*)(const Point3&, Point3&);
   const struct {
     const char* name;
     Op op;
-  } ops[] = {{"projectToEnu", &CoordTranslateInfo::projectToEnu},
-             {"enuToProject", &CoordTranslateInfo::enuToProject},
-             {"projectToZone", &CoordTranslateInfo::projectToZone}};
+  } ops[] = {{"projectToEnu", &Conversion::toEnu},
+             {"enuToProject", &Conversion::toProject},
+             {"projectToZone", &Conversion::toZone}};
   for (const auto& op : ops) {
     SCOPED_TRACE(op.name);
     Point3 out = kUntouched;
-    EXPECT_FALSE((info.*op.op)(kWorkedProject, out));
+    EXPECT_FALSE((run.*op.op)(kWorkedProject, out));
     EXPECT_TRUE(sameBits(out, kUntouched));
-    EXPECT_FALSE(info.current);
+    EXPECT_FALSE(run.chosen());
   }
 }
 
@@ -246,7 +264,7 @@ TEST(PipelineOps, WithoutOriginNothingConverts) {
 //   echo "117.5 30 10 0" | cct -d 6 +proj=tmerc +lon_0=117 +k=1 +x_0=1500000 +ellps=GRS80
 // Converted by the other definition a point would land 1000 km away; the one-off conversion
 // of the expected definition is the reference.
-TEST(PipelineOps, ForwardChoiceBecomesCurrentAndTheInverseLeavesItAlone) {
+TEST(PipelineOps, EachDirectionChoosesByItsOwnFrame) {
   EnuOrigin origin = originAt(117.0, 30.0);
   CoordTranslateInfo info;
   info.origin = &origin;
@@ -257,8 +275,9 @@ TEST(PipelineOps, ForwardChoiceBecomesCurrentAndTheInverseLeavesItAlone) {
   const Point3 inA{451756.551394, 3320218.650410, 10.0};
   const Point3 inB{1548243.448606, 3320218.650410, 10.0};
   Point3 enuA, enuB;
-  ASSERT_TRUE(a.definitionToEnu(inA, enuA));
-  ASSERT_TRUE(b.definitionToEnu(inB, enuB));
+  ASSERT_TRUE(DefinitionChain(a, origin).toEnu(inA, enuA));
+  ASSERT_TRUE(DefinitionChain(b, origin).toEnu(inB, enuB));
+  Conversion run(info, origin);
   ASSERT_NEAR(enuA.x, -48200.0, 500.0);  // the areas lie either side of the origin
   ASSERT_NEAR(enuB.x, 48200.0, 500.0);
 
@@ -266,32 +285,35 @@ TEST(PipelineOps, ForwardChoiceBecomesCurrentAndTheInverseLeavesItAlone) {
     Point3 project;
     std::size_t chosen;
     const ProjectDefinition& definition;
-    Point3 enuOfTheOther;  // converted back while `current` names this one
+    Point3 enuOfTheOther;  // converted back right after
     const ProjectDefinition& other;
-  } steps[] = {{inA, 0, a, enuB, b}, {inB, 1, b, enuA, a}};
+    std::size_t otherIndex;
+  } steps[] = {{inA, 0, a, enuB, b, 1}, {inB, 1, b, enuA, a, 0}};
   for (const auto& step : steps) {
     SCOPED_TRACE("definition " + std::to_string(step.chosen));
     Point3 enu, expected;
-    ASSERT_TRUE(info.projectToEnu(step.project, enu));
-    ASSERT_TRUE(step.definition.definitionToEnu(step.project, expected));
+    ASSERT_TRUE(run.toEnu(step.project, enu));
+    ASSERT_TRUE(DefinitionChain(step.definition, origin).toEnu(step.project, expected));
     EXPECT_TRUE(sameBits(enu, expected));
-    ASSERT_TRUE(info.current);
-    EXPECT_EQ(*info.current, step.chosen);
+    ASSERT_TRUE(run.chosen());
+    EXPECT_EQ(*run.chosen(), step.chosen);
 
+    // The previous choice plays no part: the ENU point goes to the other definition.
     Point3 project, expectedProject;
-    ASSERT_TRUE(info.enuToProject(step.enuOfTheOther, project));
-    ASSERT_TRUE(step.other.definitionFromEnu(step.enuOfTheOther, expectedProject));
+    ASSERT_TRUE(run.toProject(step.enuOfTheOther, project));
+    ASSERT_TRUE(DefinitionChain(step.other, origin).fromEnu(step.enuOfTheOther, expectedProject));
     EXPECT_TRUE(sameBits(project, expectedProject));
-    EXPECT_EQ(*info.current, step.chosen);
+    ASSERT_TRUE(run.chosen());
+    EXPECT_EQ(*run.chosen(), step.otherIndex);
   }
 
   // A point that cannot be converted still becomes the choice (a NaN distance never replaces
   // the first definition), and nothing is written.
   Point3 out = kUntouched;
-  EXPECT_FALSE(info.projectToEnu({NAN, inB.y, 0.0}, out));
+  EXPECT_FALSE(run.toEnu({NAN, inB.y, 0.0}, out));
   EXPECT_TRUE(sameBits(out, kUntouched));
-  ASSERT_TRUE(info.current);
-  EXPECT_EQ(*info.current, 0u);
+  ASSERT_TRUE(run.chosen());
+  EXPECT_EQ(*run.chosen(), 0u);
 }
 
 // ---- projectToZone ----
@@ -340,10 +362,12 @@ TEST(PipelineOps, ProjectToZoneUsesTheZoneOfTheCentralMeridian) {
     ASSERT_TRUE(parsing.parseLocal(gaussDocument(c.centralMeridian))) << parsing.error;
     CoordTranslateInfo& info = parsing.local;
     ASSERT_EQ(info.projects.size(), 1u);
+    Conversion run(info, *info.origin);
     Point3 zone = kUntouched;
-    ASSERT_TRUE(info.projectToZone(c.project, zone));
+    ASSERT_TRUE(run.toZone(c.project, zone));
     expectNear(zone, c.expected, kZoneToleranceM);
-    EXPECT_EQ(info.projects[0].zonecode, c.zonecode);
+    EXPECT_EQ(run.converter.zoneCode(0, run.zones), c.zonecode);
+    EXPECT_FALSE(run.zones.code(0)) << "a parsed zone is not fixed by the run";
   }
 }
 
@@ -366,6 +390,8 @@ TEST(PipelineOps, ControlPointsTakeTheZoneOfTheFirstPoint) {
   t.tar = {500000.0, 3300000.0, 0.0};
   t.inv_src = t.tar;
   ASSERT_EQ(d.zonecode, -1);
+  Conversion run(info, origin);
+  ASSERT_FALSE(run.converter.zoneCode(0, run.zones));
 
   const Point3 shift{500000.0, 3300000.0, 0.0};
   const struct {
@@ -379,9 +405,10 @@ TEST(PipelineOps, ControlPointsTakeTheZoneOfTheFirstPoint) {
     SCOPED_TRACE("point " + std::to_string(i));
     const Point3& e = points[i].enu;
     Point3 zone = kUntouched;
-    ASSERT_TRUE(info.projectToZone({e.x + shift.x, e.y + shift.y, e.z + shift.z}, zone));
+    ASSERT_TRUE(run.toZone({e.x + shift.x, e.y + shift.y, e.z + shift.z}, zone));
     expectNear(zone, points[i].zone, kZoneToleranceM);
-    EXPECT_EQ(info.projects[0].zonecode, 4547);
+    EXPECT_EQ(run.zones.code(0), 4547);
+    EXPECT_EQ(run.converter.zoneCode(0, run.zones), 4547);
   }
 }
 
@@ -418,10 +445,13 @@ TEST(PipelineOps, ProjectToZoneRefusesWhatProjectToEnuRefuses) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    Conversion run(c.info, origin);
     Point3 zone = kUntouched;
-    EXPECT_FALSE(c.info.projectToZone(c.project, zone));
+    EXPECT_FALSE(run.toZone(c.project, zone));
     EXPECT_TRUE(sameBits(zone, kUntouched));
-    for (const ProjectDefinition& d : c.info.projects) EXPECT_EQ(d.zonecode, -1);
+    for (std::size_t i = 0; i < c.info.projects.size(); ++i) {
+      EXPECT_FALSE(run.zones.code(i));
+    }
   }
 }
 

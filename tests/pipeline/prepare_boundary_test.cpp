@@ -1,5 +1,6 @@
-// Boundary preparation: ENU and project lists of Control points definitions (fresh fit) and
-// of projected definitions (their own chain), once only, and the failed-fit mark.
+// Boundary preparation: ENU and project rings of Control points definitions (fresh fit) and
+// of projected definitions (their own chain), the failed-fit mark, and the rings a converter
+// keeps when its origin moves.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "pipeline/prepare_boundary.h"
+#include "pipeline/converter.h"
+#include "pipeline/run_state.h"
 
 namespace {
 
@@ -61,81 +64,80 @@ ProjectDefinition controlDefinition(EnuOrigin& origin, Similarity& similarity) {
   return d;
 }
 
-TEST(PrepareBoundary, ControlPointsUseAFreshFitOnceOnly) {
+TEST(PrepareBoundary, ControlPointsUseAFreshFit) {
   EnuOrigin origin = originAt117And30();
   Similarity similarity;
   ProjectDefinition d = controlDefinition(origin, similarity);
   // A stored transform (here the identity) is not what the boundary is converted with.
   d.transform.emplace();
-  std::ostringstream out, err;
-  prepareBoundary(d, out, err);
-  EXPECT_EQ(out.str(), kLabels);
-  EXPECT_EQ(err.str(), "");
-  EXPECT_FALSE(d.boundaryFitFailed);
-  ASSERT_EQ(d.boundaryenu.size(), kSquare.size());
-  ASSERT_EQ(d.boundaryproj.size(), kSquare.size());
+  const BoundaryFit fit = fitBoundary(d);
+  EXPECT_EQ(fit.out, kLabels);
+  EXPECT_EQ(fit.err, "");
+  ASSERT_TRUE(fit.applier);
+  const PreparedBoundary b = prepareBoundary(d, origin, &fit, nullptr);
+  EXPECT_FALSE(b.fitFailed);
+  EXPECT_EQ(b.projectFailure, "");
+  EXPECT_EQ(b.pointCount, kSquare.size());
+  ASSERT_EQ(b.enu.size(), kSquare.size());
+  ASSERT_EQ(b.project.size(), kSquare.size());
   for (std::size_t i = 0; i < kSquare.size(); ++i) {
     SCOPED_TRACE("boundary point " + std::to_string(i));
-    EXPECT_NEAR(d.boundaryenu[i].x, kSquareEnu[i].x, kEnuToleranceM);
-    EXPECT_NEAR(d.boundaryenu[i].y, kSquareEnu[i].y, kEnuToleranceM);
-    EXPECT_NEAR(d.boundaryenu[i].z, kSquareEnu[i].z, kEnuToleranceM);
+    EXPECT_NEAR(b.enu[i].x, kSquareEnu[i].x, kEnuToleranceM);
+    EXPECT_NEAR(b.enu[i].y, kSquareEnu[i].y, kEnuToleranceM);
+    EXPECT_NEAR(b.enu[i].z, kSquareEnu[i].z, kEnuToleranceM);
     // The fit is exact here up to rounding (1e-9 m); 1 µm.
-    const Point3 expected = similarity.apply(d.boundaryenu[i]);
-    EXPECT_NEAR(d.boundaryproj[i].x, expected.x, 1e-6);
-    EXPECT_NEAR(d.boundaryproj[i].y, expected.y, 1e-6);
-    EXPECT_NEAR(d.boundaryproj[i].z, expected.z, 1e-6);
+    const Point3 expected = similarity.apply(b.enu[i]);
+    EXPECT_NEAR(b.project[i].x, expected.x, 1e-6);
+    EXPECT_NEAR(b.project[i].y, expected.y, 1e-6);
+    EXPECT_NEAR(b.project[i].z, expected.z, 1e-6);
   }
   EXPECT_EQ(*d.transform, TransformInfo{});  // neither used nor written
 
-  // Prepared: a second call changes nothing and writes nothing.
-  const std::vector<Point3> enu = d.boundaryenu;
-  const std::vector<Point3> proj = d.boundaryproj;
-  std::ostringstream out2, err2;
-  prepareBoundary(d, out2, err2);
-  EXPECT_EQ(out2.str(), "");
-  EXPECT_EQ(err2.str(), "");
-  EXPECT_EQ(d.boundaryenu, enu);
-  EXPECT_EQ(d.boundaryproj, proj);
+  // Prepared again with the kept fit: the same rings, bit for bit.
+  const PreparedBoundary again = prepareBoundary(d, origin, &fit, nullptr);
+  EXPECT_EQ(again.enu, b.enu);
+  EXPECT_EQ(again.project, b.project);
 }
 
-// A fit that fails leaves no usable polygon: the mark is set, the project list holds
-// (0, 0, 0) per point (so the preparation is not repeated), the ENU list is still converted.
+// A fit that fails leaves no usable polygon: the mark is set, the project ring holds
+// (0, 0, 0) per point, the ENU ring is still converted.
 TEST(PrepareBoundary, FailedFitMarksTheDefinition) {
   EnuOrigin origin = originAt117And30();
   Similarity similarity;
   ProjectDefinition d = controlDefinition(origin, similarity);
   d.despoints.pop_back();  // 5 sources, 4 targets
-  std::ostringstream out, err;
-  prepareBoundary(d, out, err);
-  EXPECT_TRUE(d.boundaryFitFailed);
-  EXPECT_EQ(out.str(), kLabels);
-  EXPECT_EQ(err.str(), "control point fit: 5 source points but 4 target points\n");
-  ASSERT_EQ(d.boundaryproj.size(), kSquare.size());
-  for (const Point3& q : d.boundaryproj) EXPECT_EQ(q, Point3{});
-  ASSERT_EQ(d.boundaryenu.size(), kSquare.size());
-  EXPECT_NEAR(d.boundaryenu[2].y, kSquareEnu[2].y, kEnuToleranceM);
-  std::ostringstream out2, err2;
-  prepareBoundary(d, out2, err2);
-  EXPECT_EQ(out2.str(), "");
+  const BoundaryFit fit = fitBoundary(d);
+  EXPECT_FALSE(fit.applier);
+  EXPECT_EQ(fit.out, kLabels);
+  EXPECT_EQ(fit.err, "control point fit: 5 source points but 4 target points\n");
+  const PreparedBoundary b = prepareBoundary(d, origin, &fit, nullptr);
+  EXPECT_TRUE(b.fitFailed);
+  EXPECT_EQ(b.projectFailure, "its control-point fit failed");
+  ASSERT_EQ(b.project.size(), kSquare.size());
+  for (const Point3& q : b.project) EXPECT_EQ(q, Point3{});
+  ASSERT_EQ(b.enu.size(), kSquare.size());
+  EXPECT_NEAR(b.enu[2].y, kSquareEnu[2].y, kEnuToleranceM);
 }
 
-TEST(PrepareBoundary, EmptyBoundaryOrNoOriginLeavesTheListsEmpty) {
+// An empty boundary gives empty rings, and a converter has no boundary fit to print for it.
+TEST(PrepareBoundary, EmptyBoundaryLeavesTheRingsEmpty) {
   EnuOrigin origin = originAt117And30();
   Similarity similarity;
   ProjectDefinition empty = controlDefinition(origin, similarity);
   empty.boundary.clear();
-  std::ostringstream out, err;
-  prepareBoundary(empty, out, err);
-  EXPECT_TRUE(empty.boundaryenu.empty());
-  EXPECT_TRUE(empty.boundaryproj.empty());
-  EXPECT_EQ(out.str(), "");
+  const BoundaryFit fit = fitBoundary(empty);
+  const PreparedBoundary b = prepareBoundary(empty, origin, &fit, nullptr);
+  EXPECT_EQ(b.pointCount, 0u);
+  EXPECT_TRUE(b.enu.empty());
+  EXPECT_TRUE(b.project.empty());
 
-  ProjectDefinition noOrigin = controlDefinition(origin, similarity);
-  noOrigin.origin = nullptr;
-  prepareBoundary(noOrigin, out, err);
-  EXPECT_TRUE(noOrigin.boundaryenu.empty());
-  EXPECT_TRUE(noOrigin.boundaryproj.empty());
-  EXPECT_EQ(out.str(), "");
+  CoordTranslateInfo model;
+  model.projects = {empty, controlDefinition(origin, similarity)};
+  const Converter converter(model, origin);
+  EXPECT_EQ(converter.boundaryFitOut(0), "");
+  EXPECT_EQ(converter.boundaryFitOut(1), kLabels);
+  EXPECT_EQ(converter.boundaries()[0].pointCount, 0u);
+  EXPECT_EQ(converter.boundaries()[1].project.size(), kSquare.size());
 }
 
 // A projected definition converts its boundary through its own chain. CGCS2000, central
@@ -150,28 +152,29 @@ TEST(PrepareBoundary, ProjectedDefinitionUsesItsOwnChain) {
   d.info.ellipsoid = "CGCS2000";
   d.info.xoffset = 500000.0;
   d.boundary = {{117.0, 30.0, 0}, {118.5, 31.0, 0}, {118.5, 30.0, 0}};
-  std::ostringstream out, err;
-  prepareBoundary(d, out, err);
-  EXPECT_EQ(out.str(), "");
-  ASSERT_EQ(d.boundaryproj.size(), 3u);
-  ASSERT_EQ(d.boundaryenu.size(), 3u);
-  EXPECT_NEAR(d.boundaryenu[0].x, 0.0, 1e-9);
-  EXPECT_NEAR(d.boundaryenu[0].y, 0.0, 1e-9);
-  EXPECT_NEAR(d.boundaryproj[0].x, 500000.000, 1e-3);
-  EXPECT_NEAR(d.boundaryproj[0].y, 3320113.398, 1e-3);
-  EXPECT_NEAR(d.boundaryproj[0].z, 0.0, 1e-3);
-  EXPECT_NEAR(d.boundaryproj[1].x, 643264.135, 1e-3);
-  EXPECT_NEAR(d.boundaryproj[1].y, 3431940.324, 1e-3);
-  EXPECT_FALSE(d.boundaryFitFailed);
+  const DefinitionChain chain(d, origin);
+  const PreparedBoundary b = prepareBoundary(d, origin, nullptr, &chain);
+  ASSERT_EQ(b.project.size(), 3u);
+  ASSERT_EQ(b.enu.size(), 3u);
+  EXPECT_NEAR(b.enu[0].x, 0.0, 1e-9);
+  EXPECT_NEAR(b.enu[0].y, 0.0, 1e-9);
+  EXPECT_NEAR(b.project[0].x, 500000.000, 1e-3);
+  EXPECT_NEAR(b.project[0].y, 3320113.398, 1e-3);
+  EXPECT_NEAR(b.project[0].z, 0.0, 1e-3);
+  EXPECT_NEAR(b.project[1].x, 643264.135, 1e-3);
+  EXPECT_NEAR(b.project[1].y, 3431940.324, 1e-3);
+  EXPECT_FALSE(b.fitFailed);
+  EXPECT_EQ(b.projectFailure, "");
 }
 
 }  // namespace
 
 // A control-point definition fitted about (117°, 30°, 0 m) while the run's origin lies
-// elsewhere: its ENU polygon is about the run's origin (the frame the selection measures ENU
-// points in), its project polygon is the square taken into the fitted frame and through the fit,
-// so it is the same as with the origin at the fitted frame. When the origin moves, the ENU
-// polygon follows and the project polygon (and the fit's label lines) are not made again.
+// elsewhere: its ENU ring is about the run's origin (the frame the selection measures ENU
+// points in), its project ring is the square taken into the fitted frame and through the fit,
+// so it is the same as with the origin at the fitted frame. When the converter moves to another
+// origin (withOrigin) after a selection looked at the boundary, the ENU ring follows, the
+// project ring is kept bit for bit, and the fit's label lines are not printed again.
 TEST(PrepareBoundary, ControlPointPolygonsAcrossFrames) {
   EnuOrigin elsewhere = originAt117And30();
   elsewhere.lon = 117.5;
@@ -180,10 +183,12 @@ TEST(PrepareBoundary, ControlPointPolygonsAcrossFrames) {
   Similarity similarity;
   ProjectDefinition d = controlDefinition(elsewhere, similarity);
   d.fittedFrame = originAt117And30();
-  std::ostringstream out, err;
-  prepareBoundary(d, out, err);
-  ASSERT_EQ(d.boundaryenu.size(), kSquare.size());
-  ASSERT_EQ(d.boundaryproj.size(), kSquare.size());
+  CoordTranslateInfo model;
+  model.projects = {d};
+  const Converter converter(model, elsewhere);
+  const PreparedBoundary& b = converter.boundaries()[0];
+  ASSERT_EQ(b.enu.size(), kSquare.size());
+  ASSERT_EQ(b.project.size(), kSquare.size());
   // The square about (117.5°, 30.5°, 120 m):
   //   printf "116.995 29.995 0\n117.005 30.005 0\n" | cct -d 6 +proj=pipeline
   //     +step +proj=cart +ellps=WGS84 +step +proj=topocentric +ellps=WGS84
@@ -192,29 +197,35 @@ TEST(PrepareBoundary, ControlPointPolygonsAcrossFrames) {
                                    {-47757.720199, -54768.684903, -534.788459}};
   for (std::size_t k = 0; k < 2; ++k) {
     SCOPED_TRACE("boundary point " + std::to_string(2 * k));
-    EXPECT_NEAR(d.boundaryenu[2 * k].x, aboutElsewhere[k].x, kEnuToleranceM);
-    EXPECT_NEAR(d.boundaryenu[2 * k].y, aboutElsewhere[k].y, kEnuToleranceM);
-    EXPECT_NEAR(d.boundaryenu[2 * k].z, aboutElsewhere[k].z, kEnuToleranceM);
+    EXPECT_NEAR(b.enu[2 * k].x, aboutElsewhere[k].x, kEnuToleranceM);
+    EXPECT_NEAR(b.enu[2 * k].y, aboutElsewhere[k].y, kEnuToleranceM);
+    EXPECT_NEAR(b.enu[2 * k].z, aboutElsewhere[k].z, kEnuToleranceM);
   }
   for (std::size_t i = 0; i < kSquare.size(); ++i) {
     SCOPED_TRACE("boundary point " + std::to_string(i));
     const Point3 expected = similarity.apply(kSquareEnu[i]);
-    EXPECT_NEAR(d.boundaryproj[i].x, expected.x, 1e-6);
-    EXPECT_NEAR(d.boundaryproj[i].y, expected.y, 1e-6);
-    EXPECT_NEAR(d.boundaryproj[i].z, expected.z, 1e-6);
+    EXPECT_NEAR(b.project[i].x, expected.x, 1e-6);
+    EXPECT_NEAR(b.project[i].y, expected.y, 1e-6);
+    EXPECT_NEAR(b.project[i].z, expected.z, 1e-6);
   }
+  std::ostringstream out, err;
+  RunState state(converter, out, err);
+  ConversionTrace looked;
+  looked.boundariesReached = 1;
+  state.record(converter, looked);
   EXPECT_EQ(out.str(), kLabels);
 
-  const std::vector<Point3> proj = d.boundaryproj;
-  elsewhere = originAt117And30();
-  std::ostringstream out2, err2;
-  prepareBoundary(d, out2, err2);
-  EXPECT_EQ(out2.str(), "");
-  EXPECT_EQ(d.boundaryproj, proj);
+  const Converter moved = converter.withOrigin(originAt117And30(), state);
+  state.record(moved, looked);
+  EXPECT_EQ(out.str(), kLabels);  // nothing more
+  EXPECT_EQ(err.str(), "");
+  const PreparedBoundary& m = moved.boundaries()[0];
+  EXPECT_EQ(m.project, b.project);
+  ASSERT_EQ(m.enu.size(), kSquare.size());
   for (std::size_t i = 0; i < kSquare.size(); ++i) {
     SCOPED_TRACE("moved origin, boundary point " + std::to_string(i));
-    EXPECT_NEAR(d.boundaryenu[i].x, kSquareEnu[i].x, kEnuToleranceM);
-    EXPECT_NEAR(d.boundaryenu[i].y, kSquareEnu[i].y, kEnuToleranceM);
+    EXPECT_NEAR(m.enu[i].x, kSquareEnu[i].x, kEnuToleranceM);
+    EXPECT_NEAR(m.enu[i].y, kSquareEnu[i].y, kEnuToleranceM);
   }
 }
 
@@ -229,27 +240,31 @@ TEST(PrepareBoundary, StoredTransformOrAReasonWhyNot) {
   stored.boundary = kSquare;
   stored.transform.emplace();
   stored.transform->tar = {1000.0, 2000.0, 3.0};  // identity model plus a shift
-  std::ostringstream out, err;
-  prepareBoundary(stored, out, err);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(stored.boundaryprojFailure, "");
-  ASSERT_EQ(stored.boundaryproj.size(), kSquare.size());
-  EXPECT_NEAR(stored.boundaryproj[0].x, kSquareEnu[0].x + 1000.0, kEnuToleranceM);
-  EXPECT_NEAR(stored.boundaryproj[0].y, kSquareEnu[0].y + 2000.0, kEnuToleranceM);
+  const PreparedBoundary b = prepareBoundary(stored, origin, nullptr, nullptr);
+  EXPECT_EQ(b.projectFailure, "");
+  ASSERT_EQ(b.project.size(), kSquare.size());
+  EXPECT_NEAR(b.project[0].x, kSquareEnu[0].x + 1000.0, kEnuToleranceM);
+  EXPECT_NEAR(b.project[0].y, kSquareEnu[0].y + 2000.0, kEnuToleranceM);
 
   ProjectDefinition neither = stored;
   neither.transform.reset();
-  neither.boundaryproj.clear();
-  prepareBoundary(neither, out, err);
-  EXPECT_EQ(neither.boundaryprojFailure, "it has neither source points nor a stored transform");
+  EXPECT_EQ(prepareBoundary(neither, origin, nullptr, nullptr).projectFailure,
+            "it has neither source points nor a stored transform");
+
+  // A converter places the ring with the transform as parsed, although it fits a missing one
+  // for the conversions: the reason stays.
+  CoordTranslateInfo model;
+  model.projects = {neither};
+  EXPECT_EQ(Converter(model, origin).boundaries()[0].projectFailure,
+            "it has neither source points nor a stored transform");
 
   ProjectDefinition farOff;
   farOff.type = "Custom Gauss";
   farOff.origin = &origin;
   farOff.info.centralMeridianLongitude = 105.0;  // the square is 12° away
   farOff.boundary = kSquare;
-  prepareBoundary(farOff, out, err);
-  EXPECT_NE(farOff.boundaryprojFailure.find("boundary point 1 cannot be converted: longitude "),
-            std::string::npos)
-      << farOff.boundaryprojFailure;
+  const DefinitionChain chain(farOff, origin);
+  const std::string failure = prepareBoundary(farOff, origin, nullptr, &chain).projectFailure;
+  EXPECT_NE(failure.find("boundary point 1 cannot be converted: longitude "), std::string::npos)
+      << failure;
 }

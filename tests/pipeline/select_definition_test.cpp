@@ -1,6 +1,7 @@
-// Choice of definition by boundary polygon: the rules case by case in both frames, and the
-// cached, prepared selection against a plain reference (fresh GEOS polygon and GEOSDistance_r
-// for every point) on thousands of random points, on edges and on vertices.
+// Choice of definition by boundary polygon: the rules case by case in both frames, what a
+// converter's selection looks at, and the kept, prepared selection against a plain reference
+// (fresh GEOS polygon and GEOSDistance_r for every point) on thousands of random points, on
+// edges and on vertices.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +14,10 @@
 #include <geos_c.h>
 
 #include "coordinfo/coord_translate_info.h"
+#include "geodesy/enu_frame.h"
+#include "pipeline/boundary_selector.h"
+#include "pipeline/conversion_harness.h"
+#include "pipeline/converter.h"
 
 namespace {
 
@@ -33,22 +38,30 @@ Ring shifted(const Ring& ring, double dx, double dy) {
   return out;
 }
 
-// A definition whose boundary lists are already prepared (prepareBoundary leaves them): the
-// project ring at project coordinates, the same ring moved by −offset in ENU.
-ProjectDefinition prepared(const Ring& projectRing) {
-  ProjectDefinition d;
-  d.type = "test";
-  d.boundary.assign(projectRing.size(), Point3{117.0, 30.0, 0.0});
-  d.boundaryproj = projectRing;
-  d.boundaryenu = shifted(projectRing, -kOffsetX, -kOffsetY);
+// A prepared boundary (as prepareBoundary makes them): the project ring at project
+// coordinates, the same ring moved by −offset in ENU.
+PreparedBoundary prepared(const Ring& projectRing) {
+  PreparedBoundary d;
+  d.projectid = "test";
+  d.pointCount = projectRing.size();
+  d.project = projectRing;
+  d.enu = shifted(projectRing, -kOffsetX, -kOffsetY);
   return d;
+}
+
+// One thread's selector over `boundaries`, as a converter's scratch keeps it.
+std::optional<std::size_t> selectIn(const std::vector<PreparedBoundary>& boundaries,
+                                    const Point3& p, BoundaryFrame frame,
+                                    std::string* why = nullptr) {
+  BoundarySelector selector(boundaries.size());
+  return selector.select(boundaries, p, frame, why);
 }
 
 Ring at(const Ring& local) { return shifted(local, kOffsetX, kOffsetY); }
 
 struct Case {
   const char* name;
-  std::vector<ProjectDefinition> definitions;
+  std::vector<PreparedBoundary> definitions;
   Point3 localPoint;  // relative to the offset
   std::size_t expected;
   // The project-frame selection fails (a definition without a project polygon could be the
@@ -57,19 +70,17 @@ struct Case {
 };
 
 std::vector<Case> ruleCases() {
-  ProjectDefinition empty;
-  empty.type = "test";
-  ProjectDefinition unprepared;  // boundary without lists and without origin: never filled
-  unprepared.type = "test";
-  unprepared.boundary = square(0, 0, 1);
+  const PreparedBoundary empty;
+  PreparedBoundary unprepared;  // a boundary without rings
+  unprepared.pointCount = 4;
   const auto fitFailedAt = [](const Ring& ring) {
-    ProjectDefinition d = prepared(ring);
-    d.boundaryFitFailed = true;
+    PreparedBoundary d = prepared(ring);
+    d.fitFailed = true;
     return d;
   };
-  const ProjectDefinition fitFailed = fitFailedAt(at(square(0, 0, 100)));
-  ProjectDefinition unconvertible = prepared(at(square(0, 0, 100)));
-  unconvertible.boundaryprojFailure = "boundary point 1 cannot be converted";
+  const PreparedBoundary fitFailed = fitFailedAt(at(square(0, 0, 100)));
+  PreparedBoundary unconvertible = prepared(at(square(0, 0, 100)));
+  unconvertible.projectFailure = "boundary point 1 cannot be converted";
   const Ring twoPoints = at({{0, 0, 0}, {100, 0, 0}});
   const Ring onePoint = at({{50, 50, 0}});
   // An L shape whose notch holds the point; the square beside it is nearer.
@@ -121,19 +132,18 @@ TEST(SelectDefinition, FollowsTheRulesInBothFrames) {
     for (const BoundaryFrame frame : {BoundaryFrame::project, BoundaryFrame::enu}) {
       SCOPED_TRACE("case " + std::to_string(i) + ": " + c.name +
                    (frame == BoundaryFrame::project ? " (project)" : " (ENU)"));
-      CoordTranslateInfo info;
-      info.projects = c.definitions;
+      BoundarySelector selector(c.definitions.size());
       const Point3 p = frame == BoundaryFrame::project
                            ? Point3{c.localPoint.x + kOffsetX, c.localPoint.y + kOffsetY, 0}
                            : c.localPoint;
       // Twice: the second answer comes from the kept polygons.
       for (int pass = 0; pass < 2; ++pass) {
-        const std::optional<std::size_t> chosen = info.selectDefinition(p, frame);
+        std::string why;
+        const std::optional<std::size_t> chosen = selector.select(c.definitions, p, frame, &why);
         if (c.projectFails && frame == BoundaryFrame::project) {
           EXPECT_FALSE(chosen) << "pass " << pass;
-          EXPECT_NE(info.lastFailure.find("has no boundary polygon in the project frame"),
-                    std::string::npos)
-              << info.lastFailure;
+          EXPECT_NE(why.find("has no boundary polygon in the project frame"), std::string::npos)
+              << why;
           continue;
         }
         ASSERT_TRUE(chosen);
@@ -144,50 +154,87 @@ TEST(SelectDefinition, FollowsTheRulesInBothFrames) {
 }
 
 TEST(SelectDefinition, NoneOrOneDefinition) {
+  const EnuOrigin origin;
   CoordTranslateInfo info;
-  EXPECT_FALSE(info.selectDefinition({1, 2, 3}, BoundaryFrame::project));
-  // A single definition converts every point; its boundary is not even prepared.
+  {
+    pipelinetest::Conversion run(info, origin);
+    Point3 out;
+    EXPECT_FALSE(run.toEnu({1, 2, 3}, out));
+    EXPECT_FALSE(run.chosen());
+  }
+  // A single definition converts every point; its boundary is not even looked at.
   ProjectDefinition only;
   only.type = "Control points";
   only.boundary = square(116, 29, 1);
-  EnuOrigin origin;
-  only.origin = &origin;
+  only.transform.emplace();
   info.projects.push_back(only);
-  EXPECT_EQ(info.selectDefinition({1e9, -1e9, 0}, BoundaryFrame::enu), std::size_t{0});
-  EXPECT_TRUE(info.projects[0].boundaryproj.empty());
+  pipelinetest::Conversion run(info, origin);
+  Point3 out;
+  EXPECT_TRUE(run.toProject({1e9, -1e9, 0}, out));
+  EXPECT_EQ(run.chosen(), std::size_t{0});
+  EXPECT_EQ(run.scratch.trace().boundariesReached, 0u);
 }
 
-// Definitions after an empty boundary are neither visited nor prepared: the third keeps its
-// empty lists although it has a boundary and an origin to convert it with.
-TEST(SelectDefinition, DefinitionsAfterAnEmptyBoundaryAreNotPrepared) {
-  EnuOrigin origin;
-  origin.lon = 117.0;
-  origin.lat = 30.0;
-  ProjectDefinition empty;
-  ProjectDefinition third;
-  third.type = "Custom Gauss";
-  third.boundary = {{116.9, 29.9, 0}, {117.1, 29.9, 0}, {117.1, 30.1, 0}};
-  third.origin = &origin;
-  CoordTranslateInfo info;
-  info.origin = &origin;
-  info.projects = {prepared(at(square(0, 0, 100))), empty, third};
-  EXPECT_EQ(info.selectDefinition({kOffsetX + 50, kOffsetY + 50, 0}, BoundaryFrame::project),
+// Definitions after an empty boundary are not looked at: the selection reaches the empty one
+// and stops, so a run never prints the label lines of a later one's fit for it.
+TEST(SelectDefinition, DefinitionsAfterAnEmptyBoundaryAreNotLookedAt) {
+  const std::vector<PreparedBoundary> boundaries = {prepared(at(square(0, 0, 100))),
+                                                    PreparedBoundary{},
+                                                    prepared(at(square(0, 0, 100)))};
+  BoundarySelector selector(boundaries.size());
+  EXPECT_EQ(selector.select(boundaries, {kOffsetX + 50, kOffsetY + 50, 0},
+                            BoundaryFrame::project),
             std::size_t{1});
-  EXPECT_TRUE(info.projects[2].boundaryproj.empty());
-  EXPECT_TRUE(info.projects[2].boundaryenu.empty());
+  EXPECT_EQ(selector.lastReach(), 2u);
+  // Far from everything, the distances decide, and still nothing after the empty one.
+  EXPECT_EQ(selector.select(boundaries, {kOffsetX + 5000, kOffsetY, 0}, BoundaryFrame::project),
+            std::size_t{1});
+  EXPECT_EQ(selector.lastReach(), 2u);
+  // Without the empty one the third is measured too.
+  const std::vector<PreparedBoundary> two = {boundaries[0], boundaries[2]};
+  BoundarySelector both(two.size());
+  EXPECT_EQ(both.select(two, {kOffsetX + 5000, kOffsetY, 0}, BoundaryFrame::project),
+            std::size_t{0});
+  EXPECT_EQ(both.lastReach(), 2u);
 }
 
-// The kept polygons belong to the definitions they were built from: a definition appended
-// later is measured too.
-TEST(SelectDefinition, KeptPolygonsAreRebuiltWhenDefinitionsAreAdded) {
-  CoordTranslateInfo info;
-  info.projects = {prepared(at(square(0, 0, 100))), prepared(at(square(200, 0, 100)))};
-  const Point3 p{kOffsetX + 160, kOffsetY + 500, 0};
-  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{1});
-  info.projects.push_back(prepared(at(square(150, 450, 100))));
-  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{2});
-  info.projects.pop_back();
-  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{1});
+// One scratch used with converters of different definitions builds its polygons for each:
+// a definition added in the second converter is measured, and going back to the first one
+// gives the first answer again. Two "Custom Gauss" definitions south of a point at
+// (117.13°, 30.2°), about the origin (117°, 30°); B lies nearer; C, in the second converter
+// only, contains the point.
+TEST(SelectDefinition, KeptPolygonsFollowTheConverter) {
+  const EnuOrigin origin = [] {
+    EnuOrigin o;
+    o.lon = 117.0;
+    o.lat = 30.0;
+    return o;
+  }();
+  const auto gauss = [](const Ring& boundary) {
+    ProjectDefinition d;
+    d.type = "Custom Gauss";
+    d.info.centralMeridianLongitude = 117.0;
+    d.info.xoffset = 500000.0;
+    d.boundary = boundary;
+    return d;
+  };
+  CoordTranslateInfo two;
+  two.projects = {gauss(square(116.9, 29.9, 0.1)), gauss(square(117.1, 29.9, 0.1))};
+  CoordTranslateInfo three = two;
+  three.projects.push_back(gauss(square(117.05, 30.15, 0.1)));
+  const Converter first(two, origin);
+  const Converter second(three, origin);
+  const EnuFrame frame(origin);
+  const Point3 p = frame.ecefToEnu(frame.geodeticToEcef({117.13, 30.2, 0}));
+  ConverterScratch scratch;
+  Point3 out;
+  const Converter* order[] = {&first, &second, &first};
+  const std::size_t expected[] = {1, 2, 1};
+  for (std::size_t k = 0; k < 3; ++k) {
+    SCOPED_TRACE("step " + std::to_string(k));
+    ASSERT_TRUE(order[k]->enuToProject(p, out, scratch));
+    EXPECT_EQ(scratch.trace().chosen, expected[k]);
+  }
 }
 
 // ---- The plain reference: the rules with nothing kept between points. ----
@@ -200,16 +247,16 @@ class PlainSelector {
   PlainSelector& operator=(const PlainSelector&) = delete;
 
   // Empty when a definition without a project polygon could be nearer than the choice so far.
-  std::optional<std::size_t> select(const std::vector<ProjectDefinition>& definitions,
+  std::optional<std::size_t> select(const std::vector<PreparedBoundary>& definitions,
                                     const Point3& p, BoundaryFrame frame) const {
     std::optional<std::size_t> chosen;
     double best = 0.0;
     for (std::size_t i = 0; i < definitions.size(); ++i) {
-      const ProjectDefinition& d = definitions[i];
-      if (d.boundary.empty()) return i;
-      const Ring& ring = frame == BoundaryFrame::project ? d.boundaryproj : d.boundaryenu;
-      if (ring.size() < 3 || ring.size() != d.boundary.size()) continue;
-      if (frame == BoundaryFrame::project && d.boundaryFitFailed) {
+      const PreparedBoundary& d = definitions[i];
+      if (d.pointCount == 0) return i;
+      const Ring& ring = frame == BoundaryFrame::project ? d.project : d.enu;
+      if (ring.size() < 3 || ring.size() != d.pointCount) continue;
+      if (frame == BoundaryFrame::project && d.fitFailed) {
         if (!chosen || best > 0.0) return std::nullopt;
         continue;
       }
@@ -274,12 +321,9 @@ TEST(SelectDefinition, ADistanceRoundedToZeroKeepsTheEarlierChoice) {
   GEOSGeom_destroy_r(context, polygon);
   GEOS_finish_r(context);
 
-  CoordTranslateInfo info;
-  info.projects = {prepared(a), prepared(b)};
-  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{0});
+  EXPECT_EQ(selectIn({prepared(a), prepared(b)}, p, BoundaryFrame::project), std::size_t{0});
   // Reversed, B is measured first: it contains the point and stays chosen.
-  info.projects = {prepared(b), prepared(a)};
-  EXPECT_EQ(info.selectDefinition(p, BoundaryFrame::project), std::size_t{0});
+  EXPECT_EQ(selectIn({prepared(b), prepared(a)}, p, BoundaryFrame::project), std::size_t{0});
 }
 
 // Polygons of several kinds about a centre: squares, a concave one, a 100-point star, a
@@ -331,29 +375,28 @@ TEST(SelectDefinition, AgreesWithThePlainReferenceOnRandomPoints) {
   const std::vector<Ring> enuRings = randomScene(-1500.0, 700.0, size / 2);
   // Orders: the scene as built, reversed, and with a failed fit, a two-point boundary and
   // a NaN vertex in between.
-  std::vector<std::vector<ProjectDefinition>> scenes(3);
+  std::vector<std::vector<PreparedBoundary>> scenes(3);
   for (std::size_t k = 0; k < projectRings.size(); ++k) {
-    ProjectDefinition d = prepared(projectRings[k]);
-    d.boundaryenu = enuRings[k];
+    PreparedBoundary d = prepared(projectRings[k]);
+    d.enu = enuRings[k];
     scenes[0].push_back(d);
   }
   scenes[1].assign(scenes[0].rbegin(), scenes[0].rend());
   scenes[2] = scenes[0];
-  scenes[2][1].boundaryFitFailed = true;
-  const ProjectDefinition twoPoints =
+  scenes[2][1].fitFailed = true;
+  const PreparedBoundary twoPoints =
       prepared({{kOffsetX, kOffsetY, 0}, {kOffsetX + 5, kOffsetY, 0}});
   scenes[2].insert(scenes[2].begin() + 2, twoPoints);
-  ProjectDefinition withNan = prepared(projectRings[6]);
-  withNan.boundaryproj[2].x = std::nan("");
-  withNan.boundaryenu = enuRings[6];
-  withNan.boundaryenu[1].y = std::nan("");
+  PreparedBoundary withNan = prepared(projectRings[6]);
+  withNan.project[2].x = std::nan("");
+  withNan.enu = enuRings[6];
+  withNan.enu[1].y = std::nan("");
   scenes[2].push_back(withNan);
 
   const PlainSelector plain;
   int compared = 0;
   for (std::size_t s = 0; s < scenes.size(); ++s) {
-    CoordTranslateInfo info;
-    info.projects = scenes[s];
+    BoundarySelector selector(scenes[s].size());
     for (const BoundaryFrame frame : {BoundaryFrame::project, BoundaryFrame::enu}) {
       const bool project = frame == BoundaryFrame::project;
       const std::vector<Ring>& rings = project ? projectRings : enuRings;
@@ -362,7 +405,7 @@ TEST(SelectDefinition, AgreesWithThePlainReferenceOnRandomPoints) {
                                              : randomPoints(rings, -1500.0, 700.0, size / 2, 2);
       for (std::size_t i = 0; i < points.size(); ++i) {
         const std::optional<std::size_t> expected = plain.select(scenes[s], points[i], frame);
-        const std::optional<std::size_t> chosen = info.selectDefinition(points[i], frame);
+        const std::optional<std::size_t> chosen = selector.select(scenes[s], points[i], frame);
         ASSERT_EQ(chosen, expected) << "scene " << s << (project ? " project" : " ENU")
                                      << " point " << i << " (" << points[i].x << ", "
                                      << points[i].y << ")";

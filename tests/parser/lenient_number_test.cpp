@@ -1,5 +1,5 @@
 // The lenient number rule of the Gauss-Krüger keys, value by value.
-#include "coordinfo/lenient_number.h"
+#include "parser/lenient_number.h"
 
 #include <gtest/gtest.h>
 

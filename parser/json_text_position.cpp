@@ -1,4 +1,4 @@
-#include "coordinfo/json_text_position.h"
+#include "parser/json_text_position.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "coordinfo/control_points_block.h"
+#include "parser/control_points_block.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
 
-#include "coordinfo/basepoint_member.h"
+#include "parser/basepoint_member.h"
 #include "coordinfo/zone_code.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/enu_frame.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "coordinfo/json_object_reader.h"
-#include "coordinfo/parse_target.h"
+#include "parser/json_object_reader.h"
+#include "parser/parse_target.h"
 #include "coordinfo/project_definition.h"
 
 // Reads the "define" object of a "Custom Gauss" definition into `definition.info`, in the

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "coordinfo/coord_parse_harness.h"
+#include "parser/coord_parse_harness.h"
 #include "coordinfo/zone_code.h"
 
 namespace {

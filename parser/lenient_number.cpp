@@ -1,4 +1,4 @@
-#include "coordinfo/lenient_number.h"
+#include "parser/lenient_number.h"
 
 #include <string_view>
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "coordinfo/enu_origin.h"
-#include "coordinfo/json_object_reader.h"
-#include "coordinfo/parse_target.h"
+#include "parser/json_object_reader.h"
+#include "parser/parse_target.h"
 #include "coordinfo/point3.h"
 #include "coordinfo/project_definition.h"
 

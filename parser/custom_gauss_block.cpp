@@ -1,8 +1,8 @@
-#include "coordinfo/custom_gauss_block.h"
+#include "parser/custom_gauss_block.h"
 
 #include <optional>
 
-#include "coordinfo/basepoint_member.h"
+#include "parser/basepoint_member.h"
 #include "coordinfo/zone_code.h"
 #include "geodesy/ellipsoid.h"
 

@@ -1,10 +1,10 @@
-#include "coordinfo/json_object_reader.h"
+#include "parser/json_object_reader.h"
 
 #include <cmath>
 #include <optional>
 #include <utility>
 
-#include "coordinfo/lenient_number.h"
+#include "parser/lenient_number.h"
 
 const char* jsonKindOf(const rapidjson::Value& value) {
   if (value.IsNull()) return "null";

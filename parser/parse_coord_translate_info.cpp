@@ -1,4 +1,4 @@
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -13,12 +13,12 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/memorystream.h>
 
-#include "coordinfo/control_points_block.h"
-#include "coordinfo/correction_blocks.h"
-#include "coordinfo/custom_gauss_block.h"
-#include "coordinfo/json_object_reader.h"
-#include "coordinfo/json_text_position.h"
-#include "coordinfo/parse_target.h"
+#include "parser/control_points_block.h"
+#include "parser/correction_blocks.h"
+#include "parser/custom_gauss_block.h"
+#include "parser/json_object_reader.h"
+#include "parser/json_text_position.h"
+#include "parser/parse_target.h"
 #include "coordinfo/zone_code.h"
 
 namespace {
@@ -218,7 +218,5 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
   info.basepointGiven = scratch.basepointGiven;
   origins.commit();
   process.globalzonecode = globalzonecode;
-  // Prepared conversion chains refer to the old definitions and origin values.
-  info.cache.reset();
   return true;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "coordinfo/coord_parse_harness.h"
+#include "parser/coord_parse_harness.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/ellipsoid.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "coordinfo/enu_origin.h"
-#include "coordinfo/json_object_reader.h"
+#include "parser/json_object_reader.h"
 
 // Writes the "basepoint" member of `object`, at most three plain numbers, into lon (degree),
 // lat (degree) and height (m) of `origin`: element k into the k-th, so two numbers leave the

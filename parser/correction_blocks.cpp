@@ -1,4 +1,4 @@
-#include "coordinfo/correction_blocks.h"
+#include "parser/correction_blocks.h"
 
 #include <cstddef>
 #include <optional>

@@ -4,7 +4,7 @@
 
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/enu_origin.h"
-#include "coordinfo/parse_coord_translate_info.h"
+#include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 
 namespace coordtest {

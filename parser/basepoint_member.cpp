@@ -1,4 +1,4 @@
-#include "coordinfo/basepoint_member.h"
+#include "parser/basepoint_member.h"
 
 #include <cstddef>
 #include <vector>

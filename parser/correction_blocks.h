@@ -1,6 +1,6 @@
 #pragma once
 
-#include "coordinfo/json_object_reader.h"
+#include "parser/json_object_reader.h"
 #include "coordinfo/projectinfo.h"
 
 // Reads the five correction blocks of a "Custom Gauss" definition (siblings of "define" in

@@ -60,7 +60,7 @@ class JsonObjectReader {
   [[nodiscard]] bool readString(const char* key, std::string& out) const;
   // A plain number (any JSON number, as a double) into `out`.
   [[nodiscard]] bool readNumber(const char* key, double& out) const;
-  // A lenient number (coordinfo/lenient_number.h) into `out`. An unsupported value leaves
+  // A lenient number (parser/lenient_number.h) into `out`. An unsupported value leaves
   // `out` as it is, with a warning; a non-finite one (a string holding "inf" or "nan", or a number text
   // beyond the double range) fails.
   [[nodiscard]] bool readLenientNumber(const char* key, double& out) const;

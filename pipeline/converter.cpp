@@ -1,0 +1,228 @@
+#include "pipeline/converter.h"
+
+#include <atomic>
+#include <cmath>
+#include <sstream>
+#include <utility>
+
+#include "coordinfo/zone_code.h"
+#include "pipeline/run_state.h"
+
+namespace {
+
+std::uint64_t nextConverterId() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+
+bool isFinite(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+void say(std::string* why, std::string text) {
+  if (why != nullptr) *why = std::move(text);
+}
+
+const std::string kNothing;
+
+}  // namespace
+
+Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& origin)
+    : definitions_(model.projects),
+      prepared_(model.projects.size()),
+      boundaries_(model.projects.size()),
+      frame_(origin),
+      id_(nextConverterId()) {
+  for (std::size_t i = 0; i < definitions_.size(); ++i) {
+    const ProjectDefinition& definition = definitions_[i];
+    Prepared& prepared = prepared_[i];
+    if (definition.isControlPoints()) {
+      // A missing transform is fitted as the first conversion through it used to; the model
+      // keeps its own (the boundary ring is placed with what was parsed).
+      ProjectDefinition filled = definition;
+      if (!filled.transform) {
+        std::ostringstream out, err;
+        fillTransformInfo(filled, out, err);
+        prepared.transformFitOut = out.str();
+        prepared.transformFitErr = err.str();
+      }
+      const TransformInfo& t = *filled.transform;
+      if (!t.argsFailed) prepared.toProject = ControlApplier::of(t, ControlDirection::enuToProject);
+      if (!t.invArgsFailed) prepared.toEnu = ControlApplier::of(t, ControlDirection::projectToEnu);
+      if (!definition.boundary.empty() && !definition.srcpointsenu.empty()) {
+        prepared.boundaryFit = fitBoundary(definition);
+      }
+    }
+    if (definition.zonecode >= 0) prepared.zone.emplace(zoneProjection(definition.zonecode));
+    prepareForOrigin(i);
+    boundaries_[i] =
+        prepareBoundary(definition, origin, prepared.boundaryFit ? &*prepared.boundaryFit : nullptr,
+                        prepared.chain ? &*prepared.chain : nullptr);
+  }
+}
+
+void Converter::prepareForOrigin(std::size_t index) {
+  const ProjectDefinition& definition = definitions_[index];
+  Prepared& prepared = prepared_[index];
+  const EnuOrigin& origin = frame_.origin();
+  prepared.chain.reset();
+  prepared.shift.reset();
+  if (!definition.isControlPoints()) {
+    prepared.chain.emplace(definition, origin);
+    return;
+  }
+  const EnuOrigin fitted = definition.fittedFrame.value_or(origin);
+  if (!sameEnuFrame(fitted, origin)) prepared.shift.emplace(fitted, origin);
+}
+
+Converter Converter::withOrigin(const EnuOrigin& origin, const RunState& state) const {
+  Converter moved = *this;
+  moved.frame_ = EnuFrame(origin);
+  moved.id_ = nextConverterId();
+  for (std::size_t i = 0; i < moved.definitions_.size(); ++i) {
+    moved.prepareForOrigin(i);
+    const ProjectDefinition& definition = moved.definitions_[i];
+    PreparedBoundary& boundary = moved.boundaries_[i];
+    if (state.boundarySeen(i)) {
+      boundary.enu = boundaryAbout(definition.boundary, origin);
+      continue;
+    }
+    const Prepared& prepared = moved.prepared_[i];
+    boundary = prepareBoundary(definition, origin,
+                               prepared.boundaryFit ? &*prepared.boundaryFit : nullptr,
+                               prepared.chain ? &*prepared.chain : nullptr);
+  }
+  return moved;
+}
+
+std::optional<std::size_t> Converter::choose(const Point3& p, BoundaryFrame frame,
+                                             ConverterScratch& scratch, std::string* why) const {
+  if (why != nullptr) why->clear();
+  scratch.trace_ = ConversionTrace{};
+  if (definitions_.empty()) return std::nullopt;
+  // A single definition converts every point; its boundary is never looked at.
+  if (definitions_.size() == 1) {
+    scratch.trace_.chosen = 0;
+    return std::size_t{0};
+  }
+  if (!scratch.selector_ || scratch.owner_ != id_) {
+    scratch.selector_ = std::make_unique<BoundarySelector>(definitions_.size());
+    scratch.owner_ = id_;
+  }
+  const std::optional<std::size_t> chosen = scratch.selector_->select(boundaries_, p, frame, why);
+  scratch.trace_.boundariesReached = scratch.selector_->lastReach();
+  scratch.trace_.chosen = chosen;
+  return chosen;
+}
+
+bool Converter::controlApply(std::size_t index, ControlDirection direction, const Point3& in,
+                             Point3& out, std::string* why) const {
+  const Prepared& prepared = prepared_[index];
+  const bool toEnu = direction == ControlDirection::projectToEnu;
+  const std::optional<ControlApplier>& applier = toEnu ? prepared.toEnu : prepared.toProject;
+  if (!applier) {
+    say(why, "the control-point fit of definition \"" + definitions_[index].projectid +
+                 "\" failed");
+    return false;
+  }
+  // To ENU: the fit gives ENU in the fitted frame, then the change to the origin's frame.
+  // To the project frame: the change back into the fitted frame first.
+  Point3 result;
+  if (toEnu) {
+    result = applier->apply(in);
+    if (prepared.shift) result = prepared.shift->forward(result);
+  } else {
+    result = applier->apply(prepared.shift ? prepared.shift->inverse(in) : in);
+  }
+  if (!isFinite(result)) {
+    say(why, "the result is not finite");
+    return false;
+  }
+  out = result;
+  return true;
+}
+
+bool Converter::projectToEnu(const Point3& in, Point3& out, ConverterScratch& scratch,
+                             std::string* why) const {
+  const std::optional<std::size_t> chosen = choose(in, BoundaryFrame::project, scratch, why);
+  if (!chosen) return false;
+  if (definitions_[*chosen].isControlPoints()) {
+    scratch.trace_.controlTransformUsed = true;
+    return controlApply(*chosen, ControlDirection::projectToEnu, in, out, why);
+  }
+  return prepared_[*chosen].chain->toEnu(in, out, why);
+}
+
+bool Converter::enuToProject(const Point3& in, Point3& out, ConverterScratch& scratch,
+                             std::string* why) const {
+  const std::optional<std::size_t> chosen = choose(in, BoundaryFrame::enu, scratch, why);
+  if (!chosen) return false;
+  const ProjectDefinition& definition = definitions_[*chosen];
+  if (definition.isControlPoints()) {
+    scratch.trace_.controlTransformUsed = true;
+    return controlApply(*chosen, ControlDirection::enuToProject, in, out, why);
+  }
+  if (!definition.isCustomGauss()) {
+    say(why, "definition \"" + definition.projectid + "\" of type \"" + definition.type +
+                 "\" cannot convert ENU to the project frame");
+    return false;
+  }
+  return prepared_[*chosen].chain->fromEnu(in, out, why);
+}
+
+bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& scratch,
+                              ZoneCodes& zones, std::string* why) const {
+  Point3 enu{};
+  if (!projectToEnu(in, enu, scratch, why)) return false;
+  const std::size_t index = *scratch.trace_.chosen;
+  const Point3 geodetic = frame_.ecefToGeodetic(frame_.enuToEcef(enu));
+  const GaussKrugerProjection* zone = nullptr;
+  int32_t code = definitions_[index].zonecode;
+  if (prepared_[index].zone) {
+    zone = &*prepared_[index].zone;
+  } else {
+    if (!zones.code(index)) {
+      const std::optional<int32_t> first = zoneCodeOf(geodetic.x);
+      if (!first) {
+        say(why, "the longitude of the point has no zone code");
+        return false;
+      }
+      zones.fix(index, *first);
+    }
+    code = *zones.code(index);
+    zone = zones.projection(index);
+  }
+  // A point far from the zone's meridian (a zone fixed by an earlier point elsewhere, or a
+  // position that is no place on the Earth) has no coordinates on this zone.
+  if (auto off = offProjection(geodetic, zone->params().centralMeridian)) {
+    say(why, "on zone " + std::to_string(code) + ": " + *off);
+    return false;
+  }
+  const Point3 plane = zone->forward(geodetic);
+  out = Point3{plane.x, plane.y, geodetic.z};
+  return true;
+}
+
+std::optional<int32_t> Converter::zoneCode(std::size_t index, const ZoneCodes& zones) const {
+  if (index >= definitions_.size()) return std::nullopt;
+  if (definitions_[index].zonecode >= 0) return definitions_[index].zonecode;
+  return zones.code(index);
+}
+
+const std::string& Converter::boundaryFitOut(std::size_t index) const {
+  const std::optional<BoundaryFit>& fit = prepared_[index].boundaryFit;
+  return fit ? fit->out : kNothing;
+}
+
+const std::string& Converter::boundaryFitErr(std::size_t index) const {
+  const std::optional<BoundaryFit>& fit = prepared_[index].boundaryFit;
+  return fit ? fit->err : kNothing;
+}
+
+const std::string& Converter::transformFitOut(std::size_t index) const {
+  return prepared_[index].transformFitOut;
+}
+
+const std::string& Converter::transformFitErr(std::size_t index) const {
+  return prepared_[index].transformFitErr;
+}

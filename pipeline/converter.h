@@ -1,0 +1,139 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "coordinfo/coord_translate_info.h"
+#include "coordinfo/enu_origin.h"
+#include "coordinfo/point3.h"
+#include "geodesy/control_transform.h"
+#include "geodesy/enu_frame.h"
+#include "geodesy/enu_frame_shift.h"
+#include "geodesy/gauss_kruger.h"
+#include "pipeline/boundary_selector.h"
+#include "pipeline/definition_chain.h"
+#include "pipeline/prepare_boundary.h"
+#include "pipeline/zone_codes.h"
+
+class RunState;  // pipeline/run_state.h
+
+// What one conversion needed that a run prints once, the first time (RunState::record).
+struct ConversionTrace {
+  // Definitions [0, boundariesReached) the boundary selection looked at (0: no selection).
+  std::size_t boundariesReached = 0;
+  // The definition chosen, also when the conversion then failed; empty when none was.
+  std::optional<std::size_t> chosen;
+  // The conversion went through the control-point transform of `chosen`.
+  bool controlTransformUsed = false;
+};
+
+// What one thread keeps between its conversions: its own GEOS context with the polygons
+// built from a converter's rings, and the trace of its last conversion. Made empty; the
+// first conversion through a converter builds what it needs (again when it is used with
+// another converter).
+class ConverterScratch {
+ public:
+  const ConversionTrace& trace() const { return trace_; }
+
+ private:
+  friend class Converter;
+  std::uint64_t owner_ = 0;  // Converter::id_ the selector was built for; 0: none
+  std::unique_ptr<BoundarySelector> selector_;
+  ConversionTrace trace_;
+};
+
+// The per-vertex conversions of one run, prepared once from a parsed model and the run's ENU
+// origin, and then only read: a conversion is `const` and many threads may convert through
+// one converter at once, each with its own ConverterScratch.
+//
+// Building it prepares, per definition: the projection chain (any type but "Control
+// points"); the two control-point appliers (a missing transform is fitted now, as the
+// driver's first use would, its label lines and failure reason kept for RunState); the change
+// from the frame a control-point definition was fitted in to the origin's (none when the two
+// are the same frame, so nothing moves by a bit); the boundary rings of both frames with the
+// reason a ring is unusable (prepare_boundary.h); the projection of a parsed zone code.
+//
+// The model is copied: it may change or go away afterwards.
+class Converter {
+ public:
+  Converter(const CoordTranslateInfo& model, const EnuOrigin& origin);
+
+  // The same definitions about another origin, without fitting or printing anything again:
+  // chains, frame shifts and ENU rings are made for `origin`; the control fits are kept, and so
+  // are the project rings of the definitions `state` has seen a selection look at (they were
+  // made about the old origin when they were first needed); the others are made about `origin`.
+  [[nodiscard]] Converter withOrigin(const EnuOrigin& origin, const RunState& state) const;
+
+  // Project frame -> ENU about the origin. The definition: the only one, or the one whose
+  // project-frame boundary lies nearest. A "Control points" definition applies its
+  // project-to-ENU parameter set (inv_args, inv_src, inv_tar), giving ENU in the frame it was
+  // fitted in, then changes that frame to the origin's when they differ; every other type
+  // runs its projection chain. False, leaving `out` untouched and the reason in `*why` (when
+  // not null; empty when none is known), when there are no definitions, the choice cannot be
+  // made, the control-point fit failed, the point lies off the projection or the result is
+  // not finite.
+  [[nodiscard]] bool projectToEnu(const Point3& in, Point3& out, ConverterScratch& scratch,
+                                  std::string* why = nullptr) const;
+  // ENU about the origin -> project frame, choosing against the ENU boundaries. A "Control
+  // points" definition first takes the point into the frame it was fitted in (when that
+  // differs), then applies args, src, tar; a "Custom Gauss" one runs its chain backwards; any
+  // other type converts nothing.
+  [[nodiscard]] bool enuToProject(const Point3& in, Point3& out, ConverterScratch& scratch,
+                                  std::string* why = nullptr) const;
+  // Project frame -> 3-degree Gauss-Krüger zone of the chosen definition: projectToEnu, back
+  // to geodetic on the origin's ellipsoid (closed form), then the zone projection. Output
+  // (easting m, northing m, ellipsoidal height m on the origin's ellipsoid). A definition
+  // without a parsed zone code takes the zone `zones` holds for it, or fixes it there from
+  // this point's longitude, trunc((λ − 73.5)/3 + 4534). False also when that longitude has no
+  // 32-bit zone code, or the point lies off the zone (more than 10° from its meridian).
+  [[nodiscard]] bool projectToZone(const Point3& in, Point3& out, ConverterScratch& scratch,
+                                   ZoneCodes& zones, std::string* why = nullptr) const;
+
+  std::size_t definitionCount() const { return definitions_.size(); }
+  const EnuOrigin& origin() const { return frame_.origin(); }
+  // The origin set up once (ENU <-> geodetic of the run's frame).
+  const EnuFrame& frame() const { return frame_; }
+  // The zone code definition `index` converts on: parsed, else the one fixed in `zones`;
+  // empty when neither.
+  std::optional<int32_t> zoneCode(std::size_t index, const ZoneCodes& zones) const;
+  // The prepared boundary rings, in definition order.
+  const std::vector<PreparedBoundary>& boundaries() const { return boundaries_; }
+
+  // What a run prints the first time a selection looks at definition `index` (the label lines
+  // and failure reason of its boundary fit), and the first time its control-point transform is
+  // used (those of fitting a missing transform). Empty when there is nothing to print.
+  const std::string& boundaryFitOut(std::size_t index) const;
+  const std::string& boundaryFitErr(std::size_t index) const;
+  const std::string& transformFitOut(std::size_t index) const;
+  const std::string& transformFitErr(std::size_t index) const;
+
+ private:
+  struct Prepared {
+    std::optional<DefinitionChain> chain;       // every type but "Control points"
+    std::optional<ControlApplier> toProject;    // args, src, tar; empty: that fit failed
+    std::optional<ControlApplier> toEnu;        // inv_args, inv_src, inv_tar
+    std::optional<EnuFrameShift> shift;         // fitted frame -> the origin's; empty: same
+    std::optional<BoundaryFit> boundaryFit;     // control points with source points
+    std::string transformFitOut, transformFitErr;
+    std::optional<GaussKrugerProjection> zone;  // of a parsed zone code
+  };
+
+  void prepareForOrigin(std::size_t index);
+  // The definition converting `p`; starts the scratch's trace of this conversion and clears
+  // `*why`.
+  std::optional<std::size_t> choose(const Point3& p, BoundaryFrame frame,
+                                    ConverterScratch& scratch, std::string* why) const;
+  // Through the control-point applier of definition `index` in one direction.
+  bool controlApply(std::size_t index, ControlDirection direction, const Point3& in, Point3& out,
+                    std::string* why) const;
+
+  std::vector<ProjectDefinition> definitions_;  // the model's, as parsed
+  std::vector<Prepared> prepared_;
+  std::vector<PreparedBoundary> boundaries_;
+  EnuFrame frame_{EnuOrigin{}};
+  std::uint64_t id_ = 0;  // tells the scratch whose rings its polygons were built from
+};

@@ -1,0 +1,32 @@
+#include "pipeline/run_state.h"
+
+RunState::RunState(const Converter& converter, std::ostream& out, std::ostream& err)
+    : boundarySeen_(converter.definitionCount(), false),
+      transformUsed_(converter.definitionCount(), false),
+      zones_(converter.definitionCount()),
+      out_(&out),
+      err_(&err) {}
+
+void RunState::print(const std::string& out, const std::string& err) {
+  if (!out.empty()) {
+    *out_ << out;
+    out_->flush();
+  }
+  if (!err.empty()) {
+    *err_ << err;
+    err_->flush();
+  }
+}
+
+void RunState::record(const Converter& converter, const ConversionTrace& trace) {
+  for (std::size_t i = 0; i < trace.boundariesReached && i < boundarySeen_.size(); ++i) {
+    if (boundarySeen_[i]) continue;
+    boundarySeen_[i] = true;
+    print(converter.boundaryFitOut(i), converter.boundaryFitErr(i));
+  }
+  if (trace.controlTransformUsed && trace.chosen && *trace.chosen < transformUsed_.size() &&
+      !transformUsed_[*trace.chosen]) {
+    transformUsed_[*trace.chosen] = true;
+    print(converter.transformFitOut(*trace.chosen), converter.transformFitErr(*trace.chosen));
+  }
+}

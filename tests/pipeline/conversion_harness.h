@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstring>
+#include <string>
+
+#include "coordinfo/coord_translate_info.h"
+#include "pipeline/converter.h"
+#include "pipeline/zone_codes.h"
+
+namespace pipelinetest {
+
+// The README's control-point site (an array element; its transform fitted on first use).
+inline const std::string kSiteDefinition = R"({"projectid": "site", "type": "Control points",
+   "define": {
+     "srcpoints": [116.90, 29.95, 30.1, 117.10, 29.95, 31.4, 117.10, 30.05, 29.8,
+                   116.90, 30.05, 30.6],
+     "despoints": [490359.036, 3314566.753, 30.5, 509665.964, 3314566.753, 31.8,
+                   509656.290, 3325652.005, 30.2, 490368.710, 3325652.005, 31.0]},
+   "boundary": [116.9, 29.95, 117.1, 29.95, 117.1, 30.05, 116.9, 30.05]})";
+
+inline bool sameBits(const Point3& a, const Point3& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// One thread's view of a run: a converter with its scratch, the zones the run fixes and the
+// reason of the last failure.
+struct Conversion {
+  Converter converter;
+  ConverterScratch scratch;
+  ZoneCodes zones;
+  std::string why;
+
+  Conversion(const CoordTranslateInfo& model, const EnuOrigin& origin)
+      : converter(model, origin), zones(converter.definitionCount()) {}
+  explicit Conversion(Converter prepared)
+      : converter(std::move(prepared)), zones(converter.definitionCount()) {}
+
+  [[nodiscard]] bool toEnu(const Point3& in, Point3& out) {
+    return converter.projectToEnu(in, out, scratch, &why);
+  }
+  [[nodiscard]] bool toProject(const Point3& in, Point3& out) {
+    return converter.enuToProject(in, out, scratch, &why);
+  }
+  [[nodiscard]] bool toZone(const Point3& in, Point3& out) {
+    return converter.projectToZone(in, out, scratch, zones, &why);
+  }
+  std::optional<std::size_t> chosen() const { return scratch.trace().chosen; }
+};
+
+}  // namespace pipelinetest
