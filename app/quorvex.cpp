@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/usage.h"
 #include "coordinfo/control_points_block.h"
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/parse_coord_translate_info.h"
@@ -53,17 +54,6 @@ DEFINE_string(toProj, "1", QX_HELP_ENU);
 namespace {
 
 constexpr int kFailure = -1;
-
-const char* const kUsage =
-    "converts the vertices of Wavefront OBJ files between a surveying project frame, a local\n"
-    "east-north-up frame and the standard 3-degree Gauss-Krueger zone.\n\n"
-    "  quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE] [-inputbase=ENU:LON,LAT]\n"
-    "          [-toProj=1|0] [-bENU=0|1]\n\n"
-    "  -toProj=1 (default): project frame -> 3-degree zone; the zone code goes to -base\n"
-    "  -toProj=0 -bENU=0:   project frame -> ENU; the computed base point goes to -base\n"
-    "  -toProj=0 -bENU=1:   ENU -> project frame\n"
-    "IN is one OBJ file or a folder searched for *.obj; OUT is a file (when it contains\n"
-    "\".obj\") or a folder. See README.md for the coordinate file format.";
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
@@ -253,7 +243,15 @@ int main(int argc, char** argv) {
   // The process-wide info, its EnuOrigin (linked on construction) and the zone code.
   ProcessContext process;
 
-  gflags::SetUsageMessage(kUsage);
+  switch (checkCommandLine(argc, argv, "input")) {
+    case CommandLineCheck::helpShown:
+      return 0;
+    case CommandLineCheck::badFlag:
+      return kFailure;
+    case CommandLineCheck::run:
+      break;
+  }
+  gflags::SetUsageMessage(usageLine());
   gflags::SetVersionString(QUORVEX_VERSION);
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord, FLAGS_base,

@@ -117,22 +117,12 @@ bool AtomicFileWriter::write(std::string_view bytes) {
     failed_ = true;
     return false;
   }
-#ifdef _WIN32
-  // Text mode: every "\n" becomes CR LF.
-  for (const char c : bytes) {
-    if (buffer_.size() + 2 > kBufferBytes && !flushBuffer()) return false;
-    if (c == '\n') buffer_ += '\r';
-    buffer_ += c;
-  }
-  return true;
-#else
   // Large pieces (a caller's own block) go straight to the file, without a copy; small ones
   // are collected into blocks.
   if (bytes.size() >= kDirectWriteBytes) return flushBuffer() && writeAll(bytes);
   if (buffer_.size() + bytes.size() > kBufferBytes && !flushBuffer()) return false;
   buffer_.append(bytes);
   return true;
-#endif
 }
 
 bool AtomicFileWriter::flushBuffer() {

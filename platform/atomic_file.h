@@ -9,8 +9,8 @@
 // writer is destroyed, or any step fails, before commit() succeeds, the temporary file is
 // removed and the target is left as it was. Output is buffered in large blocks.
 //
-// Text is written as given: callers write "\n" line ends; on Windows the writer turns each
-// "\n" into CR LF (the platform's text line end).
+// Bytes are written as given (binary mode on every platform): a converted file keeps the
+// input's own line ends, so both systems write the same bytes.
 class AtomicFileWriter {
  public:
   AtomicFileWriter() = default;
