@@ -2,7 +2,7 @@
 
 // A slow, literal model of the OBJ logical-line rules, written step by step on std::istream and
 // std::getline (whose end-of-file flag decides where the input ends), and of the rewriting of
-// a whole file on top of it, with C's atof and "%f". The block reader and the rewriter are
+// a whole file on top of it, with C's strtod (atof's rules) and "%f". The block reader and the rewriter are
 // checked against it; it shares no code with them.
 
 #include <cstdint>
@@ -111,8 +111,9 @@ Outcome convertText(const std::string& bytes, Convert convert) {
       continue;
     }
     if (line.tokens.size() < 4) return {Status::shortVertexLine, line.lineNumber, {}, 0};
-    const double in[3] = {std::atof(line.tokens[1].c_str()), std::atof(line.tokens[2].c_str()),
-                          std::atof(line.tokens[3].c_str())};
+    const double in[3] = {std::strtod(line.tokens[1].c_str(), nullptr),
+                          std::strtod(line.tokens[2].c_str(), nullptr),
+                          std::strtod(line.tokens[3].c_str(), nullptr)};
     double out[3] = {0.0, 0.0, 0.0};
     if (!convert(in, out)) return {Status::convertFailed, line.lineNumber, {}, 0};
     for (const double value : out) {
