@@ -12,20 +12,22 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/windows-env.sh"
 mkdir -p "$WINEPREFIX"
 
-# The wineserver of a prefix listens on /tmp/.wine-UID/server-DEV-INODE/socket (hex numbers
-# of the prefix folder).
-server_socket() {
+# The wineserver of a prefix listens on a socket in server-DEV-INODE (hex numbers of the
+# prefix folder), under /tmp/.wine-UID upstream and a /tmp/wine-XXXXXX folder on Debian.
+server_running() {
   local dev ino
   read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
-  printf '/tmp/.wine-%s/server-%x-%x/socket' "$(id -u)" "$dev" "$ino"
+  compgen -G "/tmp/*wine*/server-$(printf '%x-%x' "$dev" "$ino")/socket" >/dev/null &&
+    [ -f "$WINEPREFIX/system.reg" ]
 }
 
-if [ ! -S "$(server_socket)" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+if ! server_running; then
   (
     flock 9
-    if [ ! -S "$(server_socket)" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineserver -p </dev/null >/dev/null 2>&1 || true
-      wine cmd /c exit </dev/null >/dev/null 2>&1
+    if ! server_running; then
+      # 9>&-: the server and Wine's services must not hold the lock for their lifetime.
+      wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+      wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     fi
   ) 9>"$QX_WINDOWS_CACHE/wine.lock"
 fi
