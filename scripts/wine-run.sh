@@ -15,10 +15,12 @@ mkdir -p "$WINEPREFIX"
 # The wineserver of a prefix listens on a socket in server-DEV-INODE (hex numbers of the
 # prefix folder), under /tmp/.wine-UID upstream and a /tmp/wine-XXXXXX folder on Debian.
 server_running() {
-  local dev ino
+  local dev ino server
   read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
-  compgen -G "/tmp/*wine*/server-$(printf '%x-%x' "$dev" "$ino")/socket" >/dev/null &&
-    [ -f "$WINEPREFIX/system.reg" ]
+  server=server-$(printf '%x-%x' "$dev" "$ino")
+  [ -f "$WINEPREFIX/system.reg" ] &&
+    { compgen -G "/tmp/.wine-$(id -u)/$server/socket" || compgen -G "/tmp/wine-*/$server/socket"; } \
+      >/dev/null
 }
 
 if ! server_running; then
