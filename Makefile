@@ -4,11 +4,12 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: deps build demo test test-release test-asan test-package browser-test install package bench fuzz clean
+.PHONY: deps build demo test test-release test-asan test-package browser-test windows-test install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -46,6 +47,10 @@ install: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# Cross-built for Windows and run under Wine; the Linux build's demo is the reference.
+windows-test: build
+	JOBS=$(JOBS) bash scripts/windows-test.sh $(BUILD)/quorvex $(WINDOWS_BUILD)
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BENCH=ON -DQUORVEX_TESTS=OFF >/dev/null
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
@@ -57,4 +62,4 @@ fuzz: deps
 	bash tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

@@ -19,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/usage.h"
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/convert_obj_file.h"
@@ -73,17 +74,6 @@ DEFINE_string(maxresidual, "0.05",
 namespace {
 
 constexpr int kFailure = -1;
-
-const char* const kUsage =
-    "converts the vertices of Wavefront OBJ files between a surveying project frame, a local\n"
-    "east-north-up frame and the standard 3-degree Gauss-Krueger zone.\n\n"
-    "  quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE] [-inputbase=ENU:LON,LAT]\n"
-    "          [-toProj=1|0] [-bENU=0|1]\n\n"
-    "  -toProj=1 (default): project frame -> 3-degree zone; the zone code goes to -base\n"
-    "  -toProj=0 -bENU=0:   project frame -> ENU; the computed base point goes to -base\n"
-    "  -toProj=0 -bENU=1:   ENU -> project frame\n"
-    "IN is one OBJ file or a folder searched for *.obj; OUT is a file (when it contains\n"
-    "\".obj\") or a folder. See README.md for the coordinate file format.";
 
 // What --version prints after the program's name: the version, then the compiler and the
 // GEOS library it runs with (the polygon choice depends on GEOS's arithmetic).
@@ -524,7 +514,15 @@ int main(int argc, char** argv) {
   // The process-wide info, its EnuOrigin (linked on construction) and the zone code.
   ProcessContext process;
 
-  gflags::SetUsageMessage(kUsage);
+  switch (checkCommandLine(argc, argv, "input")) {
+    case CommandLineCheck::helpShown:
+      return 0;
+    case CommandLineCheck::badFlag:
+      return kFailure;
+    case CommandLineCheck::run:
+      break;
+  }
+  gflags::SetUsageMessage(usageLine());
   gflags::SetVersionString(versionText());
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord,  FLAGS_base,

@@ -53,8 +53,19 @@ bool matchWildcard(std::string_view pattern, std::string_view name) {
   return false;
 }
 
+namespace {
+
+bool endsWithSeparator(const std::string& folder) {
+#ifdef _WIN32
+  if (folder.back() == '/') return true;  // Windows takes '/' as a separator too
+#endif
+  return folder.back() == kPathSeparator;
+}
+
+}  // namespace
+
 std::string joinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder.back() == kPathSeparator) return folder + name;
+  if (folder.empty() || endsWithSeparator(folder)) return folder + name;
   std::string path;
   path.reserve(folder.size() + 1 + name.size());
   path += folder;
@@ -81,6 +92,9 @@ std::vector<DirectoryEntry> searchDirectory(const std::string& folder, std::stri
   const intptr_t handle = _findfirst64i32(query.c_str(), &data);
   if (handle == -1) return entries;
   do {
+    // _findfirst also matches through 8.3 short names, so "*.obj" finds "c.objx" and
+    // "c.obj_old" too: each name is checked again by the rule of every platform.
+    if (!matchWildcard(pattern, data.name)) continue;
     const bool directory = (data.attrib & kSubDirectory) != 0;
     if (directory && (data.attrib & kReparsePoint) != 0) continue;  // link to a folder
     entries.push_back({data.name, directory});

@@ -21,7 +21,8 @@ inline constexpr char kPathSeparator = '/';
 [[nodiscard]] bool isDirectory(const std::string& path);
 
 // `folder` + separator + `name`; the separator is left out when `folder` is empty or already
-// ends with one, so "" + "a.obj" is "a.obj" and "out/" + "a.obj" is "out/a.obj".
+// ends with one ('\\' or '/' on Windows), so "" + "a.obj" is "a.obj" and "out/" + "a.obj" is
+// "out/a.obj" on every platform.
 std::string joinPath(const std::string& folder, const std::string& name);
 
 // True when `name` matches `pattern`, where '*' stands for any run of characters (also none)

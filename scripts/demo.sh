@@ -4,7 +4,7 @@
 set -euo pipefail
 bin=$(realpath "$1")
 cd "$(dirname "$0")/.."
-out=out/demo
+out=${DEMO_OUT:-out/demo}
 rm -rf "$out" && mkdir -p "$out/enu" "$out/back" "$out/zone" "$out/site"
 
 step() { printf '\n== %s\n$ %s\n' "$1" "${*:2}"; "${@:2}"; }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/cli_harness.h"
+#include "portable.h"
 
 namespace {
 
@@ -289,7 +290,10 @@ TEST(Driver, InputDiscovery) {
   box.write("in/TILE.OBJ", "v 500000 3320113.398 0\n");
   box.write("in/notes.txt", "v 1 2 3\n");
   box.write("in/sub/skipped.obj", "v 500000 3320113.398 0\n");  // the folder has OBJ files
-  cli::fs::create_directory_symlink(box / "in", box / "in/loop.obj");
+  // Longer extensions: Windows' own "*.obj" search finds these through their short names.
+  box.write("in/c.objx", "v 1 2 3\n");
+  box.write("in/c.obj_old", "v 1 2 3\n");
+  box.write("in/longer name.objects", "v 1 2 3\n");
   cli::fs::create_directories(box / "out");
   const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
                                     "-toProj=0", "-bENU=1"});
@@ -310,6 +314,19 @@ TEST(Driver, InputDiscovery) {
   EXPECT_EQ(none.out, "convert success!!\n");
 }
 
+TEST(Driver, LinksToFoldersAreNotFollowed) {
+  SKIP_WITHOUT_SYMLINKS();
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("in/a.obj", "v 500000 3320113.398 0\n");
+  cli::fs::create_directory_symlink(box / "in", box / "in/loop.obj");
+  cli::fs::create_directories(box / "out");
+  const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
+                                    "-toProj=0", "-bENU=1"});
+  ASSERT_EQ(folder.exitStatus, 0) << folder.err;
+  EXPECT_EQ(box.listing("out"), std::vector<std::string>{"a.obj"});
+}
+
 TEST(Driver, EmptyBaseValueWritesNoBaseFileAndAnUnwritableOneFailsAfterTheOutput) {
   Sandbox box;
   box.write("c.json", kCoord117);
@@ -325,14 +342,83 @@ TEST(Driver, EmptyBaseValueWritesNoBaseFileAndAnUnwritableOneFailsAfterTheOutput
   EXPECT_TRUE(box.exists("o2.obj"));
 }
 
-TEST(Driver, VersionAndHelp) {
+TEST(Driver, Version) {
   Sandbox box;
   const RunResult version = box.run({"--version"});
   EXPECT_EQ(version.exitStatus, 0);
   EXPECT_NE(version.out.find("version"), std::string::npos) << version.out;
-  const RunResult help = box.run({"--helpshort"});
-  EXPECT_NE((help.out + help.err).find("-coord"), std::string::npos);
-  EXPECT_NE((help.out + help.err).find("坐标转换信息"), std::string::npos);
+}
+
+// The flag help texts: GBK bytes on Windows, UTF-8 elsewhere.
+#ifdef _WIN32
+const char* const kCoordHelp = "\xd7\xf8\xb1\xea\xd7\xaa\xbb\xbb\xd0\xc5\xcf\xa2";
+#else
+const char* const kCoordHelp = "坐标转换信息";
+#endif
+
+TEST(Driver, HelpPrintsTheUsageWithEveryFlagAndItsDefault) {
+  Sandbox box;
+  for (const char* request : {"--help", "-help", "-h", "--helpshort", "--helpfull"}) {
+    SCOPED_TRACE(request);
+    const RunResult help = box.run({request, "-coord=c.json"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("quorvex converts the vertices of Wavefront OBJ files", 0), 0u)
+        << help.out;
+    EXPECT_NE(help.out.find("\nusage: quorvex -input=IN -coord=COORD.json -output=OUT"),
+              std::string::npos);
+    // One example per mode.
+    for (const char* example : {"-output=out/zone -base=out/zone.txt\n",
+                                "-base=out/base.txt -toProj=0\n", "-toProj=0 -bENU=1\n"}) {
+      EXPECT_NE(help.out.find(example), std::string::npos) << example;
+    }
+    EXPECT_NE(help.out.find("  -coord (" + std::string(kCoordHelp) + ") default: \"\"\n"),
+              std::string::npos)
+        << help.out;
+    for (const char* flag : {"-input (", "-output (", "-base (", "-inputbase ("}) {
+      EXPECT_NE(help.out.find(std::string("\n  ") + flag), std::string::npos) << flag;
+    }
+    EXPECT_NE(help.out.find(") default: \"0\"\n"), std::string::npos);  // -bENU
+    EXPECT_NE(help.out.find("\n  -bENU ("), std::string::npos);
+    EXPECT_NE(help.out.find("\n  -toProj ("), std::string::npos);
+    EXPECT_NE(help.out.find(") default: \"1\"\n"), std::string::npos);  // -toProj
+    // gflags' own flags are not listed.
+    for (const char* own : {"flagfile", "helpshort", "tryfromenv", "undefok"}) {
+      EXPECT_EQ(help.out.find(own), std::string::npos) << own;
+    }
+  }
+}
+
+TEST(Driver, UnknownOrIncompleteFlagPrintsTheUsageLineAndExitsWith255) {
+  const struct {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{"-bogus=1", "-coord=c.json", "-output=out"}, "unknown flag '-bogus=1'"},
+      {{"-coord=c.json", "--Input=a.obj"}, "unknown flag '--Input=a.obj'"},  // case matters
+      {{"-noinput"}, "unknown flag '-noinput'"},  // "no" turns off switches only
+      {{"-coord=c.json", "-output"}, "flag '-output' has no value"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    Sandbox box;
+    box.write("c.json", kCoord117);
+    box.write("a.obj", "v 500000 3320113.398 0\n");
+    const RunResult result = box.run(c.args);
+    EXPECT_EQ(result.exitStatus, 255);
+    // The usage line alone: one line naming the required flags.
+    EXPECT_EQ(result.out.rfind("usage: quorvex -input=IN -coord=COORD.json -output=OUT ", 0), 0u)
+        << result.out;
+    EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << result.out;
+    EXPECT_EQ(result.err, std::string("quorvex: ") + c.reason + "\n");
+  }
+  // A flag's value may also be the next argument.
+  Sandbox box;
+  box.write("c.json", kCoord117);
+  box.write("a.obj", "v 500000 3320113.398 0\n");
+  const RunResult spaced = box.run({"-input", "a.obj", "-coord", "c.json", "-output=z.obj"});
+  EXPECT_EQ(spaced.exitStatus, 0) << spaced.out << spaced.err;
+  EXPECT_TRUE(box.exists("z.obj"));
 }
 
 }  // namespace

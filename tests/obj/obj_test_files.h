@@ -2,13 +2,14 @@
 
 // A temporary folder for the OBJ tests, removed with its contents at the end of the test.
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+
+#include "platform/filesystem.h"
+#include "portable.h"
 
 namespace objtest {
 
@@ -23,11 +24,7 @@ inline std::string readBytes(const fs::path& path) {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "quorvex-obj-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
-  }
+  TempDir() : root_(portable::makeTempFolder("quorvex-obj").string()) {}
   ~TempDir() {
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -36,14 +33,15 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return root_; }
-  std::string operator/(const std::string& name) const { return root_ + "/" + name; }
+  // The path of `name` in the folder, with the platform's separator.
+  std::string operator/(const std::string& name) const { return root_ + kPathSeparator + name; }
   // Writes `bytes` to `name` and returns its path.
   std::string write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
-    return root_ + "/" + name;
+    std::ofstream(*this / name, std::ios::binary) << bytes;
+    return *this / name;
   }
-  std::string read(const std::string& name) const { return readBytes(root_ + "/" + name); }
-  bool exists(const std::string& name) const { return fs::exists(root_ + "/" + name); }
+  std::string read(const std::string& name) const { return readBytes(*this / name); }
+  bool exists(const std::string& name) const { return fs::exists(*this / name); }
   // Names of everything in the folder: shows a left-over temporary file.
   std::set<std::string> names() const {
     std::set<std::string> all;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/filesystem.h"
+
 namespace {
 
 TEST(GetFileName, TakesTheTextAfterTheLastSeparator) {
@@ -19,9 +21,16 @@ TEST(GetFileName, TakesTheTextAfterTheLastSeparator) {
       {"in/sub/", ""},  // a folder path ends in its separator: no name
       {"/", ""},
       {"./a.b.obj", "a.b.obj"},
-      // '\\' is an ordinary character on POSIX, as '/' is on Windows for a search path.
+#ifdef _WIN32
+      // Windows: '\\' and '/' both separate.
+      {"C:\\in\\a.obj", "a.obj"},
+      {"in/C:\\x\\a.obj", "a.obj"},
+      {"C:\\in/sub\\a.obj", "a.obj"},
+#else
+      // '\\' is an ordinary character on POSIX.
       {"C:\\in\\a.obj", "C:\\in\\a.obj"},
       {"in/C:\\x\\a.obj", "C:\\x\\a.obj"},
+#endif
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(getFileName(cases[i].path), cases[i].name) << "case " << i << ": " << cases[i].path;
@@ -30,15 +39,16 @@ TEST(GetFileName, TakesTheTextAfterTheLastSeparator) {
 
 TEST(MakeOutputPath, FolderOrSingleFile) {
   struct Case {
-    const char* output;
-    const char* input;
-    const char* path;
+    std::string output;
+    std::string input;
+    std::string path;
   };
+  const std::string sep(1, kPathSeparator);
   const Case cases[] = {
-      {"/out", "/in/sub/a.obj", "/out/a.obj"},
+      {"/out", "/in/sub/a.obj", "/out" + sep + "a.obj"},
       {"/out/", "/in/sub/a.obj", "/out/a.obj"},  // no doubled separator
-      {"out", "a.obj", "out/a.obj"},
-      {"out", "in/b.OBJ", "out/b.OBJ"},
+      {"out", "a.obj", "out" + sep + "a.obj"},
+      {"out", "in/b.OBJ", "out" + sep + "b.OBJ"},
       {"/", "/in/a.obj", "/a.obj"},
       // ".obj" anywhere in `output`: that one path for every input.
       {"/out/result.obj", "/in/a.obj", "/out/result.obj"},

@@ -2,7 +2,7 @@
 
 // A slow, literal model of the OBJ logical-line rules on whole strings: split into physical
 // lines, join continuations, split the joined text into tokens; and of the rewriting of a
-// whole file on top of it, with C's atof and "%f". The block reader and the rewriter are
+// whole file on top of it, with C's strtod (atof's rules) and "%f". The block reader and the rewriter are
 // checked against it; it shares no code with them.
 
 #include <cstdint>
@@ -109,8 +109,10 @@ Outcome convertText(const std::string& bytes, Convert convert) {
         return {Status::shortVertexLine, line.lineNumber, {}, 0};
       }
     }
-    const double in[3] = {std::atof(runs[1].c_str()), std::atof(runs[2].c_str()),
-                          std::atof(runs[3].c_str())};
+    // strtod with no end pointer is atof, also where the C library's atof differs.
+    const double in[3] = {std::strtod(runs[1].c_str(), nullptr),
+                          std::strtod(runs[2].c_str(), nullptr),
+                          std::strtod(runs[3].c_str(), nullptr)};
     double out[3] = {0.0, 0.0, 0.0};
     if (!convert(in, out)) return {Status::convertFailed, line.lineNumber, {}, 0};
     for (const double value : out) {

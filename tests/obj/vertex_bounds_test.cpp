@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "obj/obj_test_files.h"
+#include "portable.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
 
   bounds = scanVertexBounds({dir.path()});
   EXPECT_EQ(bounds.status, Status::openFailed);
-  EXPECT_EQ(bounds.detail, "cannot read: Is a directory");
+  EXPECT_EQ(bounds.detail, portable::kFolderAsObjError);
 }
 
 }  // namespace

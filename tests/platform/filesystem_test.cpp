@@ -1,7 +1,6 @@
 #include "platform/filesystem.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/temp_folder.h"
+#include "portable.h"
 
 namespace {
 
@@ -65,43 +65,62 @@ TEST(MatchWildcard, FollowsWindowsNameMatching) {
 
 TEST(JoinPath, PutsOneSeparatorBetween) {
   struct Case {
-    const char* folder;
-    const char* name;
-    const char* joined;
+    std::string folder;
+    std::string name;
+    std::string joined;
   };
+  const std::string sep(1, kPathSeparator);
   const Case cases[] = {
       {"", "a.obj", "a.obj"},  // the current directory: a bare name
-      {"in", "a.obj", "in/a.obj"},
-      {"in/", "a.obj", "in/a.obj"},  // no doubled separator
+      {"in", "a.obj", "in" + sep + "a.obj"},
+      {"in/", "a.obj", "in/a.obj"},  // a trailing '/' is a separator on every system
+      {"in" + sep, "a.obj", "in" + sep + "a.obj"},  // no doubled separator
       {"/", "a.obj", "/a.obj"},
-      {"/data/in", "sub", "/data/in/sub"},
+      {"/data/in", "sub", "/data/in" + sep + "sub"},
       {"in//", "a.obj", "in//a.obj"},  // what is given is kept
+#ifdef _WIN32
+      {"C:\\in", "a.obj", "C:\\in\\a.obj"},
+      {"C:\\", "a.obj", "C:\\a.obj"},
+#else
       {"C:\\in", "a.obj", "C:\\in/a.obj"},  // '\\' is an ordinary character here
+#endif
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(joinPath(cases[i].folder, cases[i].name), cases[i].joined) << "case " << i;
   }
+#ifdef _WIN32
+  EXPECT_EQ(kPathSeparator, '\\');
+#else
   EXPECT_EQ(kPathSeparator, '/');
+#endif
 }
 
 TEST(PathExists, TellsFilesFoldersAndMissingPathsApart) {
   const TempFolder temp;
   temp.write("file.json", "{}");
   temp.makeFolder("folder");
-  ASSERT_EQ(symlink(temp.path("nowhere").c_str(), temp.path("dangling").c_str()), 0);
-  ASSERT_EQ(symlink(temp.path("folder").c_str(), temp.path("link").c_str()), 0);
 
   EXPECT_TRUE(pathExists(temp.path("file.json")));
   EXPECT_TRUE(pathExists(temp.path("folder")));
-  EXPECT_TRUE(pathExists(temp.path("link")));
   EXPECT_FALSE(pathExists(temp.path("missing.json")));
-  EXPECT_FALSE(pathExists(temp.path("dangling")));  // the test follows the link
   EXPECT_FALSE(pathExists(""));
 
   EXPECT_FALSE(isDirectory(temp.path("file.json")));
   EXPECT_TRUE(isDirectory(temp.path("folder")));
-  EXPECT_TRUE(isDirectory(temp.path("link")));
   EXPECT_FALSE(isDirectory(temp.path("missing")));
+}
+
+TEST(PathExists, FollowsLinks) {
+  SKIP_WITHOUT_SYMLINKS();
+  const TempFolder temp;
+  temp.makeFolder("folder");
+  fs::create_symlink(temp.path("nowhere"), temp.path("dangling"));
+  fs::create_directory_symlink(temp.path("folder"), temp.path("link"));
+
+  EXPECT_TRUE(pathExists(temp.path("link")));
+  EXPECT_FALSE(pathExists(temp.path("dangling")));  // the test follows the link
+  EXPECT_TRUE(isDirectory(temp.path("link")));
+  EXPECT_FALSE(isDirectory(temp.path("dangling")));
 }
 
 std::vector<std::string> namesOf(const std::vector<DirectoryEntry>& entries) {
@@ -135,15 +154,36 @@ TEST(SearchDirectory, KeepsTheDirectoryOrderAndMatchesAnyCase) {
   EXPECT_NE(namesOf(entries), sorted);
 }
 
-TEST(SearchDirectory, ReportsFoldersAndSkipsLinksToFolders) {
+TEST(SearchDirectory, ReportsFolders) {
   const TempFolder temp;
   temp.makeFolder("sub.obj");
   temp.makeFolder("plain");
   temp.write("real.obj", "v 1 2 3\n");
-  ASSERT_EQ(symlink(temp.path("real.obj").c_str(), temp.path("file_link.obj").c_str()), 0);
-  ASSERT_EQ(symlink(temp.path().c_str(), temp.path("loop.obj").c_str()), 0);  // a cycle
-  ASSERT_EQ(symlink(temp.path().c_str(), temp.path("loop").c_str()), 0);
-  ASSERT_EQ(symlink(temp.path("gone").c_str(), temp.path("dangling.obj").c_str()), 0);
+  temp.write("real.objx", "");
+
+  std::vector<DirectoryEntry> entries = searchDirectory(temp.path(), "*.obj");
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(namesOf(entries), (std::vector<std::string>{"real.obj", "sub.obj"}));
+  EXPECT_FALSE(entries[0].isDirectory);
+  EXPECT_TRUE(entries[1].isDirectory);
+
+  std::vector<std::string> all = namesOf(searchDirectory(temp.path(), "*.*"));
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all,
+            (std::vector<std::string>{".", "..", "plain", "real.obj", "real.objx", "sub.obj"}));
+}
+
+TEST(SearchDirectory, ReportsFoldersAndSkipsLinksToFolders) {
+  SKIP_WITHOUT_SYMLINKS();
+  const TempFolder temp;
+  temp.makeFolder("sub.obj");
+  temp.makeFolder("plain");
+  temp.write("real.obj", "v 1 2 3\n");
+  fs::create_symlink(temp.path("real.obj"), temp.path("file_link.obj"));
+  fs::create_directory_symlink(temp.path(), temp.path("loop.obj"));  // a cycle
+  fs::create_directory_symlink(temp.path(), temp.path("loop"));
+  fs::create_symlink(temp.path("gone"), temp.path("dangling.obj"));
 
   std::vector<DirectoryEntry> entries = searchDirectory(temp.path(), "*.obj");
   std::sort(entries.begin(), entries.end(),

@@ -4,7 +4,6 @@
 // sub-folders are made writable first so that the removal cannot fail on them).
 
 #include <dirent.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,17 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "portable.h"
+
 namespace testing_support {
 
 namespace fs = std::filesystem;
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quorvex-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
-  }
+  TempFolder() : root_(portable::makeTempFolder("quorvex-test")) {}
   ~TempFolder() {
     std::error_code ignored;
     for (auto it = fs::recursive_directory_iterator(root_, ignored);
@@ -37,9 +34,11 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  // The folder's path; `relative` appended with '/' when given.
+  // The folder's path; `relative` (written with '/') appended when given, every separator
+  // the platform's own, as the path functions under test build paths.
   std::string path(const std::string& relative = "") const {
-    return relative.empty() ? root_.string() : (root_ / relative).string();
+    return relative.empty() ? root_.string()
+                            : (root_ / fs::path(relative).make_preferred()).string();
   }
   void write(const std::string& relative, const std::string& bytes) const {
     fs::create_directories((root_ / relative).parent_path());

@@ -1,0 +1,93 @@
+#include "app/usage.h"
+
+#include <gflags/gflags.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsageLine =
+    "usage: quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE]"
+    " [-inputbase=ENU:LON,LAT] [-toProj=1|0] [-bENU=0|1] [-report=FILE.html]"
+    " [-maxresidual=M] [-progress=1|0]";
+
+constexpr const char* kPurpose =
+    "quorvex converts the vertices of Wavefront OBJ files between a surveying project frame, a\n"
+    "local east-north-up (ENU) frame and the standard 3-degree Gauss-Krueger zone.\n";
+
+constexpr const char* kModes =
+    "modes:\n"
+    "  project frame -> 3-degree zone (-toProj=1, the default); the zone code goes to -base:\n"
+    "    quorvex -input=tiles -coord=coord.json -output=out/zone -base=out/zone.txt\n"
+    "  project frame -> ENU (-toProj=0); the computed base point goes to -base:\n"
+    "    quorvex -input=tiles -coord=coord.json -output=out/enu -base=out/base.txt -toProj=0\n"
+    "  ENU -> project frame (-toProj=0 -bENU=1); the origin is -inputbase, else the coordinate\n"
+    "  file's basepoint:\n"
+    "    quorvex -input=out/enu -coord=coord.json -output=out/back -toProj=0 -bENU=1\n"
+    "IN is one OBJ file or a folder searched for *.obj; OUT is a file (a name with \".obj\" in\n"
+    "any letter case that is not a folder; one input only) or an existing folder. See README.md\n"
+    "(or man quorvex) for the coordinate file format.\n";
+
+bool isHelpRequest(std::string_view name) {
+  return name == "help" || name == "h" || name == "helpshort" || name == "helpfull";
+}
+
+void printUsage(const std::string& ownFile) {
+  std::printf("%s\n%s\n\n%s\nflags:\n", kPurpose, kUsageLine, kModes);
+  std::vector<gflags::CommandLineFlagInfo> flags;
+  gflags::GetAllFlags(&flags);
+  for (const gflags::CommandLineFlagInfo& flag : flags) {
+    if (flag.filename != ownFile) continue;
+    std::printf("  -%s (%s) default: \"%s\"\n", flag.name.c_str(), flag.description.c_str(),
+                flag.default_value.c_str());
+  }
+  std::fflush(stdout);
+}
+
+CommandLineCheck badFlag(const std::string& reason) {
+  std::printf("%s\n", kUsageLine);
+  std::fflush(stdout);
+  std::fprintf(stderr, "quorvex: %s\n", reason.c_str());
+  return CommandLineCheck::badFlag;
+}
+
+}  // namespace
+
+const char* usageLine() { return kUsageLine; }
+
+CommandLineCheck checkCommandLine(int argc, char** argv, const char* anyOwnFlag) {
+  gflags::CommandLineFlagInfo own;
+  const std::string ownFile =
+      gflags::GetCommandLineFlagInfo(anyOwnFlag, &own) ? own.filename : std::string();
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--") break;  // gflags stops there too
+    if (arg.size() < 2 || arg[0] != '-') continue;
+    arg.remove_prefix(arg[1] == '-' ? 2 : 1);
+    const std::size_t equals = arg.find('=');
+    const std::string name(arg.substr(0, equals));
+    if (isHelpRequest(name)) {
+      printUsage(ownFile);
+      return CommandLineCheck::helpShown;
+    }
+    gflags::CommandLineFlagInfo info;
+    if (gflags::GetCommandLineFlagInfo(name.c_str(), &info)) {
+      // A flag other than a switch takes the next argument as its value when it has no '='.
+      if (equals == std::string_view::npos && info.type != "bool") {
+        if (i + 1 >= argc) return badFlag("flag '" + std::string(argv[i]) + "' has no value");
+        ++i;
+      }
+      continue;
+    }
+    // "-noNAME" turns a switch off.
+    if (equals == std::string_view::npos && name.rfind("no", 0) == 0 &&
+        gflags::GetCommandLineFlagInfo(name.c_str() + 2, &info) && info.type == "bool") {
+      continue;
+    }
+    return badFlag("unknown flag '" + std::string(argv[i]) + "'");
+  }
+  return CommandLineCheck::run;
+}

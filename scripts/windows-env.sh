@@ -1,0 +1,10 @@
+# Sourced by the Windows scripts: where the cached Windows build of the libraries, the Wine
+# prefix and the private locale live, and the environment that runs Wine headless.
+QX_WINDOWS_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/quorvex-windows"
+export QUORVEX_WINDOWS_PREFIX="$QX_WINDOWS_CACHE/prefix"
+export WINEPREFIX="$QX_WINDOWS_CACHE/wine"
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts when the prefix is created.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+QX_LOCALE_DIR="$QX_WINDOWS_CACHE/locale"
