@@ -68,7 +68,8 @@ TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
   EXPECT_EQ(bounds.detail, "cannot open: No such file or directory");
 
   // A NUL would cut a number short: the line fails instead of moving a bound.
-  const std::string nul = dir.write("nul.obj", std::string("v 1 2 3\rv 5 6\0 9 7\n", 20));
+  // (Not named nul.obj: NUL is a device name on Windows, whatever the extension.)
+  const std::string nul = dir.write("nul-byte.obj", std::string("v 1 2 3\rv 5 6\0 9 7\n", 20));
   bounds = scanVertexBounds({good, nul});
   EXPECT_EQ(bounds.status, Status::shortVertexLine);
   EXPECT_EQ(bounds.line, 2u);
