@@ -9,6 +9,7 @@
 #define GEOS_USE_ONLY_R_API
 #include <geos_c.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "coordinfo/coord_translate_info.h"
@@ -30,6 +32,7 @@
 #include "pipeline/base_point.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
+#include "pipeline/threaded_conversion.h"
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
@@ -69,6 +72,8 @@ DEFINE_string(progress, "",
               "1: progress line and summary on standard error; 0: none; empty: on a terminal");
 DEFINE_string(maxresidual, "0.05",
               "control-point residual (m) above which the report highlights and warns");
+DEFINE_string(threads, "0",
+              "threads converting each file: 0 = all hardware threads, 1 = one (no other thread)");
 
 namespace {
 
@@ -100,7 +105,7 @@ std::string versionText() {
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
-  std::string report, maxresidual, progress;
+  std::string report, maxresidual, progress, threads;
 };
 
 enum class Mode { toZone, enuToProject, projectToEnu };
@@ -240,6 +245,22 @@ void setEnuInputOrigin(const std::optional<BasePoint>& inputbase, CoordTranslate
        "vertices are taken to be about longitude 0, latitude 0");
 }
 
+// The largest -threads value taken: more threads than this only cost memory.
+constexpr unsigned kMaxThreads = 256;
+
+// -threads: a non-negative integer up to kMaxThreads; 0 is the hardware's thread count (1
+// when it is not known).
+std::optional<unsigned> threadCount(const std::string& text) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      value > kMaxThreads) {
+    return std::nullopt;
+  }
+  if (value == 0) value = std::max(1u, std::thread::hardware_concurrency());
+  return value;
+}
+
 std::optional<double> positiveNumber(const std::string& text) {
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -333,6 +354,9 @@ std::uint64_t fileSizeOrZero(const std::string& path) {
 }
 
 constexpr std::size_t kBlock = ObjLineReader::kDefaultBlockSize;
+// With several threads: blocks of 1 MiB, so that the 2N + 2 blocks in flight (each with its
+// converted copy) stay small.
+constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
 
 // Converts every file once the coordinate file is read (0 when all were written, without the
 // success message); fills `record` (when not null) for the report.
@@ -348,6 +372,12 @@ int run(const Options& options, ProcessContext& process) {
                   "-maxresidual: expected a positive number of metres, got '" +
                       options.maxresidual + "'");
     }
+  }
+
+  if (!threadCount(options.threads)) {
+    return fail("threads set error!!\n", "-threads: expected a whole number from 0 to " +
+                                              std::to_string(kMaxThreads) + ", got '" +
+                                              options.threads + "'");
   }
 
   if (options.coord.empty()) return fail("coordfile set error!!\n", "-coord is required");
@@ -470,6 +500,7 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
     return converter.projectToEnu(p, r, scratch, &failure);
   });
 
+  const unsigned threads = threadCount(options.threads).value_or(1);
   const bool showProgress =
       options.progress == "1" || (options.progress != "0" && isTerminal(stderr));
   std::uint64_t totalBytes = 0;
@@ -484,10 +515,26 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
     if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
     if (record != nullptr) tracked = &file;
-    const ConvertOutcome outcome =
-        mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone, kBlock, &progress)
-        : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject, kBlock, &progress)
-                                     : convertObjFile(path, outputPath, toEnu, kBlock, &progress);
+    ConvertOutcome outcome;
+    if (threads == 1) {
+      outcome =
+          mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone, kBlock, &progress)
+          : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject, kBlock, &progress)
+                                       : convertObjFile(path, outputPath, toEnu, kBlock, &progress);
+    } else {
+      const ConversionKind kind = mode == Mode::toZone         ? ConversionKind::projectToZone
+                                  : mode == Mode::enuToProject ? ConversionKind::enuToProject
+                                                               : ConversionKind::projectToEnu;
+      VertexBoxes boxes;
+      outcome = convertObjFileThreaded(path, outputPath, converter, state, kind, threads,
+                                       kThreadedBlock, &progress, &boxes);
+      if (record != nullptr && outcome.status == ConvertStatus::converted) {
+        file.inputBounds.min = boxes.inMin;
+        file.inputBounds.max = boxes.inMax;
+        file.outputBounds.min = boxes.outMin;
+        file.outputBounds.max = boxes.outMax;
+      }
+    }
     progress.erase();
     if (outcome.status != ConvertStatus::converted) {
       ConvertOutcome reported = outcome;
@@ -529,7 +576,7 @@ int main(int argc, char** argv) {
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord,  FLAGS_base,
                         FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj, FLAGS_report,
-                        FLAGS_maxresidual, FLAGS_progress};
+                        FLAGS_maxresidual, FLAGS_progress, FLAGS_threads};
   gflags::ShutDownCommandLineFlags();
 
   return run(options, process);
