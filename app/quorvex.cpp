@@ -72,6 +72,8 @@ DEFINE_string(progress, "",
               "1: progress line and summary on standard error; 0: none; empty: on a terminal");
 DEFINE_string(maxresidual, "0.05",
               "control-point residual (m) above which the report highlights and warns");
+DEFINE_string(baseonly, "0",
+              "1: with -toProj=0 and -base, write the base point of the inputs, convert nothing");
 DEFINE_string(threads, "0",
               "threads converting each file: 0 = all hardware threads, 1 = one (no other thread)");
 
@@ -105,7 +107,7 @@ std::string versionText() {
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
-  std::string report, maxresidual, progress, threads;
+  std::string report, maxresidual, progress, threads, baseonly;
 };
 
 enum class Mode { toZone, enuToProject, projectToEnu };
@@ -380,6 +382,16 @@ int run(const Options& options, ProcessContext& process) {
                                               options.threads + "'");
   }
 
+  if (options.baseonly == "1") {
+    const char* why = options.toProj == "1" || options.bENU == "1"
+                          ? "-baseonly=1 needs project -> ENU (-toProj=0, -bENU=0)"
+                      : options.base.empty()       ? "-baseonly=1 needs -base=FILE"
+                      : !options.inputbase.empty() ? "-baseonly=1 computes the base point: "
+                                                     "-inputbase cannot be given"
+                                                   : nullptr;
+    if (why != nullptr) return fail("baseonly set error!!\n", why);
+  }
+
   if (options.coord.empty()) return fail("coordfile set error!!\n", "-coord is required");
   if (!pathExists(options.coord)) {
     return fail("coordfile set error!!\n",
@@ -421,19 +433,20 @@ int run(const Options& options, ProcessContext& process) {
 int convertParsed(const Options& options, ProcessContext& process, CoordTranslateInfo& local,
                   const std::vector<std::string>& files, RunRecord* record) {
   std::string error;
-  if (options.output.empty()) {
+  // -baseonly=1 (checked in run): the base point only; -output is not looked at.
+  const bool baseOnly = options.baseonly == "1";
+  if (options.output.empty() && !baseOnly) {
     return fail("output set error!!\n", "no output path given (-output)");
   }
-  const bool readTwice =
-      options.toProj != "1" && options.bENU != "1" && options.inputbase.empty();
-  if (const int status =
-          reportPathCheck(checkRunPaths(options.output, options.base, files, readTwice))) {
+  const bool readTwice = options.toProj != "1" && options.bENU != "1" &&
+                         options.inputbase.empty() && !baseOnly;
+  const std::string output = baseOnly ? std::string() : options.output;
+  if (const int status = reportPathCheck(checkRunPaths(output, options.base, files, readTwice))) {
     return status;
   }
   // The report must not replace an input either.
   if (!options.report.empty()) {
-    if (const int status =
-            reportPathCheck(checkRunPaths(options.output, options.report, files, false))) {
+    if (const int status = reportPathCheck(checkRunPaths(output, options.report, files, false))) {
       return status;
     }
   }
@@ -467,6 +480,13 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
       return status;
     }
     if (moved) converter = converter.withOrigin(origin, state);
+  }
+  if (baseOnly) {
+    if (record != nullptr) {
+      recordMode(mode, options, local, process, *record);
+      record->succeeded = true;
+    }
+    return 0;
   }
   if (record != nullptr) recordMode(mode, options, local, process, *record);
 
@@ -576,7 +596,7 @@ int main(int argc, char** argv) {
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord,  FLAGS_base,
                         FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj, FLAGS_report,
-                        FLAGS_maxresidual, FLAGS_progress, FLAGS_threads};
+                        FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly};
   gflags::ShutDownCommandLineFlags();
 
   return run(options, process);
