@@ -174,16 +174,23 @@ int reportConversionFailure(const ConvertOutcome& outcome, const std::string& pa
   return 0;
 }
 
+constexpr std::size_t kBlock = ObjLineReader::kDefaultBlockSize;
+// With several threads: blocks of 1 MiB, so that the 2N + 2 blocks in flight (each with its
+// converted copy) stay small.
+constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
+
 // Project -> ENU without -inputbase: the ENU origin is the geodetic position of the centre of
 // the bounding box of all vertices, whatever definition converts it; it is written to the base
 // file. The centre is converted through `converter` (about the origin the file gave, or
 // longitude 0, latitude 0), and `origin` receives the base point. 0, or the exit status of a
 // failure; `moved` tells whether the origin was moved.
 int setBasePoint(const Options& options, const std::vector<std::string>& files,
-                 const Converter& converter, ConverterScratch& scratch, RunState& state,
-                 EnuOrigin& origin, bool& moved) {
+                 unsigned threads, const Converter& converter, ConverterScratch& scratch,
+                 RunState& state, EnuOrigin& origin, bool& moved) {
   moved = false;
-  const VertexBounds bounds = scanVertexBounds(files);
+  const VertexBounds bounds = threads == 1
+                                  ? scanVertexBounds(files)
+                                  : scanVertexBoundsThreaded(files, threads, kThreadedBlock);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return fail("open obj error!!\n", bounds.path + ": " + bounds.detail);
   }
@@ -355,10 +362,6 @@ std::uint64_t fileSizeOrZero(const std::string& path) {
   return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-constexpr std::size_t kBlock = ObjLineReader::kDefaultBlockSize;
-// With several threads: blocks of 1 MiB, so that the 2N + 2 blocks in flight (each with its
-// converted copy) stay small.
-constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
 
 // Converts every file once the coordinate file is read (0 when all were written, without the
 // success message); fills `record` (when not null) for the report.
@@ -470,12 +473,14 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
   } else if (mode == Mode::enuToProject) {
     setEnuInputOrigin(inputbase, local);
   }
+  const unsigned threads = threadCount(options.threads).value_or(1);
   Converter converter(model, origin);
   RunState state(converter);
   ConverterScratch scratch;
   if (mode == Mode::projectToEnu && !inputbase) {
     bool moved = false;
-    if (const int status = setBasePoint(options, files, converter, scratch, state, origin, moved);
+    if (const int status =
+            setBasePoint(options, files, threads, converter, scratch, state, origin, moved);
         status != 0) {
       return status;
     }
@@ -520,7 +525,6 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
     return converter.projectToEnu(p, r, scratch, &failure);
   });
 
-  const unsigned threads = threadCount(options.threads).value_or(1);
   const bool showProgress =
       options.progress == "1" || (options.progress != "0" && isTerminal(stderr));
   std::uint64_t totalBytes = 0;

@@ -160,13 +160,16 @@ class Pipeline {
   bool stopped_ = false;
 };
 
+// To the output file; null: nowhere (a scan).
 class WriterSink : public ObjSink {
  public:
-  explicit WriterSink(AtomicFileWriter& writer) : writer_(writer) {}
-  [[nodiscard]] bool write(std::string_view bytes) override { return writer_.write(bytes); }
+  explicit WriterSink(AtomicFileWriter* writer) : writer_(writer) {}
+  [[nodiscard]] bool write(std::string_view bytes) override {
+    return writer_ == nullptr || writer_->write(bytes);
+  }
 
  private:
-  AtomicFileWriter& writer_;
+  AtomicFileWriter* writer_;
 };
 
 ConvertOutcome failure(ConvertStatus status, std::string detail) {
@@ -198,7 +201,10 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
     first->tooLong = cutter.tooLong();
   }
   AtomicFileWriter writer;
-  if (!writer.open(outputPath)) return failure(ConvertStatus::writeFailed, writer.error());
+  const bool writing = !outputPath.empty();
+  if (writing && !writer.open(outputPath)) {
+    return failure(ConvertStatus::writeFailed, writer.error());
+  }
 
   std::vector<std::unique_ptr<BlockWorker>> owned;
   for (unsigned i = 0; i < workers; ++i) owned.push_back(settler.makeWorker());
@@ -231,7 +237,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       auto convert = [&again, &why](const double* in, double* out) {
         return again->convert(in, out, &why);
       };
-      WriterSink sink(writer);
+      WriterSink sink(writing ? &writer : nullptr);
       ConvertOutcome rest = rewriteObjLines(reader, sink, convert);
       const std::unique_ptr<BlockNotes> notes = again->endBlock();
       (void)settler.settle(*notes);
@@ -262,7 +268,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       if (outcome.line != 0) outcome.line += lineOffset;
       break;
     }
-    if (!writer.write(block.output)) {
+    if (writing && !writer.write(block.output)) {
       outcome = failure(ConvertStatus::writeFailed, writer.error());
       break;
     }
@@ -275,6 +281,6 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
   for (std::thread& thread : threads) thread.join();
   if (stats != nullptr) *stats = counts;
   if (outcome.status != ConvertStatus::converted) return outcome;
-  if (!writer.commit()) return failure(ConvertStatus::writeFailed, writer.error());
+  if (writing && !writer.commit()) return failure(ConvertStatus::writeFailed, writer.error());
   return outcome;
 }

@@ -56,7 +56,8 @@ struct ParallelStats {
 // its end). A failure is that of
 // the first block, in file order, that fails (line numbers counted over the whole file,
 // a conversion's reason after ": " in the detail); nothing is written then. `progress` is told
-// the bytes of the blocks written so far, from the calling thread.
+// the bytes of the blocks written so far, from the calling thread. An empty `outputPath`
+// writes nothing: the file is only read and its vertices converted (a scan).
 ConvertOutcome convertObjFileParallel(const std::string& inputPath,
                                       const std::string& outputPath, BlockSettler& settler,
                                       unsigned workers, std::size_t blockSize,
