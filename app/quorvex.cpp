@@ -9,6 +9,7 @@
 #define GEOS_USE_ONLY_R_API
 #include <geos_c.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/usage.h"
@@ -31,6 +33,7 @@
 #include "pipeline/base_point.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
+#include "pipeline/threaded_conversion.h"
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
@@ -70,6 +73,10 @@ DEFINE_string(progress, "",
               "1: progress line and summary on standard error; 0: none; empty: on a terminal");
 DEFINE_string(maxresidual, "0.05",
               "control-point residual (m) above which the report highlights and warns");
+DEFINE_string(baseonly, "0",
+              "1: with -toProj=0 and -base, write the base point of the inputs, convert nothing");
+DEFINE_string(threads, "0",
+              "threads converting each file: 0 = all hardware threads, 1 = one (no other thread)");
 
 namespace {
 
@@ -90,7 +97,7 @@ std::string versionText() {
 
 struct Options {
   std::string input, output, coord, base, inputbase, bENU, toProj;
-  std::string report, maxresidual, progress;
+  std::string report, maxresidual, progress, threads, baseonly;
 };
 
 enum class Mode { toZone, enuToProject, projectToEnu };
@@ -157,16 +164,23 @@ int reportConversionFailure(const ConvertOutcome& outcome, const std::string& pa
   return 0;
 }
 
+constexpr std::size_t kBlock = ObjLineReader::kDefaultBlockSize;
+// With several threads: blocks of 1 MiB, so that the 2N + 2 blocks in flight (each with its
+// converted copy) stay small.
+constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
+
 // Project -> ENU without -inputbase: the ENU origin is the geodetic position of the centre of
 // the bounding box of all vertices, whatever definition converts it; it is written to the base
 // file. The centre is converted through `converter` (about the origin the file gave, or
 // longitude 0, latitude 0), and `origin` receives the base point. 0, or the exit status of a
 // failure; `moved` tells whether the origin was moved.
 int setBasePoint(const Options& options, const std::vector<std::string>& files,
-                 const Converter& converter, ConverterScratch& scratch, RunState& state,
-                 EnuOrigin& origin, bool& moved) {
+                 unsigned threads, const Converter& converter, ConverterScratch& scratch,
+                 RunState& state, EnuOrigin& origin, bool& moved) {
   moved = false;
-  const VertexBounds bounds = scanVertexBounds(files);
+  const VertexBounds bounds = threads == 1
+                                  ? scanVertexBounds(files)
+                                  : scanVertexBoundsThreaded(files, threads, kThreadedBlock);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return fail("open obj error!!\n", bounds.path + ": " + bounds.detail);
   }
@@ -228,6 +242,22 @@ void setEnuInputOrigin(const std::optional<BasePoint>& inputbase, CoordTranslate
   }
   warn("no ENU origin given (-inputbase, or \"basepoint\" in the coordinate file): the ENU "
        "vertices are taken to be about longitude 0, latitude 0");
+}
+
+// The largest -threads value taken: more threads than this only cost memory.
+constexpr unsigned kMaxThreads = 256;
+
+// -threads: a non-negative integer up to kMaxThreads; 0 is the hardware's thread count (1
+// when it is not known).
+std::optional<unsigned> threadCount(const std::string& text) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      value > kMaxThreads) {
+    return std::nullopt;
+  }
+  if (value == 0) value = std::max(1u, std::thread::hardware_concurrency());
+  return value;
 }
 
 std::optional<double> positiveNumber(const std::string& text) {
@@ -322,7 +352,6 @@ std::uint64_t fileSizeOrZero(const std::string& path) {
   return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-constexpr std::size_t kBlock = ObjLineReader::kDefaultBlockSize;
 
 // Converts every file once the coordinate file is read (0 when all were written, without the
 // success message); fills `record` (when not null) for the report.
@@ -338,6 +367,22 @@ int run(const Options& options, ProcessContext& process) {
                   "-maxresidual: expected a positive number of metres, got '" +
                       options.maxresidual + "'");
     }
+  }
+
+  if (!threadCount(options.threads)) {
+    return fail("threads set error!!\n", "-threads: expected a whole number from 0 to " +
+                                              std::to_string(kMaxThreads) + ", got '" +
+                                              options.threads + "'");
+  }
+
+  if (options.baseonly == "1") {
+    const char* why = options.toProj == "1" || options.bENU == "1"
+                          ? "-baseonly=1 needs project -> ENU (-toProj=0, -bENU=0)"
+                      : options.base.empty()       ? "-baseonly=1 needs -base=FILE"
+                      : !options.inputbase.empty() ? "-baseonly=1 computes the base point: "
+                                                     "-inputbase cannot be given"
+                                                   : nullptr;
+    if (why != nullptr) return fail("baseonly set error!!\n", why);
   }
 
   if (options.coord.empty()) return fail("coordfile set error!!\n", "-coord is required");
@@ -381,19 +426,20 @@ int run(const Options& options, ProcessContext& process) {
 int convertParsed(const Options& options, ProcessContext& process, CoordTranslateInfo& local,
                   const std::vector<std::string>& files, RunRecord* record) {
   std::string error;
-  if (options.output.empty()) {
+  // -baseonly=1 (checked in run): the base point only; -output is not looked at.
+  const bool baseOnly = options.baseonly == "1";
+  if (options.output.empty() && !baseOnly) {
     return fail("output set error!!\n", "no output path given (-output)");
   }
-  const bool readTwice =
-      options.toProj != "1" && options.bENU != "1" && options.inputbase.empty();
-  if (const int status =
-          reportPathCheck(checkRunPaths(options.output, options.base, files, readTwice))) {
+  const bool readTwice = options.toProj != "1" && options.bENU != "1" &&
+                         options.inputbase.empty() && !baseOnly;
+  const std::string output = baseOnly ? std::string() : options.output;
+  if (const int status = reportPathCheck(checkRunPaths(output, options.base, files, readTwice))) {
     return status;
   }
   // The report must not replace an input either.
   if (!options.report.empty()) {
-    if (const int status =
-            reportPathCheck(checkRunPaths(options.output, options.report, files, false))) {
+    if (const int status = reportPathCheck(checkRunPaths(output, options.report, files, false))) {
       return status;
     }
   }
@@ -417,16 +463,25 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
   } else if (mode == Mode::enuToProject) {
     setEnuInputOrigin(inputbase, local);
   }
+  const unsigned threads = threadCount(options.threads).value_or(1);
   Converter converter(model, origin);
   RunState state(converter);
   ConverterScratch scratch;
   if (mode == Mode::projectToEnu && !inputbase) {
     bool moved = false;
-    if (const int status = setBasePoint(options, files, converter, scratch, state, origin, moved);
+    if (const int status =
+            setBasePoint(options, files, threads, converter, scratch, state, origin, moved);
         status != 0) {
       return status;
     }
     if (moved) converter = converter.withOrigin(origin, state);
+  }
+  if (baseOnly) {
+    if (record != nullptr) {
+      recordMode(mode, options, local, process, *record);
+      record->succeeded = true;
+    }
+    return 0;
   }
   if (record != nullptr) recordMode(mode, options, local, process, *record);
 
@@ -474,10 +529,26 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
     if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
     if (record != nullptr) tracked = &file;
-    const ConvertOutcome outcome =
-        mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone, kBlock, &progress)
-        : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject, kBlock, &progress)
-                                     : convertObjFile(path, outputPath, toEnu, kBlock, &progress);
+    ConvertOutcome outcome;
+    if (threads == 1) {
+      outcome =
+          mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone, kBlock, &progress)
+          : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject, kBlock, &progress)
+                                       : convertObjFile(path, outputPath, toEnu, kBlock, &progress);
+    } else {
+      const ConversionKind kind = mode == Mode::toZone         ? ConversionKind::projectToZone
+                                  : mode == Mode::enuToProject ? ConversionKind::enuToProject
+                                                               : ConversionKind::projectToEnu;
+      VertexBoxes boxes;
+      outcome = convertObjFileThreaded(path, outputPath, converter, state, kind, threads,
+                                       kThreadedBlock, &progress, &boxes);
+      if (record != nullptr && outcome.status == ConvertStatus::converted) {
+        file.inputBounds.min = boxes.inMin;
+        file.inputBounds.max = boxes.inMax;
+        file.outputBounds.min = boxes.outMin;
+        file.outputBounds.max = boxes.outMax;
+      }
+    }
     progress.erase();
     if (outcome.status != ConvertStatus::converted) {
       ConvertOutcome reported = outcome;
@@ -527,7 +598,7 @@ int main(int argc, char** argv) {
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const Options options{FLAGS_input,     FLAGS_output, FLAGS_coord,  FLAGS_base,
                         FLAGS_inputbase, FLAGS_bENU,   FLAGS_toProj, FLAGS_report,
-                        FLAGS_maxresidual, FLAGS_progress};
+                        FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly};
   gflags::ShutDownCommandLineFlags();
 
   return run(options, process);

@@ -59,24 +59,14 @@ ConvertOutcome failure(ConvertStatus status, std::uint64_t line, std::string det
 
 }  // namespace
 
-ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
-                              VertexConversion convert, std::size_t blockSize,
-                              ProgressSink* progress) {
-  ObjLineReader reader(blockSize);
-  reader.setProgress(progress);
-  if (!reader.openFile(inputPath)) return failure(ConvertStatus::openFailed, 0, reader.error());
-  // Opened after the input, so that converting a file onto itself reads the original.
-  AtomicFileWriter writer;
-  if (!writer.open(outputPath)) return failure(ConvertStatus::writeFailed, 0, writer.error());
-  OutputChunks output(writer);
-
+ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
+                               VertexConversion convert) {
   // "v " + three numbers with a blank after each of the first two.
   constexpr std::size_t kVertexTextMax = 2 + 3 * kFixed6MaxChars + 2;
   std::uint64_t vertexCount = 0;
-  bool written = true;
-  while (written && reader.readObjLine()) {
+  while (reader.readObjLine()) {
     if (!reader.isVertexLine()) {
-      written = reader.copyLine(output);
+      if (!reader.copyLine(output)) return failure(ConvertStatus::writeFailed, 0, "");
       continue;
     }
     const std::size_t numbers = reader.readNumbers();
@@ -111,14 +101,32 @@ ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& o
     p = formatFixed6(p, out[1]);
     *p++ = ' ';
     p = formatFixed6(p, out[2]);
-    written = output.write(std::string_view(text, static_cast<std::size_t>(p - text))) &&
-              reader.copyExtras(output);
+    if (!output.write(std::string_view(text, static_cast<std::size_t>(p - text))) ||
+        !reader.copyExtras(output)) {
+      return failure(ConvertStatus::writeFailed, 0, "");
+    }
   }
   if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
+  ConvertOutcome outcome;
+  outcome.vertexCount = vertexCount;
+  return outcome;
+}
+
+ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
+                              VertexConversion convert, std::size_t blockSize,
+                              ProgressSink* progress) {
+  ObjLineReader reader(blockSize);
+  reader.setProgress(progress);
+  if (!reader.openFile(inputPath)) return failure(ConvertStatus::openFailed, 0, reader.error());
+  // Opened after the input, so that converting a file onto itself reads the original.
+  AtomicFileWriter writer;
+  if (!writer.open(outputPath)) return failure(ConvertStatus::writeFailed, 0, writer.error());
+  OutputChunks output(writer);
+  ConvertOutcome outcome = rewriteObjLines(reader, output, convert);
+  if (outcome.status == ConvertStatus::writeFailed) outcome.detail = writer.error();
+  if (outcome.status != ConvertStatus::converted) return outcome;
   if (!output.flush() || !writer.commit()) {
     return failure(ConvertStatus::writeFailed, 0, writer.error());
   }
-  ConvertOutcome outcome;
-  outcome.vertexCount = vertexCount;
   return outcome;
 }

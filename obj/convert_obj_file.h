@@ -39,6 +39,12 @@ struct ConvertOutcome {
 // `outputPath` that replaces it only when the whole file has been converted, so a failure
 // leaves `outputPath` as it was.
 // `progress` (when not null) is told the bytes read after each block.
+// The rewriting itself, shared by convertObjFile and the threaded path: every logical line of
+// `reader` (opened on a file or on a block of memory) goes to `output` as described above.
+// Line numbers are the reader's. writeFailed (with an empty detail) when `output` refused;
+// openFailed when the reader failed.
+ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output, VertexConversion convert);
+
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
                               VertexConversion convert,
                               std::size_t blockSize = ObjLineReader::kDefaultBlockSize,

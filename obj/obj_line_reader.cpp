@@ -4,6 +4,10 @@
 #include <cerrno>
 #include <cstring>
 
+#ifndef _WIN32
+#include <sys/types.h>
+#endif
+
 namespace {
 
 bool isBlank(int c) { return c == ' ' || c == '\t'; }
@@ -40,7 +44,9 @@ void ObjLineReader::restart() {
   error_.clear();
 }
 
-bool ObjLineReader::openFile(const std::string& path) {
+bool ObjLineReader::openFile(const std::string& path) { return openFile(path, 0); }
+
+bool ObjLineReader::openFile(const std::string& path, std::uint64_t offset) {
   restart();
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) {
@@ -49,6 +55,19 @@ bool ObjLineReader::openFile(const std::string& path) {
   }
   // The reader has its own large block: the stream's buffer would only add a copy.
   std::setvbuf(file_, nullptr, _IONBF, 0);
+  if (offset != 0) {
+#ifdef _WIN32
+    const int moved = _fseeki64(file_, static_cast<__int64>(offset), SEEK_SET);
+#else
+    const int moved = fseeko(file_, static_cast<off_t>(offset), SEEK_SET);
+#endif
+    if (moved != 0) {
+      error_ = std::string("cannot read: ") + std::strerror(errno);
+      close();
+      return false;
+    }
+    bytesRead_ = offset;
+  }
   return refill() || !failed();
 }
 

@@ -51,6 +51,9 @@ class ObjLineReader {
   // Opens a file (binary: the reader sees every byte) and reads its first block, so that an
   // unreadable path (missing, no permission, a folder) fails here. False with error().
   [[nodiscard]] bool openFile(const std::string& path);
+  // The same from byte `offset` on (which must start a logical line): lines are numbered from
+  // 1 there, and progress counts from `offset`.
+  [[nodiscard]] bool openFile(const std::string& path, std::uint64_t offset);
   // Reads from `bytes`, which must outlive the reading, in blocks of the block size.
   void openMemory(std::string_view bytes);
 
@@ -60,6 +63,9 @@ class ObjLineReader {
   bool isVertexLine() const { return vertex_; }
   // 1-based number of the physical line where the current logical line starts.
   std::uint64_t lineNumber() const { return lineNumber_; }
+  // Line ends read so far ("\r\n" counts once): after the last line, the physical lines of
+  // the data that ended with a line end.
+  std::uint64_t linesEnded() const { return physicalLines_; }
 
   // A line that is not a vertex line: writes all of it exactly as read, continuations and
   // line ends included. False when `out` refused.

@@ -52,10 +52,14 @@ RunPathCheck checkFolder(const std::string& output) {
 RunPathCheck checkRunPaths(const std::string& output, const std::string& base,
                            const std::vector<std::string>& inputs, bool inputsReadTwice) {
   if (inputs.empty()) return {};
-  if (RunPathCheck check = checkNames(output, inputs); check.status != RunPathStatus::ok) {
-    return check;
+  if (!output.empty()) {
+    if (RunPathCheck check = checkNames(output, inputs); check.status != RunPathStatus::ok) {
+      return check;
+    }
+    if (RunPathCheck check = checkFolder(output); check.status != RunPathStatus::ok) {
+      return check;
+    }
   }
-  if (RunPathCheck check = checkFolder(output); check.status != RunPathStatus::ok) return check;
 
   std::map<FileIdentity, const std::string*> inputFiles;
   for (const std::string& input : inputs) {
@@ -68,6 +72,7 @@ RunPathCheck checkRunPaths(const std::string& output, const std::string& base,
     return it == inputFiles.end() ? nullptr : it->second;
   };
   for (const std::string& input : inputs) {
+    if (output.empty()) break;
     const std::string target = makeOutputPath(output, input);
     if (const std::string* same = isAnInput(target)) {
       return problem(RunPathStatus::nameConflict,

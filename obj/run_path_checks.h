@@ -18,7 +18,8 @@ struct RunPathCheck {
   std::string detail;  // what is wrong, naming the paths; empty when ok
 };
 
-// `output` as given to -output (not empty), `base` to -base (may be empty), `inputs` the input
+// `output` as given to -output (empty: nothing is converted, no output is checked), `base` to
+// -base (may be empty), `inputs` the input
 // files found, `inputsReadTwice` when every input is read once for the base point before it is
 // converted. Without inputs nothing is checked (nothing will be written). Sameness of files
 // follows links and hard links (see fileIdentity).

@@ -1,6 +1,76 @@
 #include "obj/vertex_bounds.h"
 
+#include <memory>
+
+#include "obj/parallel_obj_convert.h"
 #include "platform/number_text.h"
+
+namespace {
+
+// Bounds of the three numbers as read (atof rules); NaN leaves a bound alone, as above.
+void widen(VertexBounds& bounds, const double p[3]) {
+  for (int axis = 0; axis < 3; ++axis) {
+    if (p[axis] < bounds.min[axis]) bounds.min[axis] = p[axis];
+    if (p[axis] > bounds.max[axis]) bounds.max[axis] = p[axis];
+  }
+}
+
+struct BoundsNotes : BlockNotes {
+  VertexBounds bounds;
+};
+
+class BoundsWorker : public BlockWorker {
+ public:
+  void beginBlock() override { notes_ = std::make_unique<BoundsNotes>(); }
+  bool convert(const double in[3], double out[3], std::string*) override {
+    widen(notes_->bounds, in);
+    out[0] = out[1] = out[2] = 0.0;  // nothing is written: zeros are always finite
+    return true;
+  }
+  std::unique_ptr<BlockNotes> endBlock() override { return std::move(notes_); }
+
+ private:
+  std::unique_ptr<BoundsNotes> notes_;
+};
+
+class BoundsSettler : public BlockSettler {
+ public:
+  explicit BoundsSettler(VertexBounds& bounds) : bounds_(bounds) {}
+  std::unique_ptr<BlockWorker> makeWorker() override { return std::make_unique<BoundsWorker>(); }
+  bool settle(BlockNotes& notes) override {
+    const VertexBounds& block = static_cast<BoundsNotes&>(notes).bounds;
+    for (int axis = 0; axis < 3; ++axis) {
+      if (block.min[axis] < bounds_.min[axis]) bounds_.min[axis] = block.min[axis];
+      if (block.max[axis] > bounds_.max[axis]) bounds_.max[axis] = block.max[axis];
+    }
+    return true;
+  }
+
+ private:
+  VertexBounds& bounds_;
+};
+
+}  // namespace
+
+VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, unsigned workers,
+                                      std::size_t blockSize) {
+  VertexBounds bounds;
+  for (const std::string& path : files) {
+    BoundsSettler settler(bounds);
+    const ConvertOutcome outcome =
+        convertObjFileParallel(path, std::string(), settler, workers, blockSize);
+    bounds.vertexCount += outcome.vertexCount;
+    if (outcome.status == ConvertStatus::converted) continue;
+    bounds.status = outcome.status == ConvertStatus::shortVertexLine
+                        ? VertexBounds::Status::shortVertexLine
+                        : VertexBounds::Status::openFailed;
+    bounds.path = path;
+    bounds.line = outcome.line;
+    bounds.detail = outcome.detail;
+    return bounds;
+  }
+  return bounds;
+}
 
 VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t blockSize) {
   VertexBounds bounds;

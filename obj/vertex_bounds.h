@@ -35,3 +35,9 @@ struct VertexBounds {
 // read size (see ObjLineReader).
 VertexBounds scanVertexBounds(const std::vector<std::string>& files,
                               std::size_t blockSize = ObjLineReader::kDefaultBlockSize);
+
+// The same with `workers` threads reading blocks of each file (convertObjFileParallel without
+// an output): the same bounds to the bit, count and first failure (its line counted over the
+// whole file).
+VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, unsigned workers,
+                                      std::size_t blockSize);

@@ -3,7 +3,7 @@
 # A no-op when every package is already present; otherwise needs root (apt-get).
 set -euo pipefail
 packages=(build-essential cmake libgflags-dev rapidjson-dev libgeos-dev libeigen3-dev
-          libgtest-dev proj-bin clang libclang-rt-dev dpkg-dev groff-base)
+          libgtest-dev proj-bin clang libclang-rt-dev dpkg-dev groff-base parallel)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

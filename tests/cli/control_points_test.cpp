@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli_harness.h"
+#include "common/three_areas.h"
 #include "coordinfo/point3.h"
 
 namespace {
@@ -237,17 +238,7 @@ TEST(ControlPointsCli, ZoneModeTakesTheZoneOfTheFirstPoint) {
 //              +step +proj=topocentric +ellps=WGS84 +lon_0=114 +lat_0=30 +h_0=0
 //   zone:    cct -d 6 +proj=tmerc +lon_0=<CM> +k=1 +x_0=500000 +ellps=WGS84
 // Converted by a neighbour's definition a vertex would be off by hundreds of kilometres.
-const char kThreeAreas[] = R"([
-  {"projectid": "west", "type": "Custom Gauss",
-   "define": {"centralMeridianLongitude": 111, "xoffset": 37500000, "basepoint": [114, 30]},
-   "boundary": [110.9, 29.9, 111.1, 29.9, 111.1, 30.1, 110.9, 30.1]},
-  {"projectid": "middle", "type": "Custom Gauss",
-   "define": {"centralMeridianLongitude": 114, "xoffset": 38500000},
-   "boundary": [113.9, 29.9, 114.1, 29.9, 114.1, 30.1, 113.9, 30.1]},
-  {"projectid": "east", "type": "Custom Gauss",
-   "define": {"centralMeridianLongitude": 117, "xoffset": 39500000},
-   "boundary": [116.9, 29.9, 117.1, 29.9, 117.1, 30.1, 116.9, 30.1]}
-])";
+using testdocs::kThreeAreas;
 
 struct AreaVertex {
   const char* where;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,6 +14,27 @@ namespace {
 
 using Status = VertexBounds::Status;
 constexpr double kMax = std::numeric_limits<double>::max();
+
+// The one-thread scan and the threaded one with tiny blocks (a cut at every line) and several
+// workers: every case below holds for each.
+using Scan = std::function<VertexBounds(const std::vector<std::string>&)>;
+const struct {
+  const char* name;
+  Scan scan;
+} kScans[] = {
+    {"one thread", [](const std::vector<std::string>& f) { return scanVertexBounds(f); }},
+    {"one thread, 3-byte blocks",
+     [](const std::vector<std::string>& f) { return scanVertexBounds(f, 3); }},
+    {"1 worker", [](const std::vector<std::string>& f) {
+       return scanVertexBoundsThreaded(f, 1, 16);
+     }},
+    {"3 workers", [](const std::vector<std::string>& f) {
+       return scanVertexBoundsThreaded(f, 3, 5);
+     }},
+    {"8 workers", [](const std::vector<std::string>& f) {
+       return scanVertexBoundsThreaded(f, 8, 1);
+     }},
+};
 
 struct BoundsCase {
   std::vector<std::string> files;  // contents, scanned in order
@@ -42,11 +64,14 @@ TEST(ScanVertexBounds, CoversEveryVertexOfEveryFile) {
     for (std::size_t f = 0; f < cases[i].files.size(); ++f) {
       paths.push_back(dir.write(std::to_string(f).append(".obj"), cases[i].files[f]));
     }
-    const VertexBounds bounds = scanVertexBounds(paths);
-    EXPECT_EQ(bounds.status, Status::ok) << "case " << i << ": " << bounds.detail;
-    EXPECT_EQ(bounds.min, cases[i].min) << "case " << i;
-    EXPECT_EQ(bounds.max, cases[i].max) << "case " << i;
-    EXPECT_EQ(bounds.vertexCount, cases[i].vertexCount) << "case " << i;
+    for (const auto& scan : kScans) {
+      SCOPED_TRACE(scan.name);
+      const VertexBounds bounds = scan.scan(paths);
+      EXPECT_EQ(bounds.status, Status::ok) << "case " << i << ": " << bounds.detail;
+      EXPECT_EQ(bounds.min, cases[i].min) << "case " << i;
+      EXPECT_EQ(bounds.max, cases[i].max) << "case " << i;
+      EXPECT_EQ(bounds.vertexCount, cases[i].vertexCount) << "case " << i;
+    }
   }
 }
 
@@ -55,14 +80,18 @@ TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
   const std::string good = dir.write("good.obj", "v 1 2 3\n");
   const std::string shortLine = dir.write("short.obj", "f 1\r\n\r\nv 1 2\r\nv 1 2 3\n");
   const std::string missing = dir / "missing.obj";
+  // The failing line after many blocks of tiny size: its number counts over the whole file.
+  const std::string late = dir.write("late.obj", "v 1 2 3\r\n\r\n# a \\\nb\nv 4 5 6\rv 1\n");
+  for (const auto& scan : kScans) {
+  SCOPED_TRACE(scan.name);
 
-  VertexBounds bounds = scanVertexBounds({good, shortLine, missing});
+  VertexBounds bounds = scan.scan({good, shortLine, missing});
   EXPECT_EQ(bounds.status, Status::shortVertexLine);
   EXPECT_EQ(bounds.path, shortLine);
   EXPECT_EQ(bounds.line, 3u);
   EXPECT_EQ(bounds.detail, "v line has 2 numbers, needs 3");
 
-  bounds = scanVertexBounds({good, missing, shortLine});
+  bounds = scan.scan({good, missing, shortLine});
   EXPECT_EQ(bounds.status, Status::openFailed);
   EXPECT_EQ(bounds.path, missing);
   EXPECT_EQ(bounds.detail, "cannot open: No such file or directory");
@@ -70,14 +99,20 @@ TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
   // A NUL would cut a number short: the line fails instead of moving a bound.
   // (Not named nul.obj: NUL is a device name on Windows, whatever the extension.)
   const std::string nul = dir.write("nul-byte.obj", std::string("v 1 2 3\rv 5 6\0 9 7\n", 20));
-  bounds = scanVertexBounds({good, nul});
+  bounds = scan.scan({good, nul});
   EXPECT_EQ(bounds.status, Status::shortVertexLine);
   EXPECT_EQ(bounds.line, 2u);
   EXPECT_EQ(bounds.detail, "number 2 of the v line holds a NUL byte");
 
-  bounds = scanVertexBounds({dir.path()});
+  bounds = scan.scan({dir.path()});
   EXPECT_EQ(bounds.status, Status::openFailed);
   EXPECT_EQ(bounds.detail, portable::kFolderAsObjError);
+
+  bounds = scan.scan({good, late});
+  EXPECT_EQ(bounds.status, Status::shortVertexLine);
+  EXPECT_EQ(bounds.path, late);
+  EXPECT_EQ(bounds.line, 6u);
+  }
 }
 
 }  // namespace

@@ -18,6 +18,17 @@ inline const std::string kSiteDefinition = R"({"projectid": "site", "type": "Con
                    509656.290, 3325652.005, 30.2, 490368.710, 3325652.005, 31.0]},
    "boundary": [116.9, 29.95, 117.1, 29.95, 117.1, 30.05, 116.9, 30.05]})";
 
+// A "Control points" definition with a stored transform that is a plain shift, project =
+// ENU + (500000, 3300000, 0), and no zone until its first point; appended to `info`.
+inline ProjectDefinition& addShiftedControlPoints(CoordTranslateInfo& info) {
+  ProjectDefinition& d = info.appendDefinition();
+  d.type = "Control points";
+  TransformInfo& t = d.transform.emplace();
+  t.tar = {500000.0, 3300000.0, 0.0};
+  t.inv_src = t.tar;
+  return d;
+}
+
 inline bool sameBits(const Point3& a, const Point3& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }

@@ -384,11 +384,7 @@ TEST(PipelineOps, ControlPointsTakeTheZoneOfTheFirstPoint) {
   EnuOrigin origin = originAt(114.5, 30.5);
   CoordTranslateInfo info;
   info.origin = &origin;
-  ProjectDefinition& d = info.appendDefinition();
-  d.type = "Control points";
-  TransformInfo& t = d.transform.emplace();
-  t.tar = {500000.0, 3300000.0, 0.0};
-  t.inv_src = t.tar;
+  const ProjectDefinition& d = pipelinetest::addShiftedControlPoints(info);
   ASSERT_EQ(d.zonecode, -1);
   Conversion run(info, origin);
   ASSERT_FALSE(run.converter.zoneCode(0, run.zones));
