@@ -8,23 +8,15 @@
 #include <vector>
 
 #include "cli/cli_harness.h"
+#include "common/readme_site.h"
 
 namespace {
 
 using cli::RunResult;
 using cli::Sandbox;
 
-// A site tied to four control points inside a wider "Custom Gauss" region (CGCS2000, central
-// meridian 117°, false easting 500000 m). The despoints are the points' GK coordinates shifted
-// by (12.5, −8.25, 0.4) m; the site's fitted frame is ENU about the centre of its source
-// points, (117°, 30°, 0 m).
-const char kSite[] = R"({ "projectid": "site", "type": "Control points",
-    "define": {
-      "srcpoints": [116.90, 29.95, 30.1, 117.10, 29.95, 31.4, 117.10, 30.05, 29.8,
-                    116.90, 30.05, 30.6],
-      "despoints": [490359.036, 3314566.753, 30.5, 509665.964, 3314566.753, 31.8,
-                    509656.290, 3325652.005, 30.2, 490368.710, 3325652.005, 31.0]},
-    "boundary": [116.9, 29.95, 117.1, 29.95, 117.1, 30.05, 116.9, 30.05] })";
+// The README's site and region (tests/common/readme_site.h).
+const char* const kSite = testdocs::kReadmeSite;
 const char kRegion[] = R"({ "projectid": "region", "type": "Custom Gauss",
     "define": { "centralMeridianLongitude": 117, "xoffset": 500000 },
     "boundary": [116.0, 29.0, 118.0, 29.0, 118.0, 31.0, 116.0, 31.0] })";

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/readme_site.h"
 #include "coordinfo/coord_translate_info.h"
 #include "pipeline/converter.h"
 #include "pipeline/zone_codes.h"
@@ -10,13 +11,7 @@
 namespace pipelinetest {
 
 // The README's control-point site (an array element; its transform fitted on first use).
-inline const std::string kSiteDefinition = R"({"projectid": "site", "type": "Control points",
-   "define": {
-     "srcpoints": [116.90, 29.95, 30.1, 117.10, 29.95, 31.4, 117.10, 30.05, 29.8,
-                   116.90, 30.05, 30.6],
-     "despoints": [490359.036, 3314566.753, 30.5, 509665.964, 3314566.753, 31.8,
-                   509656.290, 3325652.005, 30.2, 490368.710, 3325652.005, 31.0]},
-   "boundary": [116.9, 29.95, 117.1, 29.95, 117.1, 30.05, 116.9, 30.05]})";
+inline const std::string kSiteDefinition = testdocs::kReadmeSite;
 
 // A "Control points" definition with a stored transform that is a plain shift, project =
 // ENU + (500000, 3300000, 0), and no zone until its first point; appended to `info`.
