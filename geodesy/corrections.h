@@ -2,6 +2,7 @@
 
 #include "coordinfo/point3.h"
 #include "coordinfo/projectinfo.h"
+#include "geodesy/units.h"
 
 // The local corrections between a definition's projection grid and its project frame, in the
 // project frame (x = easting m, y = northing m, z = height m):
@@ -43,14 +44,22 @@
 class AltCorrection {
  public:
   explicit AltCorrection(const AltParam& alt);
-  [[nodiscard]] double remove(double x, double y, double z) const;
-  [[nodiscard]] double apply(double x, double y, double z) const;
+  [[nodiscard]] double remove(double x, double y, double z) const { return removeFrom(x, y, z); }
+  [[nodiscard]] double apply(double x, double y, double z) const { return applyTo(x, y, z); }
+  // The same for one value or lanes (geodesy/lanes.h): each lane gets the one-value bits.
+  template <class V>
+  [[nodiscard]] V removeFrom(V x, V y, V z) const;
+  template <class V>
+  [[nodiscard]] V applyTo(V x, V y, V z) const;
 
  private:
   enum class Model { tilt, fixedCorrection, surface, plane, none };
-  [[nodiscard]] double tilt(double x, double y) const;
-  [[nodiscard]] double surface(double x, double y) const;
-  [[nodiscard]] double plane(double x, double y) const;
+  template <class V>
+  [[nodiscard]] V tilt(V x, V y) const;
+  template <class V>
+  [[nodiscard]] V surface(V x, V y) const;
+  template <class V>
+  [[nodiscard]] V plane(V x, V y) const;
 
   AltParam alt_;
   Model model_;
@@ -62,6 +71,12 @@ class PlaneCorrection {
   explicit PlaneCorrection(const PlaneParam& plane);
   [[nodiscard]] Point3 remove(const Point3& p) const;
   [[nodiscard]] Point3 apply(const Point3& p) const;
+  // The plane position (m) of remove and apply for one value or lanes (geodesy/lanes.h),
+  // in place: each lane gets the one-value bits.
+  template <class V>
+  void removeFrom(V& x, V& y) const;
+  template <class V>
+  void applyTo(V& x, V& y) const;
 
  private:
   enum class Model { tgo, fourParam, none };
@@ -72,3 +87,114 @@ class PlaneCorrection {
   double sinTheta_;
   double scale_;  // `scale`, or 1 when it is 0
 };
+
+// The formulas (operation order as written; converted coordinates depend on these bits).
+
+template <class V>
+void removeAdjustOffsets(const AdjustConv& adjust, V& x, V& y, V& z) {
+  x = x - adjust.eastoffset;
+  y = y - adjust.northoffset;
+  z = z - adjust.altoffset;
+}
+
+template <class V>
+void applyAdjustOffsets(const AdjustConv& adjust, V& x, V& y, V& z) {
+  x = x + adjust.eastoffset;
+  y = y + adjust.northoffset;
+  z = z + adjust.altoffset;
+}
+
+template <class V>
+V AltCorrection::tilt(V x, V y) const {
+  // ppm = mm per km: a tilt of ppmE along the easting and ppmN along the northing about start.
+  return (x - alt_.startx) * alt_.ppmE / kPartsPerMillion +
+         (y - alt_.starty) * alt_.ppmN / kPartsPerMillion;
+}
+
+template <class V>
+V AltCorrection::surface(V x, V y) const {
+  // Surveying axes: X0 is the reference northing, Y0 the reference easting.
+  const V dN = y - alt_.X0;
+  const V dE = x - alt_.Y0;
+  return alt_.A * dN + alt_.B * dE + alt_.C * dN * dN + alt_.D * dE * dE + alt_.E * dN * dE +
+         alt_.F;
+}
+
+template <class V>
+V AltCorrection::plane(V x, V y) const {
+  // Here X0 pairs with the easting and Y0 with the northing.
+  return alt_.A * (x - alt_.X0) + alt_.B * (y - alt_.Y0) + alt_.C;
+}
+
+template <class V>
+V AltCorrection::removeFrom(V x, V y, V z) const {
+  switch (model_) {
+    case Model::tilt: return z - tilt(x, y) - alt_.altbase;
+    case Model::fixedCorrection: return z + alt_.altbase;
+    case Model::surface: return z - surface(x, y);
+    case Model::plane: return z - plane(x, y);
+    case Model::none: break;
+  }
+  return z;
+}
+
+template <class V>
+V AltCorrection::applyTo(V x, V y, V z) const {
+  switch (model_) {
+    case Model::tilt: return z + tilt(x, y) + alt_.altbase;
+    case Model::fixedCorrection: return z - alt_.altbase;
+    case Model::surface: return z + surface(x, y);
+    case Model::plane: return z + plane(x, y);
+    case Model::none: break;
+  }
+  return z;
+}
+
+template <class V>
+void PlaneCorrection::removeFrom(V& x, V& y) const {
+  const double c = cosTheta_;
+  const double s = sinTheta_;
+  switch (model_) {
+    case Model::tgo: {
+      // R(θ)·((x, y) − offset − start)/s + start.
+      const V u = x - plane_.offsetx - plane_.startx;
+      const V v = y - plane_.offsety - plane_.starty;
+      x = (u * c) / scale_ - (v * s) / scale_ + plane_.startx;
+      y = (u * s) / scale_ + (v * c) / scale_ + plane_.starty;
+      return;
+    }
+    case Model::fourParam: {
+      // R(θ)·((x, y) − offset)/s.
+      const V u = x - plane_.offsetx;
+      const V v = y - plane_.offsety;
+      x = (u * c) / scale_ - (v * s) / scale_;
+      y = (v * c) / scale_ + (u * s) / scale_;
+      return;
+    }
+    case Model::none: break;
+  }
+}
+
+template <class V>
+void PlaneCorrection::applyTo(V& x, V& y) const {
+  const double c = cosTheta_;
+  const double s = sinTheta_;
+  switch (model_) {
+    case Model::tgo: {
+      // R(−θ)·((x, y) − start)·s + start + offset.
+      const V u = x - plane_.startx;
+      const V v = y - plane_.starty;
+      x = (v * s + u * c) * scale_ + plane_.startx + plane_.offsetx;
+      y = (v * c - u * s) * scale_ + plane_.starty + plane_.offsety;
+      return;
+    }
+    case Model::fourParam: {
+      // R(−θ)·(x, y)·s + offset.
+      const V px = x;
+      x = (px * c + y * s) * scale_ + plane_.offsetx;
+      y = (y * c - px * s) * scale_ + plane_.offsety;
+      return;
+    }
+    case Model::none: break;
+  }
+}

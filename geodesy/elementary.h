@@ -30,5 +30,11 @@ void sincostan(double x, double& s, double& c, double& t);
 [[nodiscard]] double tan(double x);
 // The angle of (x, y) in (−π, π], radian.
 [[nodiscard]] double atan2(double y, double x);
+// atan2 for formulas written for lanes too (geodesy/lane_elementary.h), where a lane's
+// arguments may be left to this function: here every argument is its own, `regular` is true.
+inline double atan2(double y, double x, bool& regular) {
+  regular = true;
+  return atan2(y, x);
+}
 
 }  // namespace elementary

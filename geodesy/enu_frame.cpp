@@ -26,49 +26,33 @@ EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
 }
 
 Point3 EnuFrame::geodeticToEcef(const Point3& g) const {
-  const double lambda = g.x * kPi / kDegreesPerHalfTurn;
-  const double phi = g.y * kPi / kDegreesPerHalfTurn;
-  double sinPhi, cosPhi, sinLambda, cosLambda;
-  elementary::sincos(phi, sinPhi, cosPhi);
-  elementary::sincos(lambda, sinLambda, cosLambda);
-  const double n = origin_.a / std::sqrt(1 - e2_ * sinPhi * sinPhi);
-  return {(n + g.z) * cosPhi * cosLambda, (n + g.z) * cosPhi * sinLambda,
-          (oneMinusE2_ * n + g.z) * sinPhi};
+  Point3 p;
+  geodeticToEcef(g.x, g.y, g.z, p.x, p.y, p.z);
+  return p;
 }
 
 Point3 EnuFrame::ecefToEnu(const Point3& p) const {
-  const double dx = p.x - x0_;
-  const double dy = p.y - y0_;
-  const double dz = p.z - z0_;
-  return {-sinLon_ * dx + cosLon_ * dy,
-          minusSinLat_CosLon_ * dx + minusSinLat_SinLon_ * dy + cosLat_ * dz,
-          cosLat_CosLon_ * dx + cosLat_SinLon_ * dy + sinLat_ * dz};
+  Point3 e;
+  ecefToEnu(p.x, p.y, p.z, e.x, e.y, e.z);
+  return e;
 }
 
 Point3 EnuFrame::enuToEcef(const Point3& e) const {
-  return {-sinLon_ * e.x + minusSinLat_CosLon_ * e.y + cosLat_CosLon_ * e.z + x0_,
-          cosLon_ * e.x + minusSinLat_SinLon_ * e.y + cosLat_SinLon_ * e.z + y0_,
-          cosLat_ * e.y + sinLat_ * e.z + z0_};
+  Point3 p;
+  enuToEcef(e.x, e.y, e.z, p.x, p.y, p.z);
+  return p;
 }
 
 Point3 EnuFrame::ecefToGeodetic(const Point3& p) const {
-  const double a = origin_.a;
-  const double b = origin_.b;
-  const double rho = std::sqrt(p.x * p.x + p.y * p.y);
-  const double lambda = elementary::atan2(p.y, p.x);
-  if (rho == 0) {
+  if (p.x * p.x + p.y * p.y == 0) {
     // On the polar axis p / cos φ − N is 0/0 or meaningless; the distance from the ellipsoid
     // there is |Z| − b, and the latitude is ±90° by the formula below.
+    const double lambda = elementary::atan2(p.y, p.x);
     const double phi = elementary::atan2(p.z, 0.0);
-    return {lambda / kRadiansPerDegree, phi / kRadiansPerDegree, std::fabs(p.z) - b};
+    return {lambda / kRadiansPerDegree, phi / kRadiansPerDegree, std::fabs(p.z) - origin_.b};
   }
-  const double theta = elementary::atan2(a * p.z, b * rho);
-  double st, ct;
-  elementary::sincos(theta, st, ct);
-  const double phi = elementary::atan2(p.z + e2OverOneMinusE2TimesB_ * st * st * st,
-                                       rho - e2TimesA_ * ct * ct * ct);
-  double sinPhi, cosPhi;
-  elementary::sincos(phi, sinPhi, cosPhi);
-  const double h = rho / cosPhi - a / std::sqrt(1 - e2_ * sinPhi * sinPhi);
-  return {lambda / kRadiansPerDegree, phi / kRadiansPerDegree, h};
+  Point3 g;
+  bool regular = true;
+  ecefToGeodeticOffAxis(p.x, p.y, p.z, g.x, g.y, g.z, regular);
+  return g;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cmath>
+
 #include "coordinfo/enu_origin.h"
 #include "coordinfo/point3.h"
+#include "geodesy/elementary.h"
+#include "geodesy/units.h"
 
 // An EnuOrigin set up once for many points (the pattern of GeographicLib's
 // LocalCartesian::Reset): the origin's sines and cosines, its Earth-centred position and the
@@ -32,6 +36,19 @@ class EnuFrame {
 
   const EnuOrigin& origin() const { return origin_; }
 
+  // The formulas of the four conversions for one value (V = double, what they call) or lanes
+  // (geodesy/lanes.h): each lane gets the one-value bits. ecefToGeodeticOffAxis is
+  // ecefToGeodetic for a point off the polar axis (p > 0), and `regular` (lanes only) is false
+  // in a lane whose atan2 arguments the lane functions leave to the one-value code.
+  template <class V>
+  void geodeticToEcef(V lon, V lat, V h, V& x, V& y, V& z) const;
+  template <class V>
+  void ecefToEnu(V x, V y, V z, V& east, V& north, V& up) const;
+  template <class V>
+  void enuToEcef(V east, V north, V up, V& x, V& y, V& z) const;
+  template <class V, class M>
+  void ecefToGeodeticOffAxis(V x, V y, V z, V& lon, V& lat, V& h, M& regular) const;
+
  private:
   EnuOrigin origin_;
   double e2_;           // (2 − f)·f
@@ -43,3 +60,61 @@ class EnuFrame {
   double cosLat_CosLon_, cosLat_SinLon_;
   double x0_, y0_, z0_;
 };
+
+// The unqualified sincos, atan2 and sqrt are elementary:: and std:: for double and the lane
+// functions (found by argument-dependent lookup) for lanes.
+
+template <class V>
+void EnuFrame::geodeticToEcef(V lon, V lat, V h, V& x, V& y, V& z) const {
+  using elementary::sincos;
+  using std::sqrt;
+  const V lambda = lon * kPi / kDegreesPerHalfTurn;
+  const V phi = lat * kPi / kDegreesPerHalfTurn;
+  V sinPhi, cosPhi, sinLambda, cosLambda;
+  sincos(phi, sinPhi, cosPhi);
+  sincos(lambda, sinLambda, cosLambda);
+  const V n = origin_.a / sqrt(1 - e2_ * sinPhi * sinPhi);
+  x = (n + h) * cosPhi * cosLambda;
+  y = (n + h) * cosPhi * sinLambda;
+  z = (oneMinusE2_ * n + h) * sinPhi;
+}
+
+template <class V>
+void EnuFrame::ecefToEnu(V x, V y, V z, V& east, V& north, V& up) const {
+  const V dx = x - x0_;
+  const V dy = y - y0_;
+  const V dz = z - z0_;
+  east = -sinLon_ * dx + cosLon_ * dy;
+  north = minusSinLat_CosLon_ * dx + minusSinLat_SinLon_ * dy + cosLat_ * dz;
+  up = cosLat_CosLon_ * dx + cosLat_SinLon_ * dy + sinLat_ * dz;
+}
+
+template <class V>
+void EnuFrame::enuToEcef(V east, V north, V up, V& x, V& y, V& z) const {
+  x = -sinLon_ * east + minusSinLat_CosLon_ * north + cosLat_CosLon_ * up + x0_;
+  y = cosLon_ * east + minusSinLat_SinLon_ * north + cosLat_SinLon_ * up + y0_;
+  z = cosLat_ * north + sinLat_ * up + z0_;
+}
+
+template <class V, class M>
+void EnuFrame::ecefToGeodeticOffAxis(V x, V y, V z, V& lon, V& lat, V& h, M& regular) const {
+  using elementary::atan2;
+  using elementary::sincos;
+  using std::sqrt;
+  const double a = origin_.a;
+  const double b = origin_.b;
+  const V rho = sqrt(x * x + y * y);
+  M lonRegular, thetaRegular, phiRegular;
+  const V lambda = atan2(y, x, lonRegular);
+  const V theta = atan2(a * z, b * rho, thetaRegular);
+  V st, ct;
+  sincos(theta, st, ct);
+  const V phi = atan2(z + e2OverOneMinusE2TimesB_ * st * st * st, rho - e2TimesA_ * ct * ct * ct,
+                      phiRegular);
+  V sinPhi, cosPhi;
+  sincos(phi, sinPhi, cosPhi);
+  h = rho / cosPhi - a / sqrt(1 - e2_ * sinPhi * sinPhi);
+  lon = lambda / kRadiansPerDegree;
+  lat = phi / kRadiansPerDegree;
+  regular = lonRegular & thetaRegular & phiRegular;
+}

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 
 #include "coordinfo/point3.h"
+#include "geodesy/elementary.h"
 #include "geodesy/ellipsoid.h"
+#include "geodesy/units.h"
 
 // Gauss-Krüger (transverse Mercator, scale 1 on the central meridian) by the series of
 // Snyder 1987, "Map Projections: A Working Manual", eqs. 8-9..8-10 (forward), 8-18..8-25
@@ -66,7 +69,10 @@ class MeridianArcSeries {
  public:
   MeridianArcSeries(double a, double e2);
   // Arc length (m) from the equator to latitude φ (radian).
-  [[nodiscard]] double operator()(double phi) const;
+  [[nodiscard]] double operator()(double phi) const { return at(phi); }
+  // The same for one value or lanes (geodesy/lanes.h): each lane gets the one-value bits.
+  template <class V>
+  [[nodiscard]] V at(V phi) const;
   // The coefficient of φ, 1 − e²/4 − 3e⁴/64 − 5e⁶/256 (dimensionless).
   [[nodiscard]] double linearCoefficient() const { return c0_; }
 
@@ -85,6 +91,14 @@ class GaussKrugerProjection {
   [[nodiscard]] Point3 forward(const Point3& geodetic) const;
   [[nodiscard]] Point3 inverse(const Point3& plane) const;
 
+  // The formulas of forward and inverse for one value (V = double, what they call) or lanes
+  // (geodesy/lanes.h): each lane gets the one-value bits. Longitude and latitude in degree,
+  // easting and northing in m; the height is not touched.
+  template <class V>
+  void forwardPlane(V lon, V lat, V& easting, V& northing) const;
+  template <class V>
+  void inversePlane(V easting, V northing, V& lon, V& lat) const;
+
   [[nodiscard]] const GaussKrugerParams& params() const { return params_; }
 
  private:
@@ -101,3 +115,94 @@ class GaussKrugerProjection {
   double ep2Times58_, ep2Times330_;       // forward series terms in e′²
   double ep2Times8_, ep2Times9_, ep2Times252_;  // inverse series terms in e′²
 };
+
+// Operation order: every product is evaluated left to right as the formula is written, a
+// power of a per-point quantity expanded in place (A³·(…) as … * A * A * A); only whole
+// sub-expressions that depend on the ellipsoid or the parameters alone are computed once.
+// Converted coordinates depend on these exact bits, so keep the order when editing. The
+// unqualified sin, sincostan and sqrt are elementary:: and std:: for double and the lane
+// functions (found by argument-dependent lookup) for lanes.
+
+template <class V>
+V MeridianArcSeries::at(V phi) const {
+  using elementary::sin;
+  // Snyder 1987, eq. 3-21: M = a·[c0·φ − c2·sin 2φ + c4·sin 4φ − c6·sin 6φ].
+  return a_ * (c0_ * phi - c2_ * sin(2 * phi) + c4_ * sin(4 * phi) - c6_ * sin(6 * phi));
+}
+
+template <class V>
+void GaussKrugerProjection::forwardPlane(V lon, V lat, V& easting, V& northing) const {
+  using elementary::sincostan;
+  using std::sqrt;
+  constexpr double k = kGaussKrugerRadiansPerDegree;
+  const double a = params_.a;
+  const V phi = lat * k;
+  const V dLambda = lon * k - centralRad_;
+  V sinPhi, cosPhi, tanPhi;
+  sincostan(phi, sinPhi, cosPhi, tanPhi);
+  // Snyder 1987, eqs. 8-12..8-16: e′², N, T = tan²φ, C = η² = e′²·cos²φ, A = Δλ·cos φ.
+  const V n = a / sqrt(1 - e2_ * sinPhi * sinPhi);
+  const V t = tanPhi * tanPhi;
+  const V eta2 = ep2_ * cosPhi * cosPhi;
+  const V A = dLambda * cosPhi;
+  // Snyder 1987, eq. 8-9 with k0 = 1:
+  //   x = N·[A + (1 − T + η²)·A³/6 + (5 − 18T + T² + 72η² − 58e′²)·A⁵/120].
+  const V x = n * (A + (1 - t + eta2) * A * A * A / 6 +
+                   (5 - 18 * t + t * t + 72 * eta2 - ep2Times58_) * A * A * A * A * A / 120);
+  // Snyder 1987, eq. 8-10 with k0 = 1:
+  //   y = M(φ) + N·tan φ·[A²/2 + (5 − T + 9η² + 4η⁴)·A⁴/24
+  //                        + (61 − 58T + T² + 600η² − 330e′²)·A⁶/720].
+  V y = arc_.at(phi) +
+        n * tanPhi *
+            (A * A / 2 + (5 - t + 9 * eta2 + 4 * eta2 * eta2) * A * A * A * A / 24 +
+             (61 - 58 * t + t * t + 600 * eta2 - ep2Times330_) * A * A * A * A * A * A / 720);
+  // Northing counted from the origin latitude (Snyder's "− M0").
+  if (hasOrigin_) y = y - m0_;
+  easting = x + params_.falseEasting;
+  northing = y + params_.falseNorthing;
+}
+
+template <class V>
+void GaussKrugerProjection::inversePlane(V easting, V northing, V& lon, V& lat) const {
+  using elementary::sin;
+  using elementary::sincostan;
+  using std::sqrt;
+  constexpr double k = kGaussKrugerRadiansPerDegree;
+  const double a = params_.a;
+  // Snyder 1987, eqs. 8-20 and 7-19 with k0 = 1: μ = (y − FN + M0) / (a·(1 − e²/4 − …)).
+  const V mu = (northing - params_.falseNorthing + m0_) / muDenominator_;
+  // Snyder 1987, eq. 3-26: footpoint latitude φ1.
+  const V phi1 = mu + foot2_ * sin(2 * mu) + foot4_ * sin(4 * mu) + foot6_ * sin(6 * mu) +
+                 foot8_ * sin(8 * mu);
+  V sinPhi1, cosPhi1, tanPhi1;
+  sincostan(phi1, sinPhi1, cosPhi1, tanPhi1);
+  // Snyder 1987, eqs. 8-21..8-25: C1 = η1², T1, N1, R1, D.
+  const V eta2 = ep2_ * cosPhi1 * cosPhi1;
+  const V t = tanPhi1 * tanPhi1;
+  const V w = 1 - e2_ * sinPhi1 * sinPhi1;
+  const V n1 = a / sqrt(w);
+  // (1 − e²·sin²φ1)^(3/2) as w·sqrt(w): sqrt is the only root the formulas use.
+  const V r1 = aOneMinusE2_ / (w * sqrt(w));
+  const V d = (easting - params_.falseEasting) / n1;
+  // Snyder 1987, eq. 8-18:
+  //   λ = λ0 + [D − (1 + 2T1 + η1²)·D³/6
+  //             + (5 − 2η1² + 28T1 − 3η1⁴ + 8e′² + 24T1²)·D⁵/120] / cos φ1.
+  const V lambda =
+      centralRad_ +
+      (d - (1 + 2 * t + eta2) * d * d * d / 6 +
+       (5 - 2 * eta2 + 28 * t - 3 * eta2 * eta2 + ep2Times8_ + 24 * t * t) * d * d * d * d * d /
+           120) /
+          cosPhi1;
+  // Snyder 1987, eq. 8-17:
+  //   φ = φ1 − (N1·tan φ1 / R1)·[D²/2 − (5 + 3T1 + 10η1² − 4η1⁴ − 9e′²)·D⁴/24
+  //                              + (61 + 90T1 + 298η1² + 45T1² − 252e′² − 3η1⁴)·D⁶/720].
+  const V phi =
+      phi1 -
+      (n1 * tanPhi1 / r1) *
+          (d * d / 2 -
+           (5 + 3 * t + 10 * eta2 - 4 * eta2 * eta2 - ep2Times9_) * d * d * d * d / 24 +
+           (61 + 90 * t + 298 * eta2 + 45 * t * t - ep2Times252_ - 3 * eta2 * eta2) * d * d * d *
+               d * d * d / 720);
+  lon = lambda / k;
+  lat = phi / k;
+}
