@@ -32,6 +32,7 @@
 #include "parser/parse_coord_translate_info.h"
 #include "pipeline/base_point.h"
 #include "pipeline/converter.h"
+#include "pipeline/lane_batch.h"
 #include "pipeline/run_state.h"
 #include "pipeline/threaded_conversion.h"
 #include "platform/atomic_file.h"
@@ -514,6 +515,25 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
   auto toEnu = convertWith([&](const Point3& p, Point3& r) {
     return converter.projectToEnu(p, r, scratch, &failure);
   });
+  // The same in batches: in lanes where the run allows it (same bits), else one by one.
+  auto track = [&](const double* in, const double* out) {
+    if (tracked != nullptr) {
+      tracked->inputBounds.add(in);
+      tracked->outputBounds.add(out);
+    }
+  };
+  LaneBatch zoneLanes(converter, ConversionKind::projectToZone);
+  LaneBatch projectLanes(converter, ConversionKind::enuToProject);
+  LaneBatch enuLanes(converter, ConversionKind::projectToEnu);
+  auto toZoneMany = [&](const double* in, double* out, std::size_t count) {
+    return zoneLanes.convert(state.zones(), in, out, count, toZone, track);
+  };
+  auto toProjectMany = [&](const double* in, double* out, std::size_t count) {
+    return projectLanes.convert(state.zones(), in, out, count, toProject, track);
+  };
+  auto toEnuMany = [&](const double* in, double* out, std::size_t count) {
+    return enuLanes.convert(state.zones(), in, out, count, toEnu, track);
+  };
 
   const bool showProgress =
       options.progress == "1" || (options.progress != "0" && isTerminal(stderr));
@@ -531,10 +551,11 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
     if (record != nullptr) tracked = &file;
     ConvertOutcome outcome;
     if (threads == 1) {
-      outcome =
-          mode == Mode::toZone         ? convertObjFile(path, outputPath, toZone, kBlock, &progress)
-          : mode == Mode::enuToProject ? convertObjFile(path, outputPath, toProject, kBlock, &progress)
-                                       : convertObjFile(path, outputPath, toEnu, kBlock, &progress);
+      const VertexConversion convert = mode == Mode::toZone ? VertexConversion(toZone, toZoneMany)
+                                       : mode == Mode::enuToProject
+                                           ? VertexConversion(toProject, toProjectMany)
+                                           : VertexConversion(toEnu, toEnuMany);
+      outcome = convertObjFile(path, outputPath, convert, kBlock, &progress);
     } else {
       const ConversionKind kind = mode == Mode::toZone         ? ConversionKind::projectToZone
                                   : mode == Mode::enuToProject ? ConversionKind::enuToProject

@@ -4,7 +4,9 @@
 //   read + line scan   ObjLineReader over the whole file: blocks, logical lines, tokens
 //   parse numbers      the same plus parseAtof of the three numbers of every `v` line
 //                      (shown as the difference), kept in memory
-//   conversion         Converter::projectToEnu over the numbers in memory
+//   conversion         Converter::projectToEnu over the numbers in memory, one at a time;
+//                      then Converter::convertInLanes per lane code the machine runs (the
+//                      vectorised form, batches of 256), checked for the same bits
 //   formatting         "v X Y Z\n" with formatFixed6 into a reused 1 MiB buffer
 //   writing            AtomicFileWriter: a new file of the converted file's size, 1 MiB chunks
 //   rest               the whole convertObjFile run (a new file, as the driver does it) minus
@@ -42,6 +44,8 @@
 #include "obj/obj_line_reader.h"
 #include "pipeline/base_point.h"
 #include "pipeline/converter.h"
+#include "pipeline/lane_code.h"
+#include "pipeline/zone_codes.h"
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
 #include "platform/read_text_file.h"
@@ -165,6 +169,36 @@ int main(int argc, char** argv) {
   std::vector<double> out;
   const double tConvert = conversion.time(runs, in, out);
 
+  // The same conversion in lanes, in batches of 256 as the OBJ rewriting makes them, per lane
+  // code this machine runs; each must convert every vertex, to the one-value bits.
+  struct LaneRow {
+    LaneCode code;
+    double seconds;
+    bool same;
+  };
+  std::vector<LaneRow> laneRows;
+  for (const LaneCode code : {LaneCode::baseline, LaneCode::avx2}) {
+    if (!laneCodeNamed(laneCodeName(code))) continue;
+    constexpr std::size_t kBatch = 256;
+    std::vector<double> lanes(in.size());
+    std::vector<unsigned char> done(kBatch);
+    const ZoneCodes zones(conversion.converter->definitionCount());
+    std::size_t left = 0;
+    const double seconds = timed(runs, [&] {
+      left = 0;
+      for (std::size_t start = 0; start < vertices; start += kBatch) {
+        const std::size_t count = std::min(kBatch, vertices - start);
+        conversion.converter->convertInLanes(laneKernel(code), ConversionKind::projectToEnu,
+                                             zones, &in[3 * start], &lanes[3 * start],
+                                             done.data(), count);
+        for (std::size_t i = 0; i < count; ++i) left += done[i] == 0 ? 1 : 0;
+      }
+    });
+    laneRows.push_back({code, seconds,
+                        left == 0 && std::memcmp(lanes.data(), out.data(),
+                                                 out.size() * sizeof(double)) == 0});
+  }
+
   std::vector<char> buffer(kChunk);
   std::string firstLine;
   std::uint64_t checksum = 0;
@@ -248,6 +282,12 @@ int main(int argc, char** argv) {
   line("read + line scan (blocks, lines, tokens)", tScan);
   line("parse numbers (parseAtof, 3 per v line)", tParse - tScan);
   line("conversion (projectToEnu, in memory)", tConvert);
+  for (const LaneRow& row : laneRows) {
+    const std::string what = std::string("  the same in lanes, ") + laneCodeName(row.code) +
+                             (row.same ? " (same bits)" : " (DIFFERENT BITS)");
+    std::printf("  %-44s %8.3f s %6.1f x %8.1f ns/vertex\n", what.c_str(), row.seconds,
+                tConvert / row.seconds, 1e9 * row.seconds / static_cast<double>(vertices));
+  }
   line("formatting (formatFixed6, in memory)", tFormat);
   line("writing (AtomicFileWriter, same bytes)", tWrite);
   line("rest (other lines, chunking, loop)", rest);
@@ -262,5 +302,7 @@ int main(int argc, char** argv) {
     std::printf("  conversion with %s: %.0f ns/vertex, %.2f x that of %s\n", argv[k],
                 1e9 * t / static_cast<double>(vertices), t / tConvert, argv[2]);
   }
-  return firstLine == fileFirst ? 0 : 1;
+  bool lanesSame = true;
+  for (const LaneRow& row : laneRows) lanesSame = lanesSame && row.same;
+  return firstLine == fileFirst && lanesSame ? 0 : 1;
 }

@@ -46,6 +46,15 @@ inline constexpr double kMaxLatitude = 90.0;  // degree
 [[nodiscard]] std::optional<std::string> offProjection(const Point3& geodetic,
                                                        double centralMeridian);
 
+// The lanes (geodesy/lanes.h) of geodetic positions that offProjection surely finds on the
+// projection: finite, latitude within ±90°, longitude within 10° of the meridian without going
+// round the globe. The other lanes are left to offProjection.
+template <class V>
+[[nodiscard]] auto plainlyOnProjection(V lon, V lat, V h, double centralMeridian) {
+  return isFinite(lon) & isFinite(lat) & isFinite(h) & (abs(lat) <= kMaxLatitude) &
+         (abs(lon - centralMeridian) <= kGaussKrugerMaxLongitudeOffset);
+}
+
 // Meridian arc from the equator to latitude φ (radian) on the ellipsoid (a m, e²), in metres
 // (Snyder 3-21).
 [[nodiscard]] double meridianArc(double phi, double a, double e2);

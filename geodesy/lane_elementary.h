@@ -1,6 +1,6 @@
 #pragma once
 
-// The elementary functions of geodesy/elementary.h on four lanes: each lane gets the bits the
+// The elementary functions of geodesy/elementary.h on lanes: each lane gets the bits the
 // one-value function gives its argument, for every argument (zeros, NaN, arguments beyond
 // kElementaryMaxArgument), except where atan2 says a lane is not its own (see there).
 //
@@ -49,14 +49,14 @@ struct Reduced {
 inline Reduced reduce(Lanes x) {
   const Mask small = (x <= kPiOver4) & (x >= -kPiOver4);
   const Lanes zero = broadcast(0.0);
-  const Mask none{RawMask{0, 0, 0, 0}};
+  const Mask none{broadcastBits(0)};
   if (all(small)) return {none, none, {x, zero}};
   Lanes shifted;
   const DoubleDouble r = elementary::kernels::reduceByQuarterTurns(x, shifted);
   // The significand of `shifted` ends in k modulo 4.
   const RawMask bits = bitsOf(shifted);
-  const Mask odd = !small & maskOfBits(bits & RawMask{1, 1, 1, 1});
-  const Mask upper = !small & maskOfBits(bits & RawMask{2, 2, 2, 2});
+  const Mask odd = ~small & maskOfBits(bits & broadcastBits(1));
+  const Mask upper = ~small & maskOfBits(bits & broadcastBits(2));
   return {odd, upper, select(small, DoubleDouble{x, zero}, r)};
 }
 
@@ -80,7 +80,7 @@ inline void sinCosPair(Lanes x, DoubleDouble& s, DoubleDouble& c) {
 // The one-value functions' answers for a zero argument (the zero itself, cosine 1) and for
 // one that cannot be reduced (NaN), over `value`.
 inline Lanes special(Lanes x, Lanes zeroAnswer, Lanes value) {
-  return select(!reducible(x), nan(), select(x == 0.0, zeroAnswer, value));
+  return select(~reducible(x), nan(), select(x == 0.0, zeroAnswer, value));
 }
 
 // atan(t + tl) for 0 ≤ t ≤ 1 in every lane (the table is indexed by it).

@@ -22,12 +22,27 @@
 #include <immintrin.h>
 #endif
 
+// Vectors wider than the baseline's registers are passed in memory where a function is not
+// inlined; that calling convention changed in GCC 4.6, which GCC notes for every such
+// function. The lane functions are inline and never cross a library boundary.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace QUORVEX_LANES_NAMESPACE {
 
-inline constexpr int kLaneCount = 4;
+// Lanes per vector: the width of one register of the instruction set (SSE2: 2, AVX: 4), times
+// QUORVEX_LANE_REGISTERS registers worked on side by side.
+#if !defined(QUORVEX_LANE_REGISTERS)
+#define QUORVEX_LANE_REGISTERS 1
+#endif
+#if defined(__AVX__)
+inline constexpr int kLaneCount = 4 * QUORVEX_LANE_REGISTERS;
+#else
+inline constexpr int kLaneCount = 2 * QUORVEX_LANE_REGISTERS;
+#endif
 
-typedef double RawLanes __attribute__((vector_size(32)));
-typedef long long RawMask __attribute__((vector_size(32)));  // all ones: true; 0: false
+typedef double RawLanes __attribute__((vector_size(kLaneCount * sizeof(double))));
+// All ones: true; 0: false.
+typedef long long RawMask __attribute__((vector_size(kLaneCount * sizeof(long long))));
 
 struct Mask {
   RawMask m;
@@ -37,7 +52,17 @@ struct Lanes {
   RawLanes v;
 };
 
-inline Lanes broadcast(double value) { return {RawLanes{value, value, value, value}}; }
+inline Lanes broadcast(double value) {
+  Lanes out;
+  for (int i = 0; i < kLaneCount; ++i) out.v[i] = value;
+  return out;
+}
+
+inline RawMask broadcastBits(long long bits) {
+  RawMask out;
+  for (int i = 0; i < kLaneCount; ++i) out[i] = bits;
+  return out;
+}
 
 inline Lanes operator+(Lanes a, Lanes b) { return {a.v + b.v}; }
 inline Lanes operator-(Lanes a, Lanes b) { return {a.v - b.v}; }
@@ -68,10 +93,19 @@ inline Mask operator!=(Lanes a, double b) { return a != broadcast(b); }
 
 inline Mask operator&(Mask a, Mask b) { return {a.m & b.m}; }
 inline Mask operator|(Mask a, Mask b) { return {a.m | b.m}; }
-inline Mask operator!(Mask a) { return {~a.m}; }
+inline Mask operator~(Mask a) { return {~a.m}; }
 
-inline bool all(Mask a) { return (a.m[0] & a.m[1] & a.m[2] & a.m[3]) != 0; }
-inline bool any(Mask a) { return (a.m[0] | a.m[1] | a.m[2] | a.m[3]) != 0; }
+inline bool all(Mask a) {
+  long long bits = -1;
+  for (int i = 0; i < kLaneCount; ++i) bits &= a.m[i];
+  return bits != 0;
+}
+
+inline bool any(Mask a) {
+  long long bits = 0;
+  for (int i = 0; i < kLaneCount; ++i) bits |= a.m[i];
+  return bits != 0;
+}
 
 // Lane by lane: `yes` where `m` is true, else `no` (bits, not arithmetic: NaNs and signed
 // zeros pass unchanged).
@@ -92,30 +126,39 @@ inline RawMask bitsOf(Lanes a) {
   return bits;
 }
 
-inline Mask maskOfBits(RawMask bits) { return {bits != RawMask{0, 0, 0, 0}}; }
+inline Mask maskOfBits(RawMask bits) { return {bits != broadcastBits(0)}; }
 
 // The correctly rounded square root of each lane (IEEE requires it of every sqrt instruction).
 inline Lanes sqrt(Lanes a) {
 #if defined(__AVX__)
-  return {_mm256_sqrt_pd(a.v)};
+  constexpr int kPerRegister = 4;
+  typedef __m256d Register;
+#define QUORVEX_LANES_SQRT _mm256_sqrt_pd
 #elif defined(__SSE2__)
-  __m128d low, high;
-  std::memcpy(&low, &a.v, sizeof low);
-  std::memcpy(&high, reinterpret_cast<const char*>(&a.v) + sizeof low, sizeof high);
-  low = _mm_sqrt_pd(low);
-  high = _mm_sqrt_pd(high);
+  constexpr int kPerRegister = 2;
+  typedef __m128d Register;
+#define QUORVEX_LANES_SQRT _mm_sqrt_pd
+#endif
+#if defined(QUORVEX_LANES_SQRT)
+  static_assert(kLaneCount % kPerRegister == 0);
   Lanes out;
-  std::memcpy(&out.v, &low, sizeof low);
-  std::memcpy(reinterpret_cast<char*>(&out.v) + sizeof low, &high, sizeof high);
+  for (int i = 0; i < kLaneCount; i += kPerRegister) {
+    Register r;
+    std::memcpy(&r, reinterpret_cast<const char*>(&a.v) + i * sizeof(double), sizeof r);
+    r = QUORVEX_LANES_SQRT(r);
+    std::memcpy(reinterpret_cast<char*>(&out.v) + i * sizeof(double), &r, sizeof r);
+  }
   return out;
+#undef QUORVEX_LANES_SQRT
 #else
-  return {RawLanes{std::sqrt(a.v[0]), std::sqrt(a.v[1]), std::sqrt(a.v[2]), std::sqrt(a.v[3])}};
+  Lanes out;
+  for (int i = 0; i < kLaneCount; ++i) out.v[i] = std::sqrt(a.v[i]);
+  return out;
 #endif
 }
 
 inline Lanes abs(Lanes a) {
-  const RawMask bits = bitsOf(a) & RawMask{0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
-                                            0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
+  const RawMask bits = bitsOf(a) & broadcastBits(0x7fffffffffffffffLL);
   Lanes out;
   std::memcpy(&out.v, &bits, sizeof bits);
   return out;
@@ -123,17 +166,5 @@ inline Lanes abs(Lanes a) {
 
 // Finite (neither infinite nor NaN) lanes.
 inline Mask isFinite(Lanes a) { return abs(a) <= broadcast(1.7976931348623157e308); }
-
-// Four values from `p`, `stride` doubles apart.
-inline Lanes gather(const double* p, std::size_t stride) {
-  return {RawLanes{p[0], p[stride], p[2 * stride], p[3 * stride]}};
-}
-
-inline void scatter(Lanes a, double* p, std::size_t stride) {
-  p[0] = a.v[0];
-  p[stride] = a.v[1];
-  p[2 * stride] = a.v[2];
-  p[3 * stride] = a.v[3];
-}
 
 }  // namespace QUORVEX_LANES_NAMESPACE

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
@@ -57,12 +59,155 @@ ConvertOutcome failure(ConvertStatus status, std::uint64_t line, std::string det
   return outcome;
 }
 
+// The failure of a vertex whose conversion returned false (converted false) or gave `out`
+// with a number that is not finite; empty when neither.
+std::optional<ConvertOutcome> vertexFailure(bool converted, const double in[3],
+                                            const double out[3], std::uint64_t line) {
+  if (!converted) {
+    return failure(ConvertStatus::convertFailed, line,
+                   "vertex " + pointText(in) + " could not be converted");
+  }
+  if (!std::isfinite(out[0]) || !std::isfinite(out[1]) || !std::isfinite(out[2])) {
+    return failure(ConvertStatus::convertFailed, line,
+                   "vertex " + pointText(in) + " could not be converted: the result " +
+                       pointText(out) + " is not finite");
+  }
+  return std::nullopt;
+}
+
+// "v X Y Z" of a converted vertex.
+[[nodiscard]] bool writeVertex(ObjSink& output, const double out[3]) {
+  // "v " + three numbers with a blank after each of the first two.
+  constexpr std::size_t kVertexTextMax = 2 + 3 * kFixed6MaxChars + 2;
+  char text[kVertexTextMax];
+  char* p = text;
+  *p++ = 'v';
+  *p++ = ' ';
+  p = formatFixed6(p, out[0]);
+  *p++ = ' ';
+  p = formatFixed6(p, out[1]);
+  *p++ = ' ';
+  p = formatFixed6(p, out[2]);
+  return output.write(std::string_view(text, static_cast<std::size_t>(p - text)));
+}
+
+// The vertices of a batched conversion waiting to be converted together, and the bytes that
+// follow each of them in the output (their further tokens, line ends, other lines), so the
+// output comes out in file order. Bytes written while no vertex waits go straight through.
+// Holds at most kBatch vertices and about kHeldBytes bytes: beyond, it converts and writes
+// what it holds first.
+class PendingVertices : public ObjSink {
+ public:
+  static constexpr std::size_t kBatch = 256;
+  static constexpr std::size_t kHeldBytes = std::size_t{1} << 20;
+
+  PendingVertices(ObjSink& output, VertexConversion convert)
+      : output_(output), convert_(convert) {
+    in_.reserve(3 * kBatch);
+    out_.reserve(3 * kBatch);
+  }
+
+  [[nodiscard]] bool write(std::string_view bytes) override {
+    if (lines_.empty()) {
+      if (output_.write(bytes)) return true;
+      failed_ = failure(ConvertStatus::writeFailed, 0, "");
+      return false;
+    }
+    held_.append(bytes);
+    return held_.size() < kHeldBytes || flush();
+  }
+
+  // A vertex (its three numbers) starting on physical line `line`; its text goes before the
+  // bytes written after this.
+  [[nodiscard]] bool add(const double in[3], std::uint64_t line) {
+    in_.insert(in_.end(), in, in + 3);
+    lines_.push_back(line);
+    at_.push_back(held_.size());
+    return lines_.size() < kBatch || flush();
+  }
+
+  // Converts the waiting vertices and writes them with the bytes held. False on the first
+  // failure, in file order (failed() says which); nothing after it is written.
+  [[nodiscard]] bool flush() {
+    if (lines_.empty()) return true;
+    const std::size_t count = lines_.size();
+    out_.assign(3 * count, 0.0);
+    const std::size_t converted = convert_.convertMany(in_.data(), out_.data(), count);
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (std::optional<ConvertOutcome> bad =
+              vertexFailure(i < converted, &in_[3 * i], &out_[3 * i], lines_[i])) {
+        failed_ = std::move(*bad);
+        return false;
+      }
+      if (!output_.write(std::string_view(held_).substr(written, at_[i] - written)) ||
+          !writeVertex(output_, &out_[3 * i])) {
+        failed_ = failure(ConvertStatus::writeFailed, 0, "");
+        return false;
+      }
+      written = at_[i];
+    }
+    const bool ok = output_.write(std::string_view(held_).substr(written));
+    in_.clear();
+    lines_.clear();
+    at_.clear();
+    held_.clear();
+    if (!ok) failed_ = failure(ConvertStatus::writeFailed, 0, "");
+    return ok;
+  }
+
+  // Why a call returned false.
+  ConvertOutcome failed() const { return failed_; }
+
+ private:
+  ObjSink& output_;
+  VertexConversion convert_;
+  std::vector<double> in_, out_;
+  std::vector<std::uint64_t> lines_;
+  std::vector<std::size_t> at_;  // where in held_ each vertex's text goes
+  std::string held_;
+  ConvertOutcome failed_;
+};
+
+// rewriteObjLines for a batched conversion: vertices converted kBatch at a time, the output
+// bytes those of the one-vertex loop.
+ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
+                                      VertexConversion convert) {
+  PendingVertices pending(output, convert);
+  std::uint64_t vertexCount = 0;
+  while (reader.readObjLine()) {
+    if (!reader.isVertexLine()) {
+      if (!reader.copyLine(pending)) return pending.failed();
+      continue;
+    }
+    const std::size_t numbers = reader.readNumbers();
+    if (numbers < 3 || reader.numberWithNul() != 0) {
+      // The vertices before it come first, in file order.
+      const std::uint64_t line = reader.lineNumber();
+      if (!pending.flush()) return pending.failed();
+      return failure(ConvertStatus::shortVertexLine, line,
+                     numbers < 3 ? shortVertexLineDetail(numbers)
+                                 : nulInVertexLineDetail(reader.numberWithNul()));
+    }
+    const double in[3] = {parseAtof(reader.number(0)), parseAtof(reader.number(1)),
+                          parseAtof(reader.number(2))};
+    if (!pending.add(in, reader.lineNumber()) || !reader.copyExtras(pending)) {
+      return pending.failed();
+    }
+    ++vertexCount;
+  }
+  if (!pending.flush()) return pending.failed();
+  if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
+  ConvertOutcome outcome;
+  outcome.vertexCount = vertexCount;
+  return outcome;
+}
+
 }  // namespace
 
 ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
                                VertexConversion convert) {
-  // "v " + three numbers with a blank after each of the first two.
-  constexpr std::size_t kVertexTextMax = 2 + 3 * kFixed6MaxChars + 2;
+  if (convert.batched()) return rewriteObjLinesBatched(reader, output, convert);
   std::uint64_t vertexCount = 0;
   while (reader.readObjLine()) {
     if (!reader.isVertexLine()) {
@@ -81,28 +226,12 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
     const double in[3] = {parseAtof(reader.number(0)), parseAtof(reader.number(1)),
                           parseAtof(reader.number(2))};
     double out[3] = {0.0, 0.0, 0.0};
-    if (!convert(in, out)) {
-      return failure(ConvertStatus::convertFailed, reader.lineNumber(),
-                     "vertex " + pointText(in) + " could not be converted");
-    }
-    if (!std::isfinite(out[0]) || !std::isfinite(out[1]) || !std::isfinite(out[2])) {
-      return failure(ConvertStatus::convertFailed, reader.lineNumber(),
-                     "vertex " + pointText(in) + " could not be converted: the result " +
-                         pointText(out) + " is not finite");
+    const bool converted = convert(in, out);
+    if (std::optional<ConvertOutcome> bad = vertexFailure(converted, in, out, reader.lineNumber())) {
+      return std::move(*bad);
     }
     ++vertexCount;
-
-    char text[kVertexTextMax];
-    char* p = text;
-    *p++ = 'v';
-    *p++ = ' ';
-    p = formatFixed6(p, out[0]);
-    *p++ = ' ';
-    p = formatFixed6(p, out[1]);
-    *p++ = ' ';
-    p = formatFixed6(p, out[2]);
-    if (!output.write(std::string_view(text, static_cast<std::size_t>(p - text))) ||
-        !reader.copyExtras(output)) {
+    if (!writeVertex(output, out) || !reader.copyExtras(output)) {
       return failure(ConvertStatus::writeFailed, 0, "");
     }
   }

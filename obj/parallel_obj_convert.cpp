@@ -51,9 +51,13 @@ constexpr std::size_t kMinLongLine = std::size_t{64} << 10;
 void convertBlock(Block& block, BlockWorker& worker) {
   worker.beginBlock();
   std::string why;
-  auto convert = [&worker, &why](const double* in, double* out) {
+  auto one = [&worker, &why](const double* in, double* out) {
     return worker.convert(in, out, &why);
   };
+  auto many = [&worker, &why](const double* in, double* out, std::size_t count) {
+    return worker.convertMany(in, out, count, &why);
+  };
+  const VertexConversion convert(one, many);
   ObjLineReader reader(kReadSize);
   reader.openMemory(block.input);
   block.output.clear();
@@ -234,9 +238,13 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       }
       again->beginBlock();
       std::string why;
-      auto convert = [&again, &why](const double* in, double* out) {
+      auto one = [&again, &why](const double* in, double* out) {
         return again->convert(in, out, &why);
       };
+      auto many = [&again, &why](const double* in, double* out, std::size_t count) {
+        return again->convertMany(in, out, count, &why);
+      };
+      const VertexConversion convert(one, many);
       WriterSink sink(writing ? &writer : nullptr);
       ConvertOutcome rest = rewriteObjLines(reader, sink, convert);
       const std::unique_ptr<BlockNotes> notes = again->endBlock();

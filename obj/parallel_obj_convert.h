@@ -6,6 +6,7 @@
 #include <string>
 
 #include "obj/convert_obj_file.h"
+#include "obj/vertex_conversion.h"
 #include "obj/progress_sink.h"
 
 // What one block's conversion learned that only the file order can settle (e.g. what it
@@ -23,6 +24,18 @@ class BlockWorker {
   virtual void beginBlock() = 0;
   // One vertex, as VertexConversion does; `why` (not null) receives the reason of a failure.
   virtual bool convert(const double in[3], double out[3], std::string* why) = 0;
+  // `count` vertices (x, y, z each) at once, as VertexConversion's batch: the number converted
+  // from the first, all, up to the first that fails (its reason in `why`), or up to and
+  // including the first not finite. Each vertex as convert() gives it; by default, convert()
+  // one after the other.
+  virtual std::size_t convertMany(const double* in, double* out, std::size_t count,
+                                  std::string* why) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!convert(in + 3 * i, out + 3 * i, why)) return i;
+      if (!finiteVertex(out + 3 * i)) return i + 1;
+    }
+    return count;
+  }
   // After the block (also one that failed or stopped early): its notes.
   virtual std::unique_ptr<BlockNotes> endBlock() = 0;
 };

@@ -1,5 +1,6 @@
 #include "pipeline/converter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <sstream>
@@ -201,6 +202,33 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
   const Point3 plane = zone->forward(geodetic);
   out = Point3{plane.x, plane.y, geodetic.z};
   return true;
+}
+
+void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
+                               const double* in, double* out, unsigned char* done,
+                               std::size_t count) const {
+  std::fill(done, done + count, 0);
+  if (kernel == nullptr || definitions_.size() != 1 || !prepared_[0].chain) return;
+  const DefinitionChain& chain = *prepared_[0].chain;
+  LaneJob job;
+  job.kind = kind;
+  job.chain = &chain;
+  job.frame = &frame_;
+  switch (kind) {
+    case ConversionKind::projectToEnu:
+      if (!chain.lanesToEnu()) return;
+      break;
+    case ConversionKind::enuToProject:
+      if (!definitions_[0].isCustomGauss() || !chain.lanesFromEnu()) return;
+      break;
+    case ConversionKind::projectToZone:
+      if (!chain.lanesToEnu()) return;
+      // A zone not fixed yet is fixed by the first point, in file order: one at a time.
+      job.zone = prepared_[0].zone ? &*prepared_[0].zone : zones.projection(0);
+      if (job.zone == nullptr) return;
+      break;
+  }
+  kernel(job, in, out, done, count);
 }
 
 std::optional<int32_t> Converter::zoneCode(std::size_t index, const ZoneCodes& zones) const {

@@ -15,7 +15,9 @@
 #include "geodesy/enu_frame_shift.h"
 #include "geodesy/gauss_kruger.h"
 #include "pipeline/boundary_selector.h"
+#include "pipeline/conversion_kind.h"
 #include "pipeline/definition_chain.h"
+#include "pipeline/lane_kernels.h"
 #include "pipeline/prepare_boundary.h"
 #include "pipeline/zone_codes.h"
 
@@ -92,6 +94,18 @@ class Converter {
   // 32-bit zone code, or the point lies off the zone (more than 10° from its meridian).
   [[nodiscard]] bool projectToZone(const Point3& in, Point3& out, ConverterScratch& scratch,
                                    ZoneCodes& zones, std::string* why = nullptr) const;
+
+  // Converts `count` vertices (in: x, y, z each; out likewise) of one kind several at a time
+  // with `kernel` (pipeline/lane_code.h) where the run allows it: one definition, of a
+  // projection type whose chain has no datum or ellipsoid step in the direction needed
+  // ("Custom Gauss" for ENU -> project), and in the zone mode a zone parsed or fixed in
+  // `zones`. done[i] = 1: out holds vertex i's conversion, the bits projectToEnu /
+  // enuToProject / projectToZone give it, and that conversion would have succeeded without
+  // printing or fixing anything. done[i] = 0: vertex i is left to those functions (a run or
+  // point the lanes do not take, or a conversion that may fail). A null kernel converts none.
+  void convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
+                      const double* in, double* out, unsigned char* done,
+                      std::size_t count) const;
 
   std::size_t definitionCount() const { return definitions_.size(); }
   const EnuOrigin& origin() const { return frame_.origin(); }

@@ -58,6 +58,20 @@ class DefinitionChain {
   // The origin set up once.
   [[nodiscard]] const EnuFrame& frame() const { return frame_; }
 
+  // Whether toEnuLanes / fromEnuLanes apply: the direction has no datum or ellipsoid step
+  // (those iterate, point by point).
+  [[nodiscard]] bool lanesToEnu() const { return !toEnuDatum_ && !toEnuChange_; }
+  [[nodiscard]] bool lanesFromEnu() const { return !fromEnuDatum_ && !fromEnuChange_; }
+  // toEnu and fromEnu of four points at once, in place, on lanes (geodesy/lanes.h; defined in
+  // pipeline/definition_chain_lanes.h). The lanes of the mask returned hold the bits toEnu /
+  // fromEnu give their points; the others (a point off the projection or near its edge, on
+  // the polar axis, an argument the lane functions leave to the one-value code, a result not
+  // finite) hold nothing meaningful and must be converted by toEnu / fromEnu.
+  template <class V, class M>
+  [[nodiscard]] M toEnuLanes(V& x, V& y, V& z) const;
+  template <class V, class M>
+  [[nodiscard]] M fromEnuLanes(V& x, V& y, V& z) const;
+
  private:
   std::optional<AdjustConv> adjust_;
   std::optional<AltCorrection> alt_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "obj/parallel_obj_convert.h"
+#include "pipeline/lane_batch.h"
 
 void VertexBoxes::add(const double in[3], const double out[3]) {
   for (int k = 0; k < 3; ++k) {
@@ -40,10 +41,12 @@ class Worker : public BlockWorker {
  public:
   Worker(Settler& settler, const Converter& converter, ConversionKind kind)
       : settler_(settler), converter_(converter), kind_(kind),
-        zones_(converter.definitionCount()) {}
+        zones_(converter.definitionCount()), lanes_(converter, kind) {}
 
   void beginBlock() override;
   bool convert(const double in[3], double out[3], std::string* why) override;
+  std::size_t convertMany(const double* in, double* out, std::size_t count,
+                          std::string* why) override;
   std::unique_ptr<BlockNotes> endBlock() override;
 
  private:
@@ -56,6 +59,7 @@ class Worker : public BlockWorker {
   std::unique_ptr<Notes> notes_;
   std::size_t reached_ = 0;  // largest boundariesReached recorded in this block
   std::vector<bool> transformUsed_;
+  LaneBatch lanes_;
 };
 
 class Settler : public BlockSettler {
@@ -150,6 +154,14 @@ bool Worker::convert(const double in[3], double out[3], std::string* why) {
   out[2] = result.z;
   notes_->boxes.add(in, out);
   return true;
+}
+
+std::size_t Worker::convertMany(const double* in, double* out, std::size_t count,
+                                std::string* why) {
+  return lanes_.convert(
+      zones_, in, out, count,
+      [this, why](const double* one, double* result) { return convert(one, result, why); },
+      [this](const double* one, const double* result) { notes_->boxes.add(one, result); });
 }
 
 std::unique_ptr<BlockNotes> Worker::endBlock() {

@@ -9,10 +9,9 @@
 #include "obj/convert_obj_file.h"
 #include "obj/parallel_obj_convert.h"
 #include "obj/progress_sink.h"
+#include "pipeline/conversion_kind.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
-
-enum class ConversionKind { projectToEnu, enuToProject, projectToZone };
 
 // The smallest boxes of the three input and output numbers of the vertices converted (empty:
 // min above max).

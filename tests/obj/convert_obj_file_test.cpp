@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "obj/obj_test_files.h"
@@ -20,6 +21,28 @@ const auto affine = [](const double in[3], double out[3]) {
   out[2] = in[2] - 3.0;
   return true;
 };
+
+// A conversion of many vertices at once through a one-vertex one, as a batched run makes it:
+// the OBJ rewriting must give the bytes and failures of converting one vertex at a time.
+template <class F>
+struct Batched {
+  F one;
+  std::size_t calls = 0;
+  std::size_t operator()(const double* in, double* out, std::size_t count) {
+    ++calls;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!one(in + 3 * i, out + 3 * i)) return i;
+      if (!finiteVertex(out + 3 * i)) return i + 1;
+    }
+    return count;
+  }
+};
+
+// The same conversion given one vertex at a time, then in batches.
+template <class F>
+std::vector<std::pair<std::string, VertexConversion>> bothWays(F& one, Batched<F>& many) {
+  return {{"one by one", VertexConversion(one)}, {"batched", VertexConversion(one, many)}};
+}
 
 struct RewriteCase {
   std::string input;
@@ -72,18 +95,23 @@ const std::vector<RewriteCase>& rewriteCases() {
 TEST(ConvertObjFile, RewritesVertexLinesAndCopiesTheRest) {
   objtest::TempDir dir;
   const auto& cases = rewriteCases();
+  auto one = affine;
+  Batched<decltype(one)> many{one};
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const std::string input = dir.write("in.obj", cases[i].input);
-    for (const std::size_t blockSize : {std::size_t{1}, std::size_t{5}, std::size_t{4096}}) {
-      const ConvertOutcome outcome =
-          convertObjFile(input, dir / "out.obj", affine, blockSize);
-      ASSERT_EQ(outcome.status, ConvertStatus::converted)
-          << "case " << i << ", block " << blockSize << ": " << outcome.detail;
-      EXPECT_EQ(dir.read("out.obj"), cases[i].expected) << "case " << i << ", block " << blockSize;
-      EXPECT_EQ(outcome.vertexCount, cases[i].vertexCount) << "case " << i;
-      EXPECT_TRUE(outcome.detail.empty()) << "case " << i;
+    for (const auto& [way, convert] : bothWays(one, many)) {
+      for (const std::size_t blockSize : {std::size_t{1}, std::size_t{5}, std::size_t{4096}}) {
+        SCOPED_TRACE("case " + std::to_string(i) + ", " + way + ", block " +
+                     std::to_string(blockSize));
+        const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", convert, blockSize);
+        ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+        EXPECT_EQ(dir.read("out.obj"), cases[i].expected);
+        EXPECT_EQ(outcome.vertexCount, cases[i].vertexCount);
+        EXPECT_TRUE(outcome.detail.empty());
+      }
     }
   }
+  EXPECT_GT(many.calls, 0u);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "out.obj"})) << "temporary file left";
 }
 
@@ -139,11 +167,14 @@ TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
       {"f 1\nv -inf 0 0\n", ConvertStatus::convertFailed, 2,
        "vertex (-inf, 0, 0) could not be converted: the result (-inf, 0, 0) is not finite"},
   };
+  auto one = refusesLargeX;
+  Batched<decltype(one)> many{one};
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    SCOPED_TRACE("case " + std::to_string(i));
+   for (const auto& [way, convert] : bothWays(one, many)) {
+    SCOPED_TRACE("case " + std::to_string(i) + ", " + way);
     objtest::TempDir dir;
     const std::string input = dir.write("in.obj", cases[i].input);
-    ConvertOutcome outcome = convertObjFile(input, dir / "new.obj", refusesLargeX);
+    ConvertOutcome outcome = convertObjFile(input, dir / "new.obj", convert);
     EXPECT_EQ(outcome.status, cases[i].status);
     EXPECT_EQ(outcome.line, cases[i].line);
     EXPECT_EQ(outcome.detail, cases[i].detail);
@@ -151,11 +182,63 @@ TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
 
     // An existing target is left as it was; no temporary file stays behind.
     dir.write("old.obj", "previous contents\n");
-    outcome = convertObjFile(input, dir / "old.obj", refusesLargeX);
+    outcome = convertObjFile(input, dir / "old.obj", convert);
     EXPECT_EQ(outcome.status, cases[i].status);
     EXPECT_EQ(dir.read("old.obj"), "previous contents\n");
     EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "old.obj"}));
+   }
   }
+}
+
+// Batches of vertices with other bytes between them: more vertices than a batch holds, other
+// lines and further tokens between the vertices (CR LF, comments, a comment longer than what
+// a batch holds back), and a failing vertex followed, within the same batch, by a short
+// vertex line: the bytes, counts and the failure (the first in file order) of one by one.
+TEST(ConvertObjFile, BatchesKeepTheFileOrder) {
+  std::string text = "# head\r\n";
+  for (int i = 0; i < 1000; ++i) {
+    text += "v " + std::to_string(i % 100) + " 2 3" + (i % 7 == 0 ? " 0.5 # c" : "") + "\r\n";
+    if (i % 3 == 0) text += "f 1 2 3\n# between\n";
+    if (i == 500) text += "# " + std::string(3u << 20, 'x') + "\n";
+  }
+  std::string failing = text + "v 101 2 3\n" + text + "v 1 2\n";
+  auto one = refusesLargeX;
+  Batched<decltype(one)> many{one};
+  objtest::TempDir dir;
+  // Small x only, so the first text converts; the second fails at its vertex 101 first.
+  const std::string small = dir.write("small.obj", [&] {
+    std::string t;
+    for (int i = 0; i < 3; ++i) t += "v 1 2 3 9\nf 1\n# " + std::string(70000, 'y') + "\n";
+    return t;
+  }());
+  const std::string input = dir.write("in.obj", text);
+  const std::string bad = dir.write("bad.obj", failing);
+  auto identity = [](const double in[3], double out[3]) {
+    for (int k = 0; k < 3; ++k) out[k] = in[k];
+    return true;
+  };
+  Batched<decltype(identity)> identities{identity};
+  for (const std::string& path : {input, small}) {
+    std::vector<std::string> outputs;
+    for (const auto& [way, convert] : bothWays(identity, identities)) {
+      const ConvertOutcome outcome = convertObjFile(path, dir / "out.obj", convert, 4096);
+      ASSERT_EQ(outcome.status, ConvertStatus::converted) << way << ": " << outcome.detail;
+      outputs.push_back(dir.read("out.obj"));
+    }
+    EXPECT_TRUE(outputs[0] == outputs[1]) << path;
+  }
+  EXPECT_GT(identities.calls, 4u);  // 1000 vertices: batches of at most 256
+  std::vector<ConvertOutcome> outcomes;
+  for (const auto& [way, convert] : bothWays(one, many)) {
+    outcomes.push_back(convertObjFile(bad, dir / "bad-out.obj", convert, 4096));
+  }
+  for (const ConvertOutcome& outcome : outcomes) {
+    EXPECT_EQ(outcome.status, ConvertStatus::convertFailed);
+    EXPECT_EQ(outcome.detail, "vertex (101, 2, 3) could not be converted");
+    EXPECT_EQ(outcome.line, outcomes[0].line);
+  }
+  EXPECT_GT(outcomes[0].line, 1000u);
+  EXPECT_FALSE(dir.exists("bad-out.obj"));
 }
 
 TEST(ConvertObjFile, MissingInputCreatesNothing) {

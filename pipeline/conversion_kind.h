@@ -1,0 +1,4 @@
+#pragma once
+
+// The three conversions a run makes of every vertex.
+enum class ConversionKind { projectToEnu, enuToProject, projectToZone };

@@ -1,0 +1,69 @@
+#pragma once
+
+// The body of convertLanes (pipeline/lane_kernels.h), compiled once per instruction set by a
+// file that defines QUORVEX_LANES_NAMESPACE. Everything is inlined into convertLanes
+// (flatten): no inline function compiled here for one instruction set is left for the linker
+// to pick for another.
+
+#include <algorithm>
+
+#include "geodesy/lanes.h"
+#include "geodesy/lane_elementary.h"
+#include "pipeline/definition_chain_lanes.h"
+#include "pipeline/lane_kernels.h"
+
+namespace QUORVEX_LANES_NAMESPACE {
+
+// The conversion of one group of lanes, in place; the lanes that hold the one-value bits.
+inline Mask convertGroup(const LaneJob& job, Lanes& x, Lanes& y, Lanes& z) {
+  switch (job.kind) {
+    case ConversionKind::projectToEnu:
+      return job.chain->toEnuLanes<Lanes, Mask>(x, y, z);
+    case ConversionKind::enuToProject:
+      return job.chain->fromEnuLanes<Lanes, Mask>(x, y, z);
+    case ConversionKind::projectToZone: {
+      // As Converter::projectToZone: to ENU, back to geodetic on the run's frame, then the
+      // zone's projection; the height is the geodetic one.
+      Mask ok = job.chain->toEnuLanes<Lanes, Mask>(x, y, z);
+      Lanes ex, ey, ez;
+      job.frame->enuToEcef(x, y, z, ex, ey, ez);
+      ok = ok & (ex * ex + ey * ey != 0.0);
+      Lanes lon, lat, h;
+      Mask regular;
+      job.frame->ecefToGeodeticOffAxis(ex, ey, ez, lon, lat, h, regular);
+      ok = ok & regular &
+           plainlyOnProjection(lon, lat, h, job.zone->params().centralMeridian);
+      job.zone->forwardPlane(lon, lat, x, y);
+      z = h;
+      return ok & isFinite(x) & isFinite(y);
+    }
+  }
+  return {broadcastBits(0)};
+}
+
+__attribute__((flatten)) void convertLanes(const LaneJob& job, const double* in, double* out,
+                                           unsigned char* done, std::size_t count) {
+  for (std::size_t start = 0; start < count; start += kLaneCount) {
+    const std::size_t n = std::min<std::size_t>(kLaneCount, count - start);
+    Lanes x, y, z;
+    // A short last group repeats its last point in the lanes left over.
+    for (int i = 0; i < kLaneCount; ++i) {
+      const double* p = in + 3 * (start + std::min<std::size_t>(static_cast<std::size_t>(i), n - 1));
+      x.v[i] = p[0];
+      y.v[i] = p[1];
+      z.v[i] = p[2];
+    }
+    const Mask ok = convertGroup(job, x, y, z);
+    for (std::size_t i = 0; i < n; ++i) {
+      const bool converted = ok.m[i] != 0;
+      done[start + i] = converted ? 1 : 0;
+      if (!converted) continue;
+      double* q = out + 3 * (start + i);
+      q[0] = x.v[i];
+      q[1] = y.v[i];
+      q[2] = z.v[i];
+    }
+  }
+}
+
+}  // namespace QUORVEX_LANES_NAMESPACE
