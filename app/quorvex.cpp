@@ -84,7 +84,8 @@ namespace {
 constexpr int kFailure = -1;
 
 // What --version prints after the program's name: the version, then the compiler and the
-// GEOS library it runs with (the polygon choice depends on GEOS's arithmetic).
+// GEOS library it runs with (the polygon choice depends on GEOS's arithmetic), and the lane
+// code converting vertices (every one gives the same bits; QUORVEX_LANES chooses).
 std::string versionText() {
 #if defined(__clang__)
   const std::string compiler = "clang " __clang_version__;
@@ -93,7 +94,8 @@ std::string versionText() {
 #else
   const std::string compiler = "unknown";
 #endif
-  return std::string(QUORVEX_VERSION) + "\ncompiler: " + compiler + "\nGEOS: " + GEOSversion();
+  return std::string(QUORVEX_VERSION) + "\ncompiler: " + compiler + "\nGEOS: " + GEOSversion() +
+         "\nlanes: " + laneCodeName(laneCodeInUse());
 }
 
 struct Options {
