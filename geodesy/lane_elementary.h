@@ -49,14 +49,13 @@ struct Reduced {
 inline Reduced reduce(Lanes x) {
   const Mask small = (x <= kPiOver4) & (x >= -kPiOver4);
   const Lanes zero = broadcast(0.0);
-  const Mask none{broadcastBits(0)};
+  const Mask none = maskOf(false);
   if (all(small)) return {none, none, {x, zero}};
   Lanes shifted;
   const DoubleDouble r = elementary::kernels::reduceByQuarterTurns(x, shifted);
   // The significand of `shifted` ends in k modulo 4.
-  const RawMask bits = bitsOf(shifted);
-  const Mask odd = ~small & maskOfBits(bits & broadcastBits(1));
-  const Mask upper = ~small & maskOfBits(bits & broadcastBits(2));
+  const Mask odd = ~small & anyBitSet(shifted, 1);
+  const Mask upper = ~small & anyBitSet(shifted, 2);
   return {odd, upper, select(small, DoubleDouble{x, zero}, r)};
 }
 
@@ -66,16 +65,40 @@ inline Mask reducible(Lanes x) {
 
 inline Lanes nan() { return broadcast(std::numeric_limits<double>::quiet_NaN()); }
 
+// Where all lanes agree, the branch they take, decided once for the group: a tile's points
+// share their quadrants and signs, and then the selects are left out.
+enum class Lanewise { none, all, mixed };
+
+inline Lanewise lanewise(Mask m) {
+  if (all(m)) return Lanewise::all;
+  return any(m) ? Lanewise::mixed : Lanewise::none;
+}
+
+// `a` where `m` (a choice made for all lanes or per lane), else `b`.
+inline DoubleDouble choose(Lanewise how, Mask m, const DoubleDouble& a, const DoubleDouble& b) {
+  switch (how) {
+    case Lanewise::all: return a;
+    case Lanewise::none: return b;
+    case Lanewise::mixed: break;
+  }
+  return select(m, a, b);
+}
+
 // sin and cos of x as double-doubles, by quadrant: 0 (s, c); 1 (c, −s); 2 (−s, −c); 3 (−c, s).
 inline void sinCosPair(Lanes x, DoubleDouble& s, DoubleDouble& c) {
   const Reduced red = reduce(x);
   const DoubleDouble sr = sinKernel(red.r);
   const DoubleDouble cr = cosKernel(red.r);
-  const DoubleDouble sOdd = select(red.odd, cr, sr);
-  const DoubleDouble cOdd = select(red.odd, negated(sr), cr);
-  s = select(red.upper, negated(sOdd), sOdd);
-  c = select(red.upper, negated(cOdd), cOdd);
+  const Lanewise odd = lanewise(red.odd);
+  const Lanewise upper = lanewise(red.upper);
+  const DoubleDouble sOdd = choose(odd, red.odd, cr, sr);
+  const DoubleDouble cOdd = choose(odd, red.odd, negated(sr), cr);
+  s = choose(upper, red.upper, negated(sOdd), sOdd);
+  c = choose(upper, red.upper, negated(cOdd), cOdd);
 }
+
+// Whether no lane is a zero or an argument that cannot be reduced (the common case).
+inline bool ordinary(Lanes x) { return all(reducible(x) & (x != 0.0)); }
 
 // The one-value functions' answers for a zero argument (the zero itself, cosine 1) and for
 // one that cannot be reduced (NaN), over `value`.
@@ -93,11 +116,11 @@ inline DoubleDouble atanUnit(Lanes t, Lanes tl) {
   const Mask zero = k == 0.0;
   const DoubleDouble first = fastTwoSum(t, tl + elementary::kernels::atanSeriesTail(t));
   if (all(zero)) return first;
-  Lanes atanHi, atanLo;
+  Lanes atanHi{}, atanLo{};
   for (int i = 0; i < kLaneCount; ++i) {
-    const int index = static_cast<int>(k.v[i]);
-    atanHi.v[i] = kAtanHi[index];
-    atanLo.v[i] = kAtanLo[index];
+    const int index = static_cast<int>(lane(k, i));
+    setLane(atanHi, i, kAtanHi[index]);
+    setLane(atanLo, i, kAtanLo[index]);
   }
   return select(zero, first,
                 elementary::kernels::atanAboutTableEntry(t, tl, k * 0.125, atanHi, atanLo));
@@ -109,32 +132,43 @@ inline void sincos(Lanes x, Lanes& s, Lanes& c) {
   using namespace lane_detail;
   DoubleDouble sp, cp;
   sinCosPair(x, sp, cp);
-  s = special(x, x, sp.hi + sp.lo);
-  c = special(x, broadcast(1.0), cp.hi + cp.lo);
+  s = sp.hi + sp.lo;
+  c = cp.hi + cp.lo;
+  if (ordinary(x)) return;
+  s = special(x, x, s);
+  c = special(x, broadcast(1.0), c);
 }
 
 inline void sincostan(Lanes x, Lanes& s, Lanes& c, Lanes& t) {
   using namespace lane_detail;
   DoubleDouble sp, cp;
   sinCosPair(x, sp, cp);
-  s = special(x, x, sp.hi + sp.lo);
-  c = special(x, broadcast(1.0), cp.hi + cp.lo);
-  t = special(x, x, elementary::kernels::divide(sp, cp));
+  s = sp.hi + sp.lo;
+  c = cp.hi + cp.lo;
+  t = elementary::kernels::divide(sp, cp);
+  if (ordinary(x)) return;
+  s = special(x, x, s);
+  c = special(x, broadcast(1.0), c);
+  t = special(x, x, t);
 }
 
 inline Lanes sin(Lanes x) {
   using namespace lane_detail;
   const Reduced red = reduce(x);
-  DoubleDouble k;
-  if (!any(red.odd)) {
-    k = sinKernel(red.r);
-  } else if (all(red.odd)) {
-    k = cosKernel(red.r);
-  } else {
-    k = select(red.odd, cosKernel(red.r), sinKernel(red.r));
+  DoubleDouble k{};
+  switch (lanewise(red.odd)) {
+    case Lanewise::none: k = sinKernel(red.r); break;
+    case Lanewise::all: k = cosKernel(red.r); break;
+    case Lanewise::mixed: k = select(red.odd, cosKernel(red.r), sinKernel(red.r)); break;
   }
   const Lanes v = k.hi + k.lo;
-  return special(x, x, QUORVEX_LANES_NAMESPACE::select(red.upper, -v, v));
+  Lanes signed_ = v;
+  switch (lanewise(red.upper)) {
+    case Lanewise::none: break;
+    case Lanewise::all: signed_ = -v; break;
+    case Lanewise::mixed: signed_ = QUORVEX_LANES_NAMESPACE::select(red.upper, -v, v); break;
+  }
+  return ordinary(x) ? signed_ : special(x, x, signed_);
 }
 
 // atan2 for the lanes where `regular` comes back true: both arguments finite and not zero,
@@ -159,8 +193,11 @@ inline Lanes atan2(Lanes y, Lanes x, Mask& regular) {
   DoubleDouble a = atanUnit(t, tl);
   const DoubleDouble piOver2{broadcast(kPiOver2Hi), broadcast(kPiOver2Lo)};
   const DoubleDouble pi{broadcast(kPiHi), broadcast(kPiLo)};
-  a = select(swapped, minus(piOver2, a), a);
-  a = select(x < 0.0, minus(pi, a), a);
+  const Lanewise swap = lanewise(swapped);
+  if (swap != Lanewise::none) a = choose(swap, swapped, minus(piOver2, a), a);
+  const Mask xNegative = x < 0.0;
+  const Lanewise left = lanewise(xNegative);
+  if (left != Lanewise::none) a = choose(left, xNegative, minus(pi, a), a);
   const Lanes result = a.hi + a.lo;
   return QUORVEX_LANES_NAMESPACE::select(y < 0.0, -result, result);
 }

@@ -1,14 +1,17 @@
 #pragma once
 
-// Four doubles computed side by side, lane by lane, with the IEEE operations of one double
-// each: +, −, ×, ÷ and sqrt are correctly rounded per lane exactly as in scalar code (the build
+// Doubles computed side by side, lane by lane, with the IEEE operations of one double each:
+// +, −, ×, ÷ and sqrt are correctly rounded per lane exactly as in scalar code (the build
 // forbids contraction into FMA), so a formula written once for `double` and for `Lanes` gives
 // each lane the bits the scalar code gives that lane's input.
 //
-// GCC's vector extension: the compiler maps a 32-byte vector onto two SSE2 registers, one AVX
-// register, or any other target's vectors. The code is compiled once per instruction set
-// (the including file defines QUORVEX_LANES_NAMESPACE to a name of its own), so no inline
-// function of one instruction set can stand in for another's at link time.
+// GCC's vector extension, one vector the width of a register of the instruction set (SSE2: 2
+// doubles, AVX: 4; any other target's vectors), and kRegisters of them worked on side by side
+// (each operation issued for every register in turn: independent instructions the CPU may
+// overlap).
+// The code is compiled once per instruction set (the including file defines
+// QUORVEX_LANES_NAMESPACE to a name of its own), so no inline function of one instruction set
+// can stand in for another's at link time.
 
 #ifndef QUORVEX_LANES_NAMESPACE
 #error "define QUORVEX_LANES_NAMESPACE before including geodesy/lanes.h"
@@ -29,142 +32,175 @@
 
 namespace QUORVEX_LANES_NAMESPACE {
 
-// Lanes per vector: the width of one register of the instruction set (SSE2: 2, AVX: 4), times
-// QUORVEX_LANE_REGISTERS registers worked on side by side.
-#if !defined(QUORVEX_LANE_REGISTERS)
-#define QUORVEX_LANE_REGISTERS 1
-#endif
 #if defined(__AVX__)
-inline constexpr int kLaneCount = 4 * QUORVEX_LANE_REGISTERS;
+inline constexpr int kRegisterLanes = 4;
 #else
-inline constexpr int kLaneCount = 2 * QUORVEX_LANE_REGISTERS;
+inline constexpr int kRegisterLanes = 2;
 #endif
+// Registers side by side. One: with two (QUORVEX_LANE_REGISTERS=2, for measuring) the
+// formulas need more registers than x86-64 has, and the spilling costs more than the overlap
+// gains (bench_split, project->ENU, baseline: 238 against 131 ns per vertex).
+#if defined(QUORVEX_LANE_REGISTERS)
+inline constexpr int kRegisters = QUORVEX_LANE_REGISTERS;
+#else
+inline constexpr int kRegisters = 1;
+#endif
+inline constexpr int kLaneCount = kRegisterLanes * kRegisters;
 
-typedef double RawLanes __attribute__((vector_size(kLaneCount * sizeof(double))));
+typedef double RawLanes __attribute__((vector_size(kRegisterLanes * sizeof(double))));
 // All ones: true; 0: false.
-typedef long long RawMask __attribute__((vector_size(kLaneCount * sizeof(long long))));
-
-struct Mask {
-  RawMask m;
-};
+typedef long long RawMask __attribute__((vector_size(kRegisterLanes * sizeof(long long))));
 
 struct Lanes {
-  RawLanes v;
+  RawLanes r[kRegisters];
 };
+
+struct Mask {
+  RawMask r[kRegisters];
+};
+
+inline double lane(const Lanes& a, int i) { return a.r[i / kRegisterLanes][i % kRegisterLanes]; }
+inline void setLane(Lanes& a, int i, double value) {
+  a.r[i / kRegisterLanes][i % kRegisterLanes] = value;
+}
+inline bool lane(const Mask& a, int i) { return a.r[i / kRegisterLanes][i % kRegisterLanes] != 0; }
+
+inline RawLanes registerOf(double value) {
+  RawLanes v{};
+  for (int i = 0; i < kRegisterLanes; ++i) v[i] = value;
+  return v;
+}
 
 inline Lanes broadcast(double value) {
   Lanes out;
-  for (int i = 0; i < kLaneCount; ++i) out.v[i] = value;
+  for (int j = 0; j < kRegisters; ++j) out.r[j] = registerOf(value);
   return out;
 }
 
-inline RawMask broadcastBits(long long bits) {
-  RawMask out;
-  for (int i = 0; i < kLaneCount; ++i) out[i] = bits;
+inline Mask maskOf(bool value) {
+  Mask out{};
+  for (int j = 0; j < kRegisters; ++j) {
+    for (int i = 0; i < kRegisterLanes; ++i) out.r[j][i] = value ? -1 : 0;
+  }
   return out;
 }
 
-inline Lanes operator+(Lanes a, Lanes b) { return {a.v + b.v}; }
-inline Lanes operator-(Lanes a, Lanes b) { return {a.v - b.v}; }
-inline Lanes operator*(Lanes a, Lanes b) { return {a.v * b.v}; }
-inline Lanes operator/(Lanes a, Lanes b) { return {a.v / b.v}; }
-inline Lanes operator+(Lanes a, double b) { return a + broadcast(b); }
-inline Lanes operator-(Lanes a, double b) { return a - broadcast(b); }
-inline Lanes operator*(Lanes a, double b) { return a * broadcast(b); }
-inline Lanes operator/(Lanes a, double b) { return a / broadcast(b); }
-inline Lanes operator+(double a, Lanes b) { return broadcast(a) + b; }
-inline Lanes operator-(double a, Lanes b) { return broadcast(a) - b; }
-inline Lanes operator*(double a, Lanes b) { return broadcast(a) * b; }
-inline Lanes operator/(double a, Lanes b) { return broadcast(a) / b; }
-inline Lanes operator-(Lanes a) { return {-a.v}; }
+#define QUORVEX_LANES_BINARY(op)                                                      \
+  inline Lanes operator op(Lanes a, Lanes b) {                                        \
+    Lanes out;                                                                        \
+    for (int j = 0; j < kRegisters; ++j) out.r[j] = a.r[j] op b.r[j];                 \
+    return out;                                                                       \
+  }                                                                                   \
+  inline Lanes operator op(Lanes a, double b) { return a op broadcast(b); }           \
+  inline Lanes operator op(double a, Lanes b) { return broadcast(a) op b; }
+QUORVEX_LANES_BINARY(+)
+QUORVEX_LANES_BINARY(-)
+QUORVEX_LANES_BINARY(*)
+QUORVEX_LANES_BINARY(/)
+#undef QUORVEX_LANES_BINARY
 
-inline Mask operator<(Lanes a, Lanes b) { return {a.v < b.v}; }
-inline Mask operator<=(Lanes a, Lanes b) { return {a.v <= b.v}; }
-inline Mask operator>(Lanes a, Lanes b) { return {a.v > b.v}; }
-inline Mask operator>=(Lanes a, Lanes b) { return {a.v >= b.v}; }
-inline Mask operator==(Lanes a, Lanes b) { return {a.v == b.v}; }
-inline Mask operator!=(Lanes a, Lanes b) { return {a.v != b.v}; }
-inline Mask operator<(Lanes a, double b) { return a < broadcast(b); }
-inline Mask operator<=(Lanes a, double b) { return a <= broadcast(b); }
-inline Mask operator>(Lanes a, double b) { return a > broadcast(b); }
-inline Mask operator>=(Lanes a, double b) { return a >= broadcast(b); }
-inline Mask operator==(Lanes a, double b) { return a == broadcast(b); }
-inline Mask operator!=(Lanes a, double b) { return a != broadcast(b); }
+inline Lanes operator-(Lanes a) {
+  for (int j = 0; j < kRegisters; ++j) a.r[j] = -a.r[j];
+  return a;
+}
 
-inline Mask operator&(Mask a, Mask b) { return {a.m & b.m}; }
-inline Mask operator|(Mask a, Mask b) { return {a.m | b.m}; }
-inline Mask operator~(Mask a) { return {~a.m}; }
+#define QUORVEX_LANES_COMPARE(op)                                                     \
+  inline Mask operator op(Lanes a, Lanes b) {                                         \
+    Mask out;                                                                         \
+    for (int j = 0; j < kRegisters; ++j) out.r[j] = a.r[j] op b.r[j];                 \
+    return out;                                                                       \
+  }                                                                                   \
+  inline Mask operator op(Lanes a, double b) { return a op broadcast(b); }
+QUORVEX_LANES_COMPARE(<)
+QUORVEX_LANES_COMPARE(<=)
+QUORVEX_LANES_COMPARE(>)
+QUORVEX_LANES_COMPARE(>=)
+QUORVEX_LANES_COMPARE(==)
+QUORVEX_LANES_COMPARE(!=)
+#undef QUORVEX_LANES_COMPARE
+
+inline Mask operator&(Mask a, Mask b) {
+  for (int j = 0; j < kRegisters; ++j) a.r[j] &= b.r[j];
+  return a;
+}
+inline Mask operator|(Mask a, Mask b) {
+  for (int j = 0; j < kRegisters; ++j) a.r[j] |= b.r[j];
+  return a;
+}
+inline Mask operator~(Mask a) {
+  for (int j = 0; j < kRegisters; ++j) a.r[j] = ~a.r[j];
+  return a;
+}
 
 inline bool all(Mask a) {
-  long long bits = -1;
-  for (int i = 0; i < kLaneCount; ++i) bits &= a.m[i];
-  return bits != 0;
+  for (int i = 0; i < kLaneCount; ++i) {
+    if (!lane(a, i)) return false;
+  }
+  return true;
 }
 
 inline bool any(Mask a) {
-  long long bits = 0;
-  for (int i = 0; i < kLaneCount; ++i) bits |= a.m[i];
-  return bits != 0;
+  for (int i = 0; i < kLaneCount; ++i) {
+    if (lane(a, i)) return true;
+  }
+  return false;
+}
+
+inline RawMask bitsOf(RawLanes a) {
+  RawMask bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  return bits;
+}
+
+inline RawLanes lanesOf(RawMask bits) {
+  RawLanes a;
+  std::memcpy(&a, &bits, sizeof a);
+  return a;
 }
 
 // Lane by lane: `yes` where `m` is true, else `no` (bits, not arithmetic: NaNs and signed
 // zeros pass unchanged).
 inline Lanes select(Mask m, Lanes yes, Lanes no) {
-  RawMask y, n;
-  std::memcpy(&y, &yes.v, sizeof y);
-  std::memcpy(&n, &no.v, sizeof n);
-  const RawMask r = (m.m & y) | (~m.m & n);
   Lanes out;
-  std::memcpy(&out.v, &r, sizeof r);
+  for (int j = 0; j < kRegisters; ++j) {
+    out.r[j] = lanesOf((m.r[j] & bitsOf(yes.r[j])) | (~m.r[j] & bitsOf(no.r[j])));
+  }
   return out;
 }
 
-// The raw bits of each lane.
-inline RawMask bitsOf(Lanes a) {
-  RawMask bits;
-  std::memcpy(&bits, &a.v, sizeof bits);
-  return bits;
+// The lanes whose bit pattern has any of the bits of `bits` set.
+inline Mask anyBitSet(Lanes a, long long bits) {
+  RawMask pattern;
+  for (int i = 0; i < kRegisterLanes; ++i) pattern[i] = bits;
+  Mask out;
+  for (int j = 0; j < kRegisters; ++j) {
+    out.r[j] = (bitsOf(a.r[j]) & pattern) != (pattern & 0);
+  }
+  return out;
 }
-
-inline Mask maskOfBits(RawMask bits) { return {bits != broadcastBits(0)}; }
 
 // The correctly rounded square root of each lane (IEEE requires it of every sqrt instruction).
 inline Lanes sqrt(Lanes a) {
+  for (int j = 0; j < kRegisters; ++j) {
 #if defined(__AVX__)
-  constexpr int kPerRegister = 4;
-  typedef __m256d Register;
-#define QUORVEX_LANES_SQRT _mm256_sqrt_pd
+    a.r[j] = _mm256_sqrt_pd(a.r[j]);
 #elif defined(__SSE2__)
-  constexpr int kPerRegister = 2;
-  typedef __m128d Register;
-#define QUORVEX_LANES_SQRT _mm_sqrt_pd
-#endif
-#if defined(QUORVEX_LANES_SQRT)
-  static_assert(kLaneCount % kPerRegister == 0);
-  Lanes out;
-  for (int i = 0; i < kLaneCount; i += kPerRegister) {
-    Register r;
-    std::memcpy(&r, reinterpret_cast<const char*>(&a.v) + i * sizeof(double), sizeof r);
-    r = QUORVEX_LANES_SQRT(r);
-    std::memcpy(reinterpret_cast<char*>(&out.v) + i * sizeof(double), &r, sizeof r);
-  }
-  return out;
-#undef QUORVEX_LANES_SQRT
+    a.r[j] = _mm_sqrt_pd(a.r[j]);
 #else
-  Lanes out;
-  for (int i = 0; i < kLaneCount; ++i) out.v[i] = std::sqrt(a.v[i]);
-  return out;
+    for (int i = 0; i < kRegisterLanes; ++i) a.r[j][i] = std::sqrt(a.r[j][i]);
 #endif
+  }
+  return a;
 }
 
 inline Lanes abs(Lanes a) {
-  const RawMask bits = bitsOf(a) & broadcastBits(0x7fffffffffffffffLL);
-  Lanes out;
-  std::memcpy(&out.v, &bits, sizeof bits);
-  return out;
+  RawMask magnitude;
+  for (int i = 0; i < kRegisterLanes; ++i) magnitude[i] = 0x7fffffffffffffffLL;
+  for (int j = 0; j < kRegisters; ++j) a.r[j] = lanesOf(bitsOf(a.r[j]) & magnitude);
+  return a;
 }
 
 // Finite (neither infinite nor NaN) lanes.
-inline Mask isFinite(Lanes a) { return abs(a) <= broadcast(1.7976931348623157e308); }
+inline Mask isFinite(Lanes a) { return abs(a) <= 1.7976931348623157e308; }
 
 }  // namespace QUORVEX_LANES_NAMESPACE

@@ -38,30 +38,30 @@ inline Mask convertGroup(const LaneJob& job, Lanes& x, Lanes& y, Lanes& z) {
       return ok & isFinite(x) & isFinite(y);
     }
   }
-  return {broadcastBits(0)};
+  return maskOf(false);
 }
 
 __attribute__((flatten)) void convertLanes(const LaneJob& job, const double* in, double* out,
                                            unsigned char* done, std::size_t count) {
   for (std::size_t start = 0; start < count; start += kLaneCount) {
     const std::size_t n = std::min<std::size_t>(kLaneCount, count - start);
-    Lanes x, y, z;
+    Lanes x{}, y{}, z{};
     // A short last group repeats its last point in the lanes left over.
     for (int i = 0; i < kLaneCount; ++i) {
       const double* p = in + 3 * (start + std::min<std::size_t>(static_cast<std::size_t>(i), n - 1));
-      x.v[i] = p[0];
-      y.v[i] = p[1];
-      z.v[i] = p[2];
+      setLane(x, i, p[0]);
+      setLane(y, i, p[1]);
+      setLane(z, i, p[2]);
     }
     const Mask ok = convertGroup(job, x, y, z);
     for (std::size_t i = 0; i < n; ++i) {
-      const bool converted = ok.m[i] != 0;
+      const bool converted = lane(ok, static_cast<int>(i));
       done[start + i] = converted ? 1 : 0;
       if (!converted) continue;
       double* q = out + 3 * (start + i);
-      q[0] = x.v[i];
-      q[1] = y.v[i];
-      q[2] = z.v[i];
+      q[0] = lane(x, static_cast<int>(i));
+      q[1] = lane(y, static_cast<int>(i));
+      q[2] = lane(z, static_cast<int>(i));
     }
   }
 }

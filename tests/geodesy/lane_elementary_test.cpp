@@ -51,7 +51,7 @@ std::vector<double> arguments() {
 
 Lanes load(const std::vector<double>& values, std::size_t start) {
   Lanes x;
-  for (int i = 0; i < kLaneCount; ++i) x.v[i] = values[start + static_cast<std::size_t>(i)];
+  for (int i = 0; i < kLaneCount; ++i) test_lanes::setLane(x, i, values[start + static_cast<std::size_t>(i)]);
   return x;
 }
 
@@ -67,13 +67,13 @@ TEST(LaneElementary, SinCosTanHaveTheOneValueBitsInEveryLane) {
     test_lanes::sincos(x, s2, c2);
     test_lanes::sincostan(x, s3, c3, t3);
     for (int i = 0; i < kLaneCount; ++i) {
-      const double a = x.v[i];
+      const double a = test_lanes::lane(x, i);
       double s, c, t, sc, cc;
       elementary::sincostan(a, s, c, t);
       elementary::sincos(a, sc, cc);
-      const bool same = sameBits(s1.v[i], elementary::sin(a)) && sameBits(s2.v[i], sc) &&
-                        sameBits(c2.v[i], cc) && sameBits(s3.v[i], s) &&
-                        sameBits(c3.v[i], c) && sameBits(t3.v[i], t);
+      const bool same = sameBits(test_lanes::lane(s1, i), elementary::sin(a)) && sameBits(test_lanes::lane(s2, i), sc) &&
+                        sameBits(test_lanes::lane(c2, i), cc) && sameBits(test_lanes::lane(s3, i), s) &&
+                        sameBits(test_lanes::lane(c3, i), c) && sameBits(test_lanes::lane(t3, i), t);
       if (!same && ++mismatches <= 5) ADD_FAILURE() << "argument " << a;
     }
   }
@@ -110,13 +110,13 @@ TEST(LaneElementary, Atan2HasTheOneValueBitsWhereRegular) {
     const Lanes a = test_lanes::atan2(load(ys, start), load(xs, start), ok);
     for (int i = 0; i < kLaneCount; ++i) {
       const std::size_t k = start + static_cast<std::size_t>(i);
-      if (ok.m[i] == 0) {
+      if (!test_lanes::lane(ok, i)) {
         // Only the special pairs may be left to the one-value function.
         if (k < 100000) ++ordinaryIrregular;
         continue;
       }
       ++regular;
-      if (!sameBits(a.v[i], elementary::atan2(ys[k], xs[k])) && ++mismatches <= 5) {
+      if (!sameBits(test_lanes::lane(a, i), elementary::atan2(ys[k], xs[k])) && ++mismatches <= 5) {
         ADD_FAILURE() << "atan2(" << ys[k] << ", " << xs[k] << ")";
       }
     }
