@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Benchmarks the OBJ rewriting and the three conversions of quorvex against cp, dd and PROJ's
-# cct on a generated tile and prints a table: median wall time of RUNS runs, vertices/s, MB/s
+# Benchmarks the OBJ rewriting and the three conversions of quorvex (in lanes, and one vertex at
+# a time) against cp, dd and PROJ's cct on a generated tile and prints a table: median wall time of RUNS runs, vertices/s, MB/s
 # (of the tile, 10^6 bytes), the peak RSS of the process, and the median CPU time (user +
 # system; steadier than the wall time when other work shares the machine). Then the ratios
 # against the goals, and the time split of project->ENU by stage (bench_split).
@@ -201,6 +201,16 @@ for t in 1 2; do
     "$quorvex" -input="$tile" -coord="$coord" -output="$work/zone-$t.obj" \
     -base="$work/zone.txt" -threads=$t
 done
+# The same runs one vertex at a time and in the baseline build of the lanes (the default is
+# the best lane code the CPU has: see quorvex --version).
+for lanes in off baseline; do
+  row "quorvex proj->ENU, QUORVEX_LANES=$lanes, -threads=1" "$work/enu-$lanes.obj" \
+    env QUORVEX_LANES=$lanes "$quorvex" -input="$tile" -coord="$coord" \
+    -output="$work/enu-$lanes.obj" "${enu[@]}" -threads=1
+  row "quorvex proj->zone, QUORVEX_LANES=$lanes, -threads=1" "$work/zone-$lanes.obj" \
+    env QUORVEX_LANES=$lanes "$quorvex" -input="$tile" -coord="$coord" \
+    -output="$work/zone-$lanes.obj" -threads=1
+done
 if [ "$have_cct" = 1 ]; then
   row "cct -d 6 -o, plain Gauss->ENU, x y z lines" "$work/cct.xyz" \
     cct -d 6 -o "$work/cct.xyz" "${cct_pipeline[@]}" "$xyz"
@@ -239,14 +249,28 @@ for name in enu zone control three; do
   done
 done
 rm -f "$work/identity.obj"
+# Every lane code writes the bytes of the default one.
+for lanes in off baseline; do
+  for name in enu zone; do
+    if ! cmp -s "$work/$name-$lanes.obj" "$work/$name-1.obj"; then
+      echo "byte identity: $name with QUORVEX_LANES=$lanes DIFFERS from the default lanes"
+      identity_failures=$((identity_failures + 1))
+    fi
+  done
+done
 if [ "$identity_failures" = 0 ]; then
-  echo "byte identity: enu, zone, control, three with -threads=2..8 equal -threads=1"
+  echo "byte identity: enu, zone, control, three with -threads=2..8 equal -threads=1;" \
+    "enu and zone with QUORVEX_LANES=off and baseline equal the default ($("$quorvex" --version | grep '^lanes:'))"
 else
   failures=$((failures + identity_failures))
 fi
 
 echo
 echo "ratios against the goals:"
+ratio "quorvex proj->ENU, QUORVEX_LANES=off, -threads=1, new file" \
+  "quorvex proj->ENU, -threads=1, new file" "none: what the lanes gain on a whole run"
+ratio "quorvex proj->zone, QUORVEX_LANES=off, -threads=1, new file" \
+  "quorvex proj->zone, -threads=1, new file" "none: what the lanes gain on a whole run"
 ratio "quorvex proj->ENU, -threads=1, new file" "quorvex proj->ENU, -threads=2, new file" \
   ">= 1.7 by wall time"
 ratio "quorvex proj->ENU, -threads=2, new file" "cp, new file" "<= 4"
