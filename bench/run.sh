@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Benchmarks the OBJ rewriting and the three conversions of quorvex (in lanes, and one vertex at
-# a time) against cp, dd and PROJ's cct on a generated tile and prints a table: median wall time of RUNS runs, vertices/s, MB/s
-# (of the tile, 10^6 bytes), the peak RSS of the process, and the median CPU time (user +
-# system; steadier than the wall time when other work shares the machine). Then the ratios
-# against the goals, and the time split of project->ENU by stage (bench_split).
+# a time) against cp, dd and PROJ's cct on a generated tile and prints a table: median wall
+# time of RUNS runs, vertices/s, MB/s (of the tile, 10^6 bytes), the peak RSS of the process,
+# and the median CPU time (user + system; steadier than the wall time when other work shares
+# the machine). Then the ratios against the goals, and the time split of project->ENU by stage
+# (bench_split).
 #
 # Usage: bench/run.sh BUILD_DIR
 #   BUILD_DIR holds quorvex, make_tile, make_coords, measure, bench_rewrite and bench_split
@@ -259,8 +260,9 @@ for lanes in off baseline; do
   done
 done
 if [ "$identity_failures" = 0 ]; then
+  default_lanes=$("$quorvex" --version | grep '^lanes:')
   echo "byte identity: enu, zone, control, three with -threads=2..8 equal -threads=1;" \
-    "enu and zone with QUORVEX_LANES=off and baseline equal the default ($("$quorvex" --version | grep '^lanes:'))"
+    "enu and zone with QUORVEX_LANES=off and baseline equal the default ($default_lanes)"
 else
   failures=$((failures + identity_failures))
 fi

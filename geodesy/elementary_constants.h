@@ -1,7 +1,7 @@
 #pragma once
 
 // The constants of the project's elementary functions, shared by the one-value form
-// (geodesy/elementary.cpp) and the four-lane form (geodesy/lane_elementary.h), which must give
+// (geodesy/elementary.cpp) and the lane form (geodesy/lane_elementary.h), which must give
 // the same bits.
 
 namespace elementary::constants {

@@ -62,8 +62,8 @@ class DefinitionChain {
   // (those iterate, point by point).
   [[nodiscard]] bool lanesToEnu() const { return !toEnuDatum_ && !toEnuChange_; }
   [[nodiscard]] bool lanesFromEnu() const { return !fromEnuDatum_ && !fromEnuChange_; }
-  // toEnu and fromEnu of four points at once, in place, on lanes (geodesy/lanes.h; defined in
-  // pipeline/definition_chain_lanes.h). The lanes of the mask returned hold the bits toEnu /
+  // toEnu and fromEnu of several points at once, in place, on lanes (geodesy/lanes.h;
+  // defined in pipeline/definition_chain_lanes.h). The lanes of the mask returned hold the bits toEnu /
   // fromEnu give their points; the others (a point off the projection or near its edge, on
   // the polar axis, an argument the lane functions leave to the one-value code, a result not
   // finite) hold nothing meaningful and must be converted by toEnu / fromEnu.
