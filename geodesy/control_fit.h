@@ -1,6 +1,6 @@
 #pragma once
 
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -95,5 +95,4 @@ struct ControlFitResult {
 // parameters stop being finite, or the iteration has not converged after kControlFitMaxPasses.
 [[nodiscard]] ControlFitResult fitControlTransform(const std::vector<Point3>& source,
                                                    const std::vector<Point3>& target,
-                                                   std::ostream& out = std::cout,
-                                                   std::ostream& err = std::cerr);
+                                                   std::ostream& out, std::ostream& err);

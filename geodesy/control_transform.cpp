@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <sstream>
 
 namespace {
 
@@ -42,9 +43,6 @@ Point3 applyControlTransform(const Point3& p, const ControlParams& args,
   return Point3{m.x + targetCentroid(0), m.y + targetCentroid(1), m.z + targetCentroid(2)};
 }
 
-void fillTransformInfo(ProjectDefinition& definition) {
-  fillTransformInfo(definition, std::cout, std::cerr);
-}
 
 void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
   if (!definition.transform) definition.transform.emplace();
@@ -59,7 +57,10 @@ void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::os
 
 std::optional<ControlApplier> prepareControlApplier(ProjectDefinition& definition,
                                                     ControlDirection direction) {
-  if (!definition.transform) fillTransformInfo(definition);
+  if (!definition.transform) {
+    std::ostringstream dropped;  // label lines and reason: the caller only needs the outcome
+    fillTransformInfo(definition, dropped, dropped);
+  }
   const TransformInfo& t = *definition.transform;
   const bool failed =
       direction == ControlDirection::enuToProject ? t.argsFailed : t.invArgsFailed;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <array>
-#include <iostream>
+#include <ostream>
 #include <optional>
 
 #include <Eigen/Core>
@@ -59,10 +59,10 @@ Point3 applyControlTransform(const Point3& p, const ControlParams& args,
 // lines on `out`). Stored values of magnitude <= 1e-6, and NaN, are stored as 0. A failed
 // direction keeps its previous values and is marked failed (argsFailed / invArgsFailed); the
 // fit has written its reason to `err`.
-void fillTransformInfo(ProjectDefinition& definition);
 void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err);
 
-// The applier of one direction of `definition`, filling a missing transform first. Empty when
+// The applier of one direction of `definition`, filling a missing transform first (its label
+// lines and reason are not kept). Empty when
 // that direction's fit failed: converting through it would silently be wrong.
 std::optional<ControlApplier> prepareControlApplier(ProjectDefinition& definition,
                                                     ControlDirection direction);

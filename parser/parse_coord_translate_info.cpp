@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -156,7 +157,7 @@ bool reject(std::string* error, std::string text) {
 
 bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
                              ProcessContext& process, std::string* error,
-                             std::vector<std::string>* warnings) {
+                             std::vector<std::string>* warnings, ParseConsole* console) {
   if (text.empty()) return reject(error, "the coordinate text is empty");
   if (info.origin == nullptr) return reject(error, "the translation info has no ENU origin");
 
@@ -196,17 +197,24 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
 
   std::string reason;
   std::vector<std::string> found;
+  std::ostringstream fitOut, fitErr;
   bool accepted = true;
   if (document.IsObject()) {
-    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::object, &found};
+    ParseTarget target{scratch,  processOrigin, globalzonecode, DocumentForm::object,
+                       &found,   &fitOut,       &fitErr};
     accepted = readObjectDocument(document, target, reason);
   } else if (document.IsArray()) {
-    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::array, &found};
+    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::array,
+                       &found,  &fitOut,       &fitErr};
     accepted = readArrayDocument(document, target, reason);
   } else {
     // A text, a number, true, false or null holds no definition: nothing could be converted.
     return reject(error, std::string("the root is ") + jsonKindOf(document) +
                              "; expected a definition object or an array of them");
+  }
+  if (console != nullptr) {
+    console->out += fitOut.str();
+    console->err += fitErr.str();
   }
   if (!accepted) return reject(error, std::move(reason));
   if (warnings != nullptr) warnings->insert(warnings->end(), found.begin(), found.end());

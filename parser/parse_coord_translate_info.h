@@ -6,6 +6,12 @@
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/process_context.h"
 
+// The text a parse would have printed: label lines (standard output), failure reasons (one
+// line each, standard error).
+struct ParseConsole {
+  std::string out, err;
+};
+
 // Reads a coordinate translation info file (JSON, RFC 8259 without extensions) into `info`.
 //
 // The text counts up to its first NUL; leading bytes EF, BB, BF are skipped one by one (a
@@ -24,10 +30,14 @@
 // `"define"."xoffset": expected a number`). Console lines of a control-point fit made
 // before a later value was rejected stay printed.
 //
+// A control-point fit made while parsing writes its label lines and failure reason into
+// `*console` (when not null; dropped otherwise): the parser prints nothing.
+//
 // Mistakes that do not reject the file are appended to `*warnings` (when not null) as
 // `<key path>: <reason>`: an unknown "type", an unknown key in "define" or a correction block,
 // a lenient number of another JSON type whose default is kept, an unknown ellipsoid name, an
 // incomplete "ellipsoidconv" or "adjustconv".
 [[nodiscard]] bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
                                            ProcessContext& process, std::string* error,
-                                           std::vector<std::string>* warnings = nullptr);
+                                           std::vector<std::string>* warnings = nullptr,
+                                           ParseConsole* console = nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,4 +25,7 @@ struct ParseTarget {
   int32_t& globalzonecode;
   DocumentForm form;
   std::vector<std::string>* warnings = nullptr;  // mistakes that do not reject the file
+  // What a control-point fit made while parsing writes: its label lines, its failure reason.
+  std::ostream* fitOut = nullptr;
+  std::ostream* fitErr = nullptr;
 };

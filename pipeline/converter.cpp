@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "coordinfo/zone_code.h"
-#include "pipeline/run_state.h"
 
 namespace {
 
@@ -76,7 +75,8 @@ void Converter::prepareForOrigin(std::size_t index) {
   if (!sameEnuFrame(fitted, origin)) prepared.shift.emplace(fitted, origin);
 }
 
-Converter Converter::withOrigin(const EnuOrigin& origin, const RunState& state) const {
+Converter Converter::withOrigin(const EnuOrigin& origin,
+                                const std::vector<bool>& boundariesSeen) const {
   Converter moved = *this;
   moved.frame_ = EnuFrame(origin);
   moved.id_ = nextConverterId();
@@ -84,7 +84,7 @@ Converter Converter::withOrigin(const EnuOrigin& origin, const RunState& state) 
     moved.prepareForOrigin(i);
     const ProjectDefinition& definition = moved.definitions_[i];
     PreparedBoundary& boundary = moved.boundaries_[i];
-    if (state.boundarySeen(i)) {
+    if (i < boundariesSeen.size() && boundariesSeen[i]) {
       boundary.enu = boundaryAbout(definition.boundary, origin);
       continue;
     }

@@ -21,8 +21,6 @@
 #include "pipeline/prepare_boundary.h"
 #include "pipeline/zone_codes.h"
 
-class RunState;  // pipeline/run_state.h
-
 // What one conversion needed that a run prints once, the first time (RunState::record).
 struct ConversionTrace {
   // Definitions [0, boundariesReached) the boundary selection looked at (0: no selection).
@@ -68,7 +66,9 @@ class Converter {
   // chains, frame shifts and ENU rings are made for `origin`; the control fits are kept, and so
   // are the project rings of the definitions `state` has seen a selection look at (they were
   // made about the old origin when they were first needed); the others are made about `origin`.
-  [[nodiscard]] Converter withOrigin(const EnuOrigin& origin, const RunState& state) const;
+  // boundariesSeen[i]: a selection has looked at the boundary of definition i (RunState).
+  [[nodiscard]] Converter withOrigin(const EnuOrigin& origin,
+                                     const std::vector<bool>& boundariesSeen) const;
 
   // Project frame -> ENU about the origin. The definition: the only one, or the one whose
   // project-frame boundary lies nearest. A "Control points" definition applies its

@@ -1,21 +1,19 @@
 #include "pipeline/run_state.h"
 
-RunState::RunState(const Converter& converter, std::ostream& out, std::ostream& err)
+RunState::RunState(const Converter& converter)
     : boundarySeen_(converter.definitionCount(), false),
       transformUsed_(converter.definitionCount(), false),
-      zones_(converter.definitionCount()),
-      out_(&out),
-      err_(&err) {}
+      zones_(converter.definitionCount()) {}
 
 void RunState::print(const std::string& out, const std::string& err) {
-  if (!out.empty()) {
-    *out_ << out;
-    out_->flush();
-  }
-  if (!err.empty()) {
-    *err_ << err;
-    err_->flush();
-  }
+  pending_.out += out;
+  pending_.err += err;
+}
+
+RunState::Printed RunState::takePrinted() {
+  Printed taken;
+  std::swap(taken, pending_);
+  return taken;
 }
 
 void RunState::record(const Converter& converter, const ConversionTrace& trace) {

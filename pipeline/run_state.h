@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <iostream>
+#include <string>
 #include <vector>
 
 #include "pipeline/converter.h"
@@ -16,16 +16,24 @@
 // - the zone a definition without a parsed zone code takes from the first point converted
 //   through it (ZoneCodes, which projectToZone reads and fixes).
 // The converter itself stays immutable; a converter made from another one by withOrigin goes
-// on with the same RunState.
+// on with the same RunState. What is to be printed is kept here, in order, until the run
+// takes it (takePrinted), since the state prints nothing itself.
 class RunState {
  public:
-  // Text goes to `out` (label lines) and `err` (failure reasons), which must outlive the state.
-  explicit RunState(const Converter& converter, std::ostream& out = std::cout,
-                    std::ostream& err = std::cerr);
+  explicit RunState(const Converter& converter);
 
-  // After each conversion (also a failed one), in file order: prints what it needed for the
-  // first time in this run, boundaries in definition order before the transform.
+  // After each conversion (also a failed one), in file order: keeps what it needed for the
+  // first time in this run to be printed, boundaries in definition order before the transform.
   void record(const Converter& converter, const ConversionTrace& trace);
+
+  // The text kept since the last call: label lines for standard output, failure reasons (one
+  // line each) for standard error.
+  struct Printed {
+    std::string out, err;
+    bool empty() const { return out.empty() && err.empty(); }
+  };
+  bool hasPrinted() const { return !pending_.empty(); }
+  Printed takePrinted();
 
   // A selection has looked at the boundary of definition `index`.
   bool boundarySeen(std::size_t index) const {
@@ -35,12 +43,14 @@ class RunState {
   ZoneCodes& zones() { return zones_; }
   const ZoneCodes& zones() const { return zones_; }
 
+  // boundariesSeen()[i]: a selection has looked at the boundary of definition i.
+  const std::vector<bool>& boundariesSeen() const { return boundarySeen_; }
+
  private:
   void print(const std::string& out, const std::string& err);
 
   std::vector<bool> boundarySeen_;
   std::vector<bool> transformUsed_;
   ZoneCodes zones_;
-  std::ostream* out_;
-  std::ostream* err_;
+  Printed pending_;
 };

@@ -7,26 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "coordinfo/bounds3.h"
 #include "coordinfo/enu_origin.h"
 #include "coordinfo/point3.h"
-
-// The smallest box holding a set of points (x, y, z each), empty until the first point.
-struct Bounds3 {
-  std::array<double, 3> min{std::numeric_limits<double>::infinity(),
-                            std::numeric_limits<double>::infinity(),
-                            std::numeric_limits<double>::infinity()};
-  std::array<double, 3> max{-std::numeric_limits<double>::infinity(),
-                            -std::numeric_limits<double>::infinity(),
-                            -std::numeric_limits<double>::infinity()};
-
-  bool empty() const { return !(min[0] <= max[0]); }
-  void add(const double p[3]) {
-    for (int k = 0; k < 3; ++k) {
-      if (p[k] < min[k]) min[k] = p[k];
-      if (p[k] > max[k]) max[k] = p[k];
-    }
-  }
-};
 
 // One converted file as the report shows it: its vertices' boxes in the input frame and in the
 // output frame, and its outline on the Earth (lon°, lat° corners), when known.

@@ -209,7 +209,7 @@ TEST(ControlTransform, MissingTransformIsFilledOnFirstUse) {
   {
     CapturedConsole console;
     ASSERT_TRUE(controlProjectToEnu(d, d.despoints[0], q));
-    EXPECT_EQ(console.out(), std::string(kLabels) + kLabels);
+    EXPECT_EQ(console.out(), "");  // the geodesy prints nothing
     EXPECT_EQ(console.err(), "");
   }
   ASSERT_TRUE(d.transform);

@@ -153,7 +153,7 @@ TEST(PipelineOps, PreparedGaussConversionFollowsTheOriginBitForBit) {
   for (const OriginEdit& edit : originEdits()) {
     SCOPED_TRACE(edit.name);
     edit.apply(origin);
-    Conversion moved(first.withOrigin(origin, state));
+    Conversion moved(first.withOrigin(origin, state.boundariesSeen()));
     Conversion fresh(info, origin);
     Point3 probeEnu;
     ASSERT_TRUE(moved.toEnu(probe, probeEnu));
@@ -215,7 +215,7 @@ TEST(PipelineOps, PreparedControlConversionMatchesTheOneOffBitForBit) {
   for (const OriginEdit& edit : originEdits()) {
     SCOPED_TRACE(edit.name);
     edit.apply(origin);
-    Conversion run(first.withOrigin(origin, state));
+    Conversion run(first.withOrigin(origin, state.boundariesSeen()));
     for (std::size_t i = 0; i < projectPoints.size(); ++i) {
       Point3 prepared, oneOff;
       ASSERT_TRUE(run.toEnu(projectPoints[i], prepared));

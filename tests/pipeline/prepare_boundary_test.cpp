@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/printed_text.h"
 #include "pipeline/prepare_boundary.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
@@ -209,16 +210,16 @@ TEST(PrepareBoundary, ControlPointPolygonsAcrossFrames) {
     EXPECT_NEAR(b.project[i].z, expected.z, 1e-6);
   }
   std::ostringstream out, err;
-  RunState state(converter, out, err);
+  RunState state(converter);
   ConversionTrace looked;
   looked.boundariesReached = 1;
   state.record(converter, looked);
-  EXPECT_EQ(out.str(), kLabels);
+  EXPECT_EQ((flushPrinted(state, out, err), out.str()), kLabels);
 
-  const Converter moved = converter.withOrigin(originAt117And30(), state);
+  const Converter moved = converter.withOrigin(originAt117And30(), state.boundariesSeen());
   state.record(moved, looked);
-  EXPECT_EQ(out.str(), kLabels);  // nothing more
-  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ((flushPrinted(state, out, err), out.str()), kLabels);  // nothing more
+  EXPECT_EQ((flushPrinted(state, out, err), err.str()), "");
   const PreparedBoundary& m = moved.boundaries()[0];
   EXPECT_EQ(m.project, b.project);
   ASSERT_EQ(m.enu.size(), kSquare.size());

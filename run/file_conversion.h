@@ -1,9 +1,7 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 #include "obj/convert_obj_file.h"
@@ -12,16 +10,7 @@
 #include "pipeline/conversion_kind.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
-
-// The smallest boxes of the three input and output numbers of the vertices converted (empty:
-// min above max).
-struct VertexBoxes {
-  static constexpr double kInf = std::numeric_limits<double>::infinity();
-  std::array<double, 3> inMin{kInf, kInf, kInf}, inMax{-kInf, -kInf, -kInf};
-  std::array<double, 3> outMin{kInf, kInf, kInf}, outMax{-kInf, -kInf, -kInf};
-  void add(const double in[3], const double out[3]);
-  void merge(const VertexBoxes& other);
-};
+#include "coordinfo/bounds3.h"
 
 // Converts one OBJ file through `converter` with `workers` threads (convertObjFileParallel),
 // the output byte for byte that of convertObjFile converting one vertex after the other and
@@ -34,10 +23,20 @@ struct VertexBoxes {
 //   order a zone the block fixed is taken into `state` when still unfixed there, and when an
 //   earlier block has meanwhile fixed it to another code, the block is converted again with
 //   the zones as they are.
-// `boxes` (when not null) receives the boxes of the converted vertices.
+// `inputBox` and `outputBox` (when not null) receive the boxes of the converted vertices.
 ConvertOutcome convertObjFileThreaded(const std::string& inputPath,
                                       const std::string& outputPath, const Converter& converter,
                                       RunState& state, ConversionKind kind, unsigned workers,
                                       std::size_t blockSize, ProgressSink* progress = nullptr,
-                                      VertexBoxes* boxes = nullptr,
+                                      Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr,
                                       ParallelStats* stats = nullptr);
+
+// One file of a run: with one thread, convertObjFile streaming through a VertexAdapter that
+// records every trace into `state` at once (so the converter's zones and label lines follow
+// the vertices one by one); with more, convertObjFileThreaded. The two write the same bytes and
+// leave `state` alike. A conversion's reason follows the detail of a convertFailed outcome
+// after ": ".
+ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& outputPath,
+                              const Converter& converter, RunState& state, ConversionKind kind,
+                              unsigned threads, ProgressSink* progress = nullptr,
+                              Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr);

@@ -2,7 +2,8 @@
 // the output file, the label lines RunState prints (and the reasons on standard error), and
 // the zones fixed. Tiny blocks and up to 8 threads, so that many blocks are converted at once
 // and a block's first use of a definition often comes before an earlier block's.
-#include "pipeline/threaded_conversion.h"
+#include "common/printed_text.h"
+#include "run/file_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +29,12 @@ struct RunResult {
   std::vector<std::optional<int32_t>> zones;
 };
 
-RunResult finish(const objtest::TempDir& dir, const std::ostringstream& out,
-           const std::ostringstream& err, const RunState& state, const Converter& converter,
-           ConvertOutcome outcome) {
+RunResult finish(const objtest::TempDir& dir, std::ostringstream& out, std::ostringstream& err,
+                 RunState& state, const Converter& converter, ConvertOutcome outcome) {
   RunResult run;
   run.output = dir.exists("out.obj") ? dir.read("out.obj") : "(none)";
   std::remove((dir / "out.obj").c_str());
+  flushPrinted(state, out, err);
   run.printed = out.str() + "|" + err.str();
   run.outcome = std::move(outcome);
   for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
@@ -47,7 +48,7 @@ RunResult finish(const objtest::TempDir& dir, const std::ostringstream& out,
 RunResult oneThread(const objtest::TempDir& dir, const std::string& input, const Converter& converter,
               ConversionKind kind) {
   std::ostringstream out, err;
-  RunState state(converter, out, err);
+  RunState state(converter);
   ConverterScratch scratch;
   std::string why;
   auto convert = [&](const double* in, double* result) {
@@ -78,9 +79,9 @@ RunResult threaded(const objtest::TempDir& dir, const std::string& input, const 
              ConversionKind kind, unsigned workers, std::size_t blockSize,
              ParallelStats* stats = nullptr) {
   std::ostringstream out, err;
-  RunState state(converter, out, err);
+  RunState state(converter);
   ConvertOutcome outcome = convertObjFileThreaded(input, dir / "out.obj", converter, state, kind,
-                                                  workers, blockSize, nullptr, nullptr, stats);
+                                                  workers, blockSize, nullptr, nullptr, nullptr, stats);
   return finish(dir, out, err, state, converter, std::move(outcome));
 }
 

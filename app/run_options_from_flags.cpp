@@ -1,0 +1,89 @@
+#include "app/run_options_from_flags.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// The largest -threads value taken: more threads than this only cost memory.
+constexpr unsigned kMaxThreads = 256;
+
+// -threads: a non-negative integer up to kMaxThreads; 0 is the hardware's thread count (1
+// when it is not known).
+std::optional<unsigned> threadCount(const std::string& text) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      value > kMaxThreads) {
+    return std::nullopt;
+  }
+  if (value == 0) value = std::max(1u, std::thread::hardware_concurrency());
+  return value;
+}
+
+std::optional<double> positiveNumber(const std::string& text) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !(value > 0.0) ||
+      !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+OptionsResult refuse(RunMessage message, std::string detail) {
+  return {std::nullopt, {message, std::move(detail)}};
+}
+
+}  // namespace
+
+OptionsResult runOptionsFromFlags(const FlagValues& flags) {
+  RunOptions options;
+  options.input = flags.input;
+  options.output = flags.output;
+  options.coord = flags.coord;
+  options.base = flags.base;
+  options.report = flags.report;
+  options.mode = flags.toProj == "1"  ? ConversionKind::projectToZone
+                 : flags.bENU == "1" ? ConversionKind::enuToProject
+                                     : ConversionKind::projectToEnu;
+  options.progress = flags.progress == "1"   ? ProgressChoice::on
+                     : flags.progress == "0" ? ProgressChoice::off
+                                             : ProgressChoice::automatic;
+  if (!flags.report.empty()) {
+    const std::optional<double> threshold = positiveNumber(flags.maxresidual);
+    if (!threshold) {
+      return refuse(RunMessage::maxresidualSet,
+                    "-maxresidual: expected a positive number of metres, got '" +
+                        flags.maxresidual + "'");
+    }
+    options.maxResidual = *threshold;
+  }
+  const std::optional<unsigned> threads = threadCount(flags.threads);
+  if (!threads) {
+    return refuse(RunMessage::threadsSet, "-threads: expected a whole number from 0 to " +
+                                              std::to_string(kMaxThreads) + ", got '" +
+                                              flags.threads + "'");
+  }
+  options.threads = *threads;
+  options.baseOnly = flags.baseonly == "1";
+  if (options.baseOnly) {
+    const char* why = options.mode != ConversionKind::projectToEnu
+                          ? "-baseonly=1 needs project -> ENU (-toProj=0, -bENU=0)"
+                      : flags.base.empty()       ? "-baseonly=1 needs -base=FILE"
+                      : !flags.inputbase.empty() ? "-baseonly=1 computes the base point: "
+                                                   "-inputbase cannot be given"
+                                                 : nullptr;
+    if (why != nullptr) return refuse(RunMessage::baseonlySet, why);
+  }
+  // A mistake in -inputbase is refused in every mode (only the two ENU modes use it).
+  if (!flags.inputbase.empty()) {
+    std::string why;
+    options.inputbase = parseInputBase(flags.inputbase, &why);
+    if (!options.inputbase) return refuse(RunMessage::inputbaseSet, why);
+  }
+  return {options, {}};
+}

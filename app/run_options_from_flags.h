@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "run/run_failure.h"
+#include "run/run_options.h"
+
+// The flag values as given on the command line.
+struct FlagValues {
+  std::string input, output, coord, base, inputbase, bENU, toProj;
+  std::string report, maxresidual, progress, threads, baseonly;
+};
+
+// The typed options of a run, or why the flags cannot make one:
+// - maxresidualSet: -maxresidual (looked at only with -report) is not a positive number;
+// - threadsSet: -threads is not a whole number from 0 (all hardware threads) to 256;
+// - baseonlySet: -baseonly=1 outside project -> ENU, without -base or with -inputbase;
+// - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position.
+// The mode: -toProj exactly "1" is the zone; else -bENU exactly "1" is ENU -> project; else
+// project -> ENU.
+struct OptionsResult {
+  std::optional<RunOptions> options;
+  RunFailure failure;  // when there are no options
+};
+OptionsResult runOptionsFromFlags(const FlagValues& flags);

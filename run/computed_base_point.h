@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "coordinfo/enu_origin.h"
+#include "pipeline/converter.h"
+#include "pipeline/run_state.h"
+#include "run/run_failure.h"
+
+// Project -> ENU without a given origin: the ENU origin is the geodetic position of the centre
+// of the bounding box of every vertex of `files`, whatever definition converts it. The centre
+// is converted through `converter` (about the origin the coordinate file gave, or longitude 0,
+// latitude 0): the position does not depend on that origin.
+struct ComputedBasePoint {
+  std::optional<RunFailure> failure;  // an input unreadable, a bad vertex line, no position
+  std::optional<EnuOrigin> origin;    // `converter`'s origin moved there; empty: no vertex
+};
+// `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
+ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
+                                   const Converter& converter, RunState& state);

@@ -1,0 +1,238 @@
+#include "run/conversion_run.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "coordinfo/process_context.h"
+#include "parser/parse_coord_translate_info.h"
+#include "pipeline/converter.h"
+#include "pipeline/run_state.h"
+#include "platform/atomic_file.h"
+#include "platform/read_text_file.h"
+#include "platform/terminal.h"
+#include "report/progress_line.h"
+#include "run/computed_base_point.h"
+#include "run/enu_origin_choice.h"
+#include "run/file_conversion.h"
+#include "run/report_gathering.h"
+
+namespace {
+
+std::uint64_t fileSizeOrZero(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<std::uint64_t>(size);
+}
+
+RunFailure conversionFailure(const ConvertOutcome& outcome, const std::string& path) {
+  const std::string where = path + ":" + std::to_string(outcome.line) + ": " + outcome.detail;
+  switch (outcome.status) {
+    case ConvertStatus::openFailed: return {RunMessage::openObj, path + ": " + outcome.detail};
+    case ConvertStatus::shortVertexLine: return {RunMessage::vertexLine, where};
+    case ConvertStatus::convertFailed: return {RunMessage::convertVertex, where};
+    case ConvertStatus::writeFailed: return {RunMessage::writeFile, outcome.detail};
+    case ConvertStatus::converted: break;
+  }
+  return {};
+}
+
+// What the run prints as it goes, in order: label lines on standard output, and each fit
+// failure reason once per run on standard error, however many times a fit reports it.
+class Console {
+ public:
+  explicit Console(RunOutput& output) : output_(output) {}
+
+  [[nodiscard]] bool print(const std::string& out, const std::string& err) {
+    std::size_t start = 0;
+    while (start < err.size()) {
+      std::size_t end = err.find('\n', start);
+      if (end == std::string::npos) end = err.size();
+      std::string line = err.substr(start, end - start);
+      if (!line.empty() && reasons_.insert(line).second) output_.note(line);
+      start = end + 1;
+    }
+    return out.empty() || output_.out(out);
+  }
+
+  [[nodiscard]] bool drain(RunState& state) {
+    if (!state.hasPrinted()) return true;
+    const RunState::Printed printed = state.takePrinted();
+    return print(printed.out, printed.err);
+  }
+
+ private:
+  RunOutput& output_;
+  std::set<std::string> reasons_;
+};
+
+const RunFailure kStandardOutputFailed{RunMessage::none,
+                                       "standard output could not be written"};
+
+class Run {
+ public:
+  Run(const RunPlan& plan, RunOutput& output)
+      : plan_(plan), options_(plan.options), output_(output), console_(output) {
+    local_.origin = &localOrigin_;
+  }
+
+  std::optional<RunFailure> parse();
+  std::optional<RunFailure> convert();
+  std::optional<RunFailure> writeReport(bool succeeded, double seconds);
+
+ private:
+  std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state);
+  std::optional<RunFailure> drain(RunState& state) {
+    if (console_.drain(state)) return std::nullopt;
+    return kStandardOutputFailed;
+  }
+
+  const RunPlan& plan_;
+  const RunOptions& options_;
+  RunOutput& output_;
+  Console console_;
+  ProcessContext process_;
+  EnuOrigin localOrigin_;
+  CoordTranslateInfo local_;
+  RunRecord record_;
+};
+
+std::optional<RunFailure> Run::parse() {
+  const std::string text = readTextFile(options_.coord);
+  if (text.empty()) {
+    return RunFailure{RunMessage::coordfileEmpty,
+                      "coordinate file '" + options_.coord + "' cannot be read or is empty"};
+  }
+  std::string error;
+  std::vector<std::string> warnings;
+  ParseConsole console;
+  const bool parsed =
+      parseCoordTranslateInfo(text, local_, process_, &error, &warnings, &console) &&
+      parseCoordTranslateInfo(text, process_.info, process_, &error, nullptr, &console);
+  if (!console_.print(console.out, console.err)) return kStandardOutputFailed;
+  if (!parsed) return RunFailure{RunMessage::parseCoordTranslateInfo, options_.coord + ": " + error};
+  for (const std::string& warning : warnings) output_.warn(options_.coord + ": " + warning);
+  record_.coordPath = options_.coord;
+  return std::nullopt;
+}
+
+std::optional<RunFailure> Run::convert() {
+  const ConversionKind mode = options_.mode;
+  const bool toZone = mode == ConversionKind::projectToZone;
+  // Parse, prepare, convert: the converter is built from the parsed model and the run's
+  // origin; the order-dependent state (fit label lines, zones fixed by a first point) is
+  // `state`, advanced after every conversion in file order.
+  const CoordTranslateInfo& model = toZone ? process_.info : local_;
+  EnuOrigin& origin = toZone ? process_.origin : localOrigin_;
+  record_.mode = modeName(mode);
+  if (mode == ConversionKind::projectToEnu && options_.inputbase) {
+    origin.lon = options_.inputbase->lon;
+    origin.lat = options_.inputbase->lat;
+    record_.originSource = "-inputbase";
+  } else if (mode == ConversionKind::projectToEnu) {
+    record_.originSource = "the centre of all vertices";
+  } else if (mode == ConversionKind::enuToProject) {
+    const OriginChoice choice = chooseEnuInputOrigin(options_.inputbase, local_);
+    if (!choice.warning.empty()) output_.warn(choice.warning);
+    record_.originSource = choice.source;
+  }
+  Converter converter(model, origin);
+  RunState state(converter);
+  if (plan_.computesBasePoint()) {
+    const ComputedBasePoint base =
+        computeBasePoint(plan_.inputs, options_.threads, converter, state);
+    if (auto failure = drain(state)) return failure;
+    if (base.failure) return base.failure;
+    if (!base.origin) {
+      output_.warn("the inputs hold no vertex: no base point is computed" +
+                   std::string(options_.base.empty()
+                                   ? ""
+                                   : " and '" + options_.base + "' is not written"));
+    } else {
+      origin = *base.origin;
+      std::string error;
+      if (plan_.writesBase &&
+          !writeTextFile(options_.base, formatBasePoint({origin.lon, origin.lat}), &error)) {
+        return RunFailure{RunMessage::writeFile, error};
+      }
+      converter = converter.withOrigin(origin, state.boundariesSeen());
+    }
+  }
+  if (!toZone) record_.origin = *local_.origin;
+  if (toZone) record_.zoneCode = process_.globalzonecode;
+  if (options_.baseOnly) return std::nullopt;
+  return convertFiles(converter, state);
+}
+
+std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState& state) {
+  const ConversionKind mode = options_.mode;
+  const bool showProgress =
+      options_.progress == ProgressChoice::on ||
+      (options_.progress == ProgressChoice::automatic && output_.progressStream() != nullptr &&
+       isTerminal(output_.progressStream()));
+  std::uint64_t totalBytes = 0;
+  if (showProgress) {
+    for (const std::string& path : plan_.inputs) totalBytes += fileSizeOrZero(path);
+  }
+  ProgressLine progress(output_.progressStream(), showProgress, totalBytes, plan_.inputs.size());
+  for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
+    const std::string& path = plan_.inputs[index];
+    const std::string& outputPath = plan_.outputs[index];
+    if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
+    FileRecord file;
+    const ConvertOutcome outcome =
+        convertRunFile(path, outputPath, converter, state, mode, options_.threads, &progress,
+                       &file.inputBounds, &file.outputBounds);
+    progress.erase();
+    if (auto failure = drain(state)) return failure;
+    if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
+    progress.finishFile(outcome.vertexCount);
+    file.input = path;
+    file.output = outputPath;
+    file.vertexCount = outcome.vertexCount;
+    recordFootprint(mode, process_.globalzonecode, file, record_);
+    record_.files.push_back(std::move(file));
+    if (mode == ConversionKind::projectToZone) {
+      const std::string zone = std::to_string(process_.globalzonecode);
+      if (!output_.out(zone + "\n")) return kStandardOutputFailed;
+      std::string error;
+      if (plan_.writesBase && !writeTextFile(options_.base, zone, &error)) {
+        return RunFailure{RunMessage::writeFile, error};
+      }
+    }
+  }
+  progress.summary();
+  return std::nullopt;
+}
+
+std::optional<RunFailure> Run::writeReport(bool succeeded, double seconds) {
+  record_.succeeded = succeeded;
+  record_.seconds = seconds;
+  std::vector<std::string> warnings;
+  auto failure = writeRunReport(options_.report, local_, record_, options_.maxResidual, warnings);
+  for (const std::string& warning : warnings) output_.warn(warning);
+  return failure;
+}
+
+}  // namespace
+
+std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) {
+  Run run(plan, output);
+  if (auto failure = run.parse()) return failure;
+  if (plan.options.report.empty()) return run.convert();
+  const auto start = std::chrono::steady_clock::now();
+  std::optional<RunFailure> failure = run.convert();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::optional<RunFailure> reportFailure = run.writeReport(!failure.has_value(), seconds);
+  if (failure) {
+    if (reportFailure) output.warn("the report could not be written: " + reportFailure->detail);
+    return failure;
+  }
+  return reportFailure;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+// The fixed message a failed run ends with (printed by the program on standard output, each
+// followed by a newline). `none`: nothing can be printed there (standard output itself failed).
+enum class RunMessage {
+  none,
+  coordfileSet,             // "coordfile set error!!"
+  coordfileEmpty,           // "coordfile is empty!!"
+  parseCoordTranslateInfo,  // "parseCoordTranslateInfo error!!"
+  outputSet,                // "output set error!!"
+  outputNameConflict,       // "output name conflict!!"
+  inputbaseSet,             // "inputbase set error!!"
+  threadsSet,               // "threads set error!!"
+  baseonlySet,              // "baseonly set error!!"
+  maxresidualSet,           // "maxresidual set error!!"
+  openObj,                  // "open obj error!!"
+  vertexLine,               // "vertex line error!!"
+  convertVertex,            // "convert vertex error!!"
+  writeFile,                // "write file error!!"
+};
+
+// Why a run stopped: its fixed message and one detail line for standard error, naming the
+// file, line, key or flag and the reason.
+struct RunFailure {
+  RunMessage message = RunMessage::none;
+  std::string detail;
+};

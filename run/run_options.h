@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "pipeline/base_point.h"
+#include "pipeline/conversion_kind.h"
+
+// Whether a run shows its progress line and summary on standard error.
+enum class ProgressChoice { automatic, on, off };  // automatic: when it is a terminal
+
+// What one run is asked to do, typed once from the command line: the conversion, the paths
+// as given (not yet resolved or checked: see RunPlan) and the numbers already read.
+struct RunOptions {
+  ConversionKind mode = ConversionKind::projectToZone;
+  std::string input;   // one OBJ file, or a folder searched for *.obj; empty: current folder
+  std::string output;  // one output file or the output folder; unused when baseOnly
+  std::string coord;   // the coordinate translation info file
+  std::string base;    // zone code (zone mode) or computed base point (project -> ENU); "": none
+  std::string report;  // HTML fit report; "": none
+  // The ENU origin given on the command line (degrees), for project <-> ENU.
+  std::optional<BasePoint> inputbase;
+  unsigned threads = 1;       // at least 1
+  bool baseOnly = false;      // project -> ENU: write the computed base point, convert nothing
+  double maxResidual = 0.05;  // m: control-point residuals above it are highlighted
+  ProgressChoice progress = ProgressChoice::automatic;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/run_failure.h"
+#include "run/run_options.h"
+
+// Every path one run reads and writes, found and checked before the first byte is read from
+// an input or written anywhere, so that a mistake in the paths never leaves half a batch
+// converted or a file replaced that the run was not asked to write.
+struct RunPlan {
+  RunOptions options;
+  std::vector<std::string> inputs;   // the OBJ files, in the order they are converted
+  std::vector<std::string> outputs;  // outputs[i] receives inputs[i]; empty with baseOnly
+  bool writesBase = false;           // options.base is written by this mode
+  std::vector<std::string> warnings; // what the folder search noticed, one line each
+
+  // The base point is computed from every vertex before the conversion pass.
+  bool computesBasePoint() const {
+    return options.mode == ConversionKind::projectToEnu && !options.inputbase;
+  }
+};
+
+// The run's plan, or why it cannot start:
+// - coordfileSet: no -coord, or it names nothing;
+// - outputSet: no -output (but with baseOnly, which writes no output);
+// - openObj: the folder search could not list a folder or tell an entry's kind, or a path is
+//   too long; an input read twice (for the base point, then to convert it) is no regular file;
+// - writeFile: the folder of an output, of the base file or of the report does not exist, or a
+//   written path is a folder;
+// - outputNameConflict: two inputs go to one output, or a written path (each output, the base
+//   file where the mode writes it, the report) is the same file or the same name as an input,
+//   the coordinate file or another written path (through links, hard links, "..", and letter
+//   case on Windows), or on Windows is named like a device (con, aux, nul, com1 ...).
+struct PlanResult {
+  std::optional<RunPlan> plan;
+  RunFailure failure;  // when there is no plan
+};
+PlanResult makeRunPlan(const RunOptions& options);

@@ -1,0 +1,37 @@
+#include "run/vertex_adapter.h"
+
+bool VertexAdapter::convert(const double in[3], double out[3], std::string* why) {
+  const Point3 p{in[0], in[1], in[2]};
+  Point3 result{};
+  bool converted = false;
+  switch (kind_) {
+    case ConversionKind::projectToEnu:
+      converted = converter_.projectToEnu(p, result, scratch_, why);
+      break;
+    case ConversionKind::enuToProject:
+      converted = converter_.enuToProject(p, result, scratch_, why);
+      break;
+    case ConversionKind::projectToZone:
+      converted = converter_.projectToZone(p, result, scratch_, zones(), why);
+      break;
+  }
+  traced(scratch_.trace());
+  if (!converted) return false;
+  out[0] = result.x;
+  out[1] = result.y;
+  out[2] = result.z;
+  inputBox.add(in);
+  outputBox.add(out);
+  return true;
+}
+
+std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_t count,
+                                       std::string* why) {
+  return lanes_.convert(
+      zones(), in, out, count,
+      [this, why](const double* one, double* result) { return convert(one, result, why); },
+      [this](const double* one, const double* result) {
+        inputBox.add(one);
+        outputBox.add(result);
+      });
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "coordinfo/bounds3.h"
+#include "pipeline/conversion_kind.h"
+#include "pipeline/converter.h"
+#include "pipeline/zone_codes.h"
+#include "run/lane_batch.h"
+
+// The one adapter from a Converter to the OBJ rewriting, for one thread and for each worker of
+// many: converts one vertex or a batch (in lanes where the run allows it, each vertex with the
+// bits of the one-vertex conversion), grows the boxes of the vertices converted, and hands
+// every conversion's trace to traced() (what the run prints the first time it is needed).
+// Zones a first point fixes go into zones().
+class VertexAdapter {
+ public:
+  VertexAdapter(const Converter& converter, ConversionKind kind)
+      : converter_(converter), kind_(kind), lanes_(converter, kind) {}
+  virtual ~VertexAdapter() = default;
+  VertexAdapter(const VertexAdapter&) = delete;
+  VertexAdapter& operator=(const VertexAdapter&) = delete;
+
+  // One vertex (x, y, z in; out untouched on failure). False with the reason in `*why` (when
+  // not null; empty when none is known).
+  bool convert(const double in[3], double out[3], std::string* why);
+  // `count` vertices: the number converted from the first, all, up to the first that fails
+  // (its reason in `*why`), or up to and including the first not finite.
+  std::size_t convertMany(const double* in, double* out, std::size_t count, std::string* why);
+
+  // The boxes of the input and output numbers of the vertices converted so far.
+  Bounds3 inputBox, outputBox;
+
+ protected:
+  const Converter& converter() const { return converter_; }
+  ConversionKind kind() const { return kind_; }
+  virtual ZoneCodes& zones() = 0;
+  virtual void traced(const ConversionTrace& trace) = 0;
+
+ private:
+  const Converter& converter_;
+  ConversionKind kind_;
+  ConverterScratch scratch_;
+  LaneBatch lanes_;
+};
