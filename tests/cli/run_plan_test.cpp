@@ -1,0 +1,130 @@
+// The run's plan end to end: a written path that is any other path of the run, or whose folder
+// is missing, is refused before anything is read or written; standard output that cannot be
+// written fails the run.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/cli_harness.h"
+#include "portable.h"
+
+namespace {
+
+using cli::RunResult;
+using cli::Sandbox;
+
+const char* const kCoord117 =
+    R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": 117,
+        "xoffset": 500000, "basepoint": [117, 30]}})";
+
+// Every file below the sandbox with its bytes.
+std::map<std::string, std::string> snapshot(const Sandbox& box) {
+  std::map<std::string, std::string> files;
+  for (const std::string& name : box.listing()) files[name] = box.read(name);
+  return files;
+}
+
+struct ClashCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* message;
+  const char* stderrPart;
+  bool needsLinks = false;  // POSIX links in the sandbox
+};
+
+TEST(RunPlan, AWrittenPathThatIsAnotherPathOfTheRunWritesNothing) {
+  const std::string in = "-input=in/a.obj", coord = "-coord=c.json";
+  const std::vector<ClashCase> cases = {
+      {"report is the input", {in, coord, "-output=out", "-report=in/a.obj"},
+       "output name conflict!!\n", "the report file 'in/a.obj' is the input 'in/a.obj'"},
+      {"report is the input through ..", {in, coord, "-output=out", "-report=out/../in/a.obj"},
+       "output name conflict!!\n", "is the input 'in/a.obj'"},
+      {"report is the input, base only",
+       {in, coord, "-toProj=0", "-baseonly=1", "-base=b.txt", "-report=in/a.obj"},
+       "output name conflict!!\n", "the report file 'in/a.obj' is the input"},
+      {"report is the coordinate file", {in, coord, "-output=out", "-report=c.json"},
+       "output name conflict!!\n", "the report file 'c.json' is the coordinate file 'c.json'"},
+      {"report is an output", {in, coord, "-output=out", "-report=out/a.obj"},
+       "output name conflict!!\n", "the report file 'out/a.obj' is the output 'out/a.obj'"},
+      {"report is the base file", {in, coord, "-output=out", "-base=z.txt", "-report=z.txt"},
+       "output name conflict!!\n", "the report file 'z.txt' is the base file 'z.txt'"},
+      {"zone code over the coordinate file", {in, coord, "-output=out", "-base=c.json"},
+       "output name conflict!!\n", "the base file 'c.json' is the coordinate file"},
+      {"base point over an output", {in, coord, "-output=out", "-toProj=0", "-base=out/a.obj"},
+       "output name conflict!!\n", "the base file 'out/a.obj' is the output 'out/a.obj'"},
+      {"output file is the coordinate file", {in, "-coord=c.obj.json", "-output=c.obj.json"},
+       "output name conflict!!\n", "the output 'c.obj.json' is the coordinate file"},
+      {"report through a symbolic link to the input",
+       {in, coord, "-output=out", "-report=link.html"}, "output name conflict!!\n",
+       "the report file 'link.html' is the input 'in/a.obj'", true},
+      {"report is a hard link of the input", {in, coord, "-output=out", "-report=hard.html"},
+       "output name conflict!!\n", "(the same file under another name)", true},
+      {"zone code into a missing folder, found before the first output",
+       {in, coord, "-output=out", "-base=nofolder/zone.txt"}, "write file error!!\n",
+       "the folder 'nofolder' of the base file"},
+      {"report into a missing folder", {in, coord, "-output=out", "-report=nofolder/r.html"},
+       "write file error!!\n", "the folder 'nofolder' of the report file"},
+      {"output that is a device", {in, coord, "-output=/dev/null"}, "write file error!!\n",
+       "is neither a folder nor a name with .obj", true},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const ClashCase& c = cases[i];
+    SCOPED_TRACE(testing::Message() << "case " << i << ": " << c.name);
+#ifdef _WIN32
+    if (c.needsLinks) continue;  // no POSIX links or devices under Wine
+#endif
+    Sandbox box;
+    box.write("in/a.obj", "v 500000 3320113.398 1\n");
+    box.write("c.json", kCoord117);
+    box.write("c.obj.json", kCoord117);
+    cli::fs::create_directories(box / "out");
+#ifndef _WIN32
+    cli::fs::create_symlink("in/a.obj", box / "link.html");
+    cli::fs::create_hard_link(box / "in/a.obj", box / "hard.html");
+#endif
+    const auto before = snapshot(box);
+    const RunResult result = box.run(c.args);
+    EXPECT_EQ(result.exitStatus, 255);
+    EXPECT_EQ(result.out, c.message);
+    EXPECT_NE(result.err.find(c.stderrPart), std::string::npos) << result.err;
+    EXPECT_TRUE(snapshot(box) == before) << "a file was written or changed";
+  }
+}
+
+#ifndef _WIN32
+// Standard output that cannot be written (a full device) fails the run: the zone code and the
+// success message would be lost.
+TEST(RunPlan, StandardOutputThatCannotBeWrittenFailsTheRun) {
+  Sandbox box;
+  box.write("in/a.obj", "v 500000 3320113.398 1\n");
+  box.write("c.json", kCoord117);
+  const std::string command = "cd " + cli::shellQuote((box / "").string()) + " && " +
+                              QUORVEX_BINARY + " -input=in/a.obj -coord=c.json -output=o.obj" +
+                              " >/dev/full 2>err.txt";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 255);
+  EXPECT_NE(box.read("err.txt").find("standard output could not be written"), std::string::npos)
+      << box.read("err.txt");
+}
+#endif
+
+// A control-point fit that fails is said once, as the program's own line, however many times
+// the run meets it.
+TEST(RunPlan, AFitFailureIsSaidOnceWithTheProgramsPrefix) {
+  Sandbox box;
+  box.write("in/a.obj", "v 10 20 30\n");
+  box.write("c.json", R"({"type": "Control points", "define": {
+      "srcpoints": [117, 30, 0, 117, 30, 0, 117, 30, 0],
+      "despoints": [500000, 3320000, 0, 500100, 3320000, 0, 500000, 3320100, 0]}})");
+  const RunResult result = box.run({"-input=in/a.obj", "-coord=c.json", "-output=out.obj",
+                                    "-toProj=0", "-inputbase=ENU:117,30"});
+  const std::string reason = "quorvex: control point fit: ";
+  const std::size_t first = result.err.find(reason);
+  ASSERT_NE(first, std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find(reason, first + 1), std::string::npos) << result.err;
+}
+
+}  // namespace
