@@ -71,4 +71,15 @@ std::string formatBasePoint(const BasePoint& point) {
   return text;
 }
 
+BasePoint basePointAsWritten(const BasePoint& point) {
+  auto rounded = [](double value) {
+    char text[kFixed6MaxChars];
+    const char* end = formatFixed6(text, value);
+    double read = value;  // a text from_chars refuses (inf, nan) keeps the value
+    std::from_chars(text, end, read, std::chars_format::fixed);
+    return read;
+  };
+  return {rounded(point.lon), rounded(point.lat)};
+}
+
 double boundsCentre(double minimum, double maximum) { return (minimum + maximum) * 0.5; }

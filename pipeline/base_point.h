@@ -26,6 +26,11 @@ std::optional<BasePoint> parseInputBase(std::string_view text, std::string* why 
 // order: latitude first, the reverse of the `inputbase` order.
 std::string formatBasePoint(const BasePoint& point);
 
+// The point the base-point text of `point` names: each number rounded to the six decimals it is
+// written with, read back as -inputbase reads it. A run converts about this point, so that its
+// base file, given back as -inputbase, gives the same numbers to the bit.
+BasePoint basePointAsWritten(const BasePoint& point);
+
 // Centre of the bounding box of all vertices: ((min + max) × 0.5) per axis. With no vertex the
 // bounds are (+max double, −max double) and the centre is exactly 0.
 double boundsCentre(double minimum, double maximum);

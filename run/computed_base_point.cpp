@@ -43,8 +43,10 @@ ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsign
                        "the centre of all vertices has no geodetic position"},
             {}};
   }
+  // About the point the base file names, not the unrounded centre (up to 5.5 cm away).
+  const BasePoint written = basePointAsWritten({geodetic.x, geodetic.y});
   EnuOrigin origin = converter.origin();
-  origin.lon = geodetic.x;
-  origin.lat = geodetic.y;
+  origin.lon = written.lon;
+  origin.lat = written.lat;
   return {std::nullopt, origin};
 }

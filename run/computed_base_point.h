@@ -12,7 +12,8 @@
 // Project -> ENU without a given origin: the ENU origin is the geodetic position of the centre
 // of the bounding box of every vertex of `files`, whatever definition converts it. The centre
 // is converted through `converter` (about the origin the coordinate file gave, or longitude 0,
-// latitude 0): the position does not depend on that origin.
+// latitude 0): the position does not depend on that origin. The origin is that position
+// rounded to the six decimals the base file holds.
 struct ComputedBasePoint {
   std::optional<RunFailure> failure;  // an input unreadable, a bad vertex line, no position
   std::optional<EnuOrigin> origin;    // `converter`'s origin moved there; empty: no vertex

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <system_error>
@@ -14,6 +15,8 @@
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
 #include "platform/atomic_file.h"
+#include "platform/file_identity.h"
+#include "platform/filesystem.h"
 #include "platform/read_text_file.h"
 #include "platform/terminal.h"
 #include "report/progress_line.h"
@@ -87,6 +90,7 @@ class Run {
 
  private:
   std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state);
+  std::optional<RunFailure> checkReadableTwice() const;
   std::optional<RunFailure> drain(RunState& state) {
     if (console_.drain(state)) return std::nullopt;
     return kStandardOutputFailed;
@@ -130,12 +134,23 @@ std::optional<RunFailure> Run::convert() {
   const CoordTranslateInfo& model = toZone ? process_.info : local_;
   EnuOrigin& origin = toZone ? process_.origin : localOrigin_;
   record_.mode = modeName(mode);
+  // Project -> ENU: -inputbase, else the coordinate file's basepoint, else the computed base
+  // point, the only one written to -base (-baseonly computes and writes it in any case).
+  bool computeBase = false;
   if (mode == ConversionKind::projectToEnu && options_.inputbase) {
     origin.lon = options_.inputbase->lon;
     origin.lat = options_.inputbase->lat;
     record_.originSource = "-inputbase";
+  } else if (mode == ConversionKind::projectToEnu && local_.basepointGiven &&
+             !options_.baseOnly) {
+    record_.originSource = "\"basepoint\" of the coordinate file";
+    if (plan_.writesBase) {
+      output_.warn("'" + options_.base + "' is not written: the ENU origin is the \"basepoint\" "
+                   "of the coordinate file");
+    }
   } else if (mode == ConversionKind::projectToEnu) {
     record_.originSource = "the centre of all vertices";
+    computeBase = true;
   } else if (mode == ConversionKind::enuToProject) {
     const OriginChoice choice = chooseEnuInputOrigin(options_.inputbase, local_);
     if (!choice.warning.empty()) output_.warn(choice.warning);
@@ -143,7 +158,8 @@ std::optional<RunFailure> Run::convert() {
   }
   Converter converter(model, origin);
   RunState state(converter);
-  if (plan_.computesBasePoint()) {
+  if (computeBase) {
+    if (auto failure = checkReadableTwice()) return failure;
     const ComputedBasePoint base =
         computeBasePoint(plan_.inputs, options_.threads, converter, state);
     if (auto failure = drain(state)) return failure;
@@ -169,6 +185,20 @@ std::optional<RunFailure> Run::convert() {
   return convertFiles(converter, state);
 }
 
+// The base point reads every input once before converting it: a FIFO cannot be read twice.
+std::optional<RunFailure> Run::checkReadableTwice() const {
+  if (options_.baseOnly) return std::nullopt;
+  for (const std::string& input : plan_.inputs) {
+    if (pathExists(input) && !isRegularFile(input)) {
+      return RunFailure{RunMessage::openObj,
+                        "'" + input + "' is not a regular file, so it cannot be read twice " +
+                            "(for the base point, then to convert it); give the base point " +
+                            "with -inputbase"};
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState& state) {
   const ConversionKind mode = options_.mode;
   const bool showProgress =
@@ -180,14 +210,16 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     for (const std::string& path : plan_.inputs) totalBytes += fileSizeOrZero(path);
   }
   ProgressLine progress(output_.progressStream(), showProgress, totalBytes, plan_.inputs.size());
+  std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
     const std::string& outputPath = plan_.outputs[index];
     if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
+    std::optional<int32_t> fileZone;
     const ConvertOutcome outcome =
         convertRunFile(path, outputPath, converter, state, mode, options_.threads, &progress,
-                       &file.inputBounds, &file.outputBounds);
+                       &file.inputBounds, &file.outputBounds, &fileZone);
     progress.erase();
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
@@ -195,10 +227,13 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     file.input = path;
     file.output = outputPath;
     file.vertexCount = outcome.vertexCount;
-    recordFootprint(mode, process_.globalzonecode, file, record_);
+    // The zone of the file's vertices; a file without any prints the parsed code.
+    const int32_t zoneCode = fileZone.value_or(process_.globalzonecode);
+    if (fileZone) ++filesOnZone[*fileZone];
+    recordFootprint(mode, zoneCode, file, record_);
     record_.files.push_back(std::move(file));
     if (mode == ConversionKind::projectToZone) {
-      const std::string zone = std::to_string(process_.globalzonecode);
+      const std::string zone = std::to_string(zoneCode);
       if (!output_.out(zone + "\n")) return kStandardOutputFailed;
       std::string error;
       if (plan_.writesBase && !writeTextFile(options_.base, zone, &error)) {
@@ -207,6 +242,15 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     }
   }
   progress.summary();
+  if (filesOnZone.size() > 1) {
+    std::string counts;
+    for (const auto& [code, files] : filesOnZone) {
+      counts += (counts.empty() ? "" : ", ") + std::to_string(code) + " (" +
+                std::to_string(files) + (files == 1 ? " file)" : " files)");
+    }
+    output_.warn("the files of this run lie on " + std::to_string(filesOnZone.size()) +
+                 " zones: " + counts + "; -base holds the last file's code");
+  }
   return std::nullopt;
 }
 

@@ -35,6 +35,10 @@ struct Notes : BlockNotes {
   // projectToZone: the zones this block fixed itself (definition, code).
   std::vector<std::pair<std::size_t, int32_t>> fixedZones;
   Bounds3 inputBox, outputBox;
+  // Zone mode: the file's zone when the block started (from earlier blocks), and its zone at
+  // the end (the first vertex's when none was known at the start).
+  bool zoneKnownAtStart = false;
+  std::optional<int32_t> fileZone;
 };
 
 class Settler;
@@ -46,12 +50,14 @@ class BlockAdapter : public VertexAdapter {
   BlockAdapter(const Converter& converter, ConversionKind kind)
       : VertexAdapter(converter, kind), zones_(converter.definitionCount()) {}
 
-  void begin(const ZoneCodes& zones, Notes& notes) {
+  void begin(const ZoneCodes& zones, std::optional<int32_t> knownFileZone, Notes& notes) {
     notes_ = &notes;
     reached_ = 0;
     transformUsed_.assign(converter().definitionCount(), false);
     inputBox = outputBox = Bounds3{};
     if (kind() != ConversionKind::projectToZone) return;
+    fileZone = knownFileZone;
+    notes.zoneKnownAtStart = knownFileZone.has_value();
     zones_ = zones;
     fixedBefore_.assign(converter().definitionCount(), false);
     for (std::size_t i = 0; i < fixedBefore_.size(); ++i) {
@@ -63,6 +69,7 @@ class BlockAdapter : public VertexAdapter {
     notes_->inputBox = inputBox;
     notes_->outputBox = outputBox;
     if (kind() != ConversionKind::projectToZone) return;
+    notes_->fileZone = fileZone;
     for (std::size_t i = 0; i < fixedBefore_.size(); ++i) {
       if (fixedBefore_[i]) continue;
       if (const std::optional<int32_t> code = zones_.code(i)) {
@@ -136,6 +143,11 @@ class Settler : public BlockSettler {
       const std::optional<int32_t> now = zones.code(index);
       if (now && *now != code) return false;
     }
+    // A block converted before the file's zone was known, that began on another zone: its
+    // first vertex is the one off the file's zone (and not a later one, as it found).
+    if (!notes.zoneKnownAtStart && fileZone_ && notes.fileZone && *notes.fileZone != *fileZone_) {
+      return false;
+    }
     for (const ConversionTrace& trace : notes.traces) state_.record(converter_, trace);
     bool changed = false;
     for (const auto& [index, code] : notes.fixedZones) {
@@ -143,20 +155,27 @@ class Settler : public BlockSettler {
       zones.fix(index, code);
       changed = true;
     }
+    if (!fileZone_ && notes.fileZone) {
+      fileZone_ = notes.fileZone;
+      changed = true;
+    }
     if (changed) {
       std::lock_guard<std::mutex> lock(mutex_);
       published_ = zones;
+      publishedFileZone_ = fileZone_;
     }
     if (inputBox_ != nullptr) inputBox_->merge(notes.inputBox);
     if (outputBox_ != nullptr) outputBox_->merge(notes.outputBox);
     return true;
   }
 
-  // The zones fixed so far, as a block starting now must assume them.
-  ZoneCodes zones() {
+  // The zones fixed so far, and the file's zone, as a block starting now must assume them.
+  std::pair<ZoneCodes, std::optional<int32_t>> zones() {
     std::lock_guard<std::mutex> lock(mutex_);
-    return published_;
+    return {published_, publishedFileZone_};
   }
+
+  std::optional<int32_t> fileZone() const { return fileZone_; }
 
  private:
   const Converter& converter_;
@@ -166,11 +185,14 @@ class Settler : public BlockSettler {
   Bounds3* outputBox_;
   std::mutex mutex_;
   ZoneCodes published_;  // a copy of state_.zones() the workers may read under mutex_
+  std::optional<int32_t> fileZone_;           // the zone of the file's vertices settled so far
+  std::optional<int32_t> publishedFileZone_;  // its copy for the workers, under mutex_
 };
 
 void Worker::beginBlock() {
   notes_ = std::make_unique<Notes>();
-  adapter_.begin(settler_.zones(), *notes_);
+  const auto [zones, fileZone] = settler_.zones();
+  adapter_.begin(zones, fileZone, *notes_);
 }
 
 }  // namespace
@@ -180,19 +202,22 @@ ConvertOutcome convertObjFileThreaded(const std::string& inputPath,
                                       RunState& state, ConversionKind kind, unsigned workers,
                                       std::size_t blockSize, ProgressSink* progress,
                                       Bounds3* inputBox, Bounds3* outputBox,
-                                      ParallelStats* stats) {
+                                      ParallelStats* stats, std::optional<int32_t>* fileZone) {
   Settler settler(converter, state, kind, inputBox, outputBox);
-  return convertObjFileParallel(inputPath, outputPath, settler, workers, blockSize, progress,
-                                stats);
+  ConvertOutcome outcome = convertObjFileParallel(inputPath, outputPath, settler, workers,
+                                                  blockSize, progress, stats);
+  if (fileZone != nullptr) *fileZone = settler.fileZone();
+  return outcome;
 }
 
 ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& outputPath,
                               const Converter& converter, RunState& state, ConversionKind kind,
                               unsigned threads, ProgressSink* progress, Bounds3* inputBox,
-                              Bounds3* outputBox) {
+                              Bounds3* outputBox, std::optional<int32_t>* fileZone) {
   if (threads > 1) {
     return convertObjFileThreaded(inputPath, outputPath, converter, state, kind, threads,
-                                  kThreadedBlock, progress, inputBox, outputBox);
+                                  kThreadedBlock, progress, inputBox, outputBox, nullptr,
+                                  fileZone);
   }
   DirectAdapter adapter(converter, kind, state);
   std::string why;  // the reason of the last failed conversion
@@ -207,5 +232,6 @@ ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& o
   }
   if (inputBox != nullptr) inputBox->merge(adapter.inputBox);
   if (outputBox != nullptr) outputBox->merge(adapter.outputBox);
+  if (fileZone != nullptr) *fileZone = adapter.fileZone;
   return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "obj/convert_obj_file.h"
@@ -29,14 +30,17 @@ ConvertOutcome convertObjFileThreaded(const std::string& inputPath,
                                       RunState& state, ConversionKind kind, unsigned workers,
                                       std::size_t blockSize, ProgressSink* progress = nullptr,
                                       Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr,
-                                      ParallelStats* stats = nullptr);
+                                      ParallelStats* stats = nullptr,
+                                      std::optional<int32_t>* fileZone = nullptr);
 
 // One file of a run: with one thread, convertObjFile streaming through a VertexAdapter that
 // records every trace into `state` at once (so the converter's zones and label lines follow
 // the vertices one by one); with more, convertObjFileThreaded. The two write the same bytes and
 // leave `state` alike. A conversion's reason follows the detail of a convertFailed outcome
-// after ": ".
+// after ": ". In the zone mode `fileZone` (when not null) receives the zone code the file's
+// vertices were projected onto (a vertex on another one fails the file); empty without vertices.
 ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& outputPath,
                               const Converter& converter, RunState& state, ConversionKind kind,
                               unsigned threads, ProgressSink* progress = nullptr,
-                              Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr);
+                              Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr,
+                              std::optional<int32_t>* fileZone = nullptr);

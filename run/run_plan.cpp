@@ -202,15 +202,5 @@ PlanResult makeRunPlan(const RunOptions& options) {
   if (auto failure = findInputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = findOutputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = checkClashes(options, plan)) return {std::nullopt, *failure};
-  if (plan.computesBasePoint()) {
-    for (const std::string& input : plan.inputs) {
-      if (pathExists(input) && !isRegularFile(input)) {
-        return refuse(RunMessage::openObj,
-                      quoted(input) + " is not a regular file, so it cannot be read twice " +
-                          "(for the base point, then to convert it); give the base point " +
-                          "with -inputbase");
-      }
-    }
-  }
   return {std::move(plan), {}};
 }

@@ -14,10 +14,12 @@ struct RunPlan {
   RunOptions options;
   std::vector<std::string> inputs;   // the OBJ files, in the order they are converted
   std::vector<std::string> outputs;  // outputs[i] receives inputs[i]; empty with baseOnly
-  bool writesBase = false;           // options.base is written by this mode
+  // options.base may be written by this mode (project -> ENU writes it only when the
+  // coordinate file gives no basepoint; it is checked as if it were written).
+  bool writesBase = false;
   std::vector<std::string> warnings; // what the folder search noticed, one line each
 
-  // The base point is computed from every vertex before the conversion pass.
+  // The base point may be computed from every vertex before the conversion pass.
   bool computesBasePoint() const {
     return options.mode == ConversionKind::projectToEnu && !options.inputbase;
   }
@@ -27,7 +29,7 @@ struct RunPlan {
 // - coordfileSet: no -coord, or it names nothing;
 // - outputSet: no -output (but with baseOnly, which writes no output);
 // - openObj: the folder search could not list a folder or tell an entry's kind, or a path is
-//   too long; an input read twice (for the base point, then to convert it) is no regular file;
+//   too long;
 // - writeFile: the folder of an output, of the base file or of the report does not exist, or a
 //   written path is a folder;
 // - outputNameConflict: two inputs go to one output, or a written path (each output, the base

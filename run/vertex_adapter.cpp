@@ -1,5 +1,22 @@
 #include "run/vertex_adapter.h"
 
+bool VertexAdapter::sameZoneAsFile(std::string* why) {
+  const std::optional<std::size_t> chosen = scratch_.trace().chosen;
+  const std::optional<int32_t> code =
+      chosen ? converter_.zoneCode(*chosen, zones()) : std::optional<int32_t>();
+  if (!code) return true;
+  if (!fileZone) {
+    fileZone = code;
+    return true;
+  }
+  if (*code == *fileZone) return true;
+  if (why != nullptr) {
+    *why = "this vertex lies on zone " + std::to_string(*code) + ", the vertices before it on " +
+           "zone " + std::to_string(*fileZone) + ": a file is projected onto one zone";
+  }
+  return false;
+}
+
 bool VertexAdapter::convert(const double in[3], double out[3], std::string* why) {
   const Point3 p{in[0], in[1], in[2]};
   Point3 result{};
@@ -17,6 +34,7 @@ bool VertexAdapter::convert(const double in[3], double out[3], std::string* why)
   }
   traced(scratch_.trace());
   if (!converted) return false;
+  if (kind_ == ConversionKind::projectToZone && !sameZoneAsFile(why)) return false;
   out[0] = result.x;
   out[1] = result.y;
   out[2] = result.z;
@@ -31,6 +49,10 @@ std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_
       zones(), in, out, count,
       [this, why](const double* one, double* result) { return convert(one, result, why); },
       [this](const double* one, const double* result) {
+        // Lanes convert through the only definition, whose zone is fixed: the file's.
+        if (kind_ == ConversionKind::projectToZone && !fileZone) {
+          fileZone = converter_.zoneCode(0, zones());
+        }
         inputBox.add(one);
         outputBox.add(result);
       });

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "coordinfo/bounds3.h"
@@ -14,6 +16,9 @@
 // bits of the one-vertex conversion), grows the boxes of the vertices converted, and hands
 // every conversion's trace to traced() (what the run prints the first time it is needed).
 // Zones a first point fixes go into zones().
+//
+// In the zone mode a file is projected onto one zone: the zone of its first vertex converted
+// (fileZone()); a vertex whose definition projects onto another zone fails, naming both codes.
 class VertexAdapter {
  public:
   VertexAdapter(const Converter& converter, ConversionKind kind)
@@ -32,6 +37,10 @@ class VertexAdapter {
   // The boxes of the input and output numbers of the vertices converted so far.
   Bounds3 inputBox, outputBox;
 
+  // Zone mode: the zone code of the file's vertices so far (set before a block by the zone
+  // earlier blocks found); empty before the first vertex.
+  std::optional<int32_t> fileZone;
+
  protected:
   const Converter& converter() const { return converter_; }
   ConversionKind kind() const { return kind_; }
@@ -39,6 +48,10 @@ class VertexAdapter {
   virtual void traced(const ConversionTrace& trace) = 0;
 
  private:
+  // Zone mode, after a conversion: its zone is the file's (taken as the file's when it is the
+  // first); false with the reason otherwise.
+  bool sameZoneAsFile(std::string* why);
+
   const Converter& converter_;
   ConversionKind kind_;
   ConverterScratch scratch_;

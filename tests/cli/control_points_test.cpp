@@ -291,10 +291,6 @@ TEST(ControlPointsCli, EachVertexGoesToTheDefinitionOfItsArea) {
        "convert success!!\n"},
       {"ENU -> project", {"-input=in/enu.obj", "-output=out.obj", "-toProj=0", "-bENU=1"},
        project, "convert success!!\n"},
-      // Each vertex on the zone of its own definition's central meridian; the printed code is
-      // that of the middle of all boundary longitudes, (110.9 + 117.1) / 2 = 114: 4547.
-      {"zone", {"-input=in/project.obj", "-output=out.obj"}, zone,
-       "4547\nconvert success!!\n"},
   };
   for (const auto& run : runs) {
     SCOPED_TRACE(run.mode);
@@ -305,6 +301,13 @@ TEST(ControlPointsCli, EachVertexGoesToTheDefinitionOfItsArea) {
     EXPECT_EQ(result.out, run.stdoutText);
     expectPoints(vertices(box.read("out.obj")), run.expected, kAreaToleranceM, areas);
   }
+  // Onto the zones: the areas' definitions lie on different zones, and one file is projected
+  // onto one zone, so the tile fails at its first vertex on another zone than its first one.
+  const RunResult zoned = box.run({"-input=in/project.obj", "-output=zone.obj", "-coord=c.json"});
+  EXPECT_EQ(zoned.exitStatus, 255);
+  EXPECT_EQ(zoned.out, "convert vertex error!!\n");
+  EXPECT_NE(zoned.err.find("a file is projected onto one zone"), std::string::npos) << zoned.err;
+  EXPECT_FALSE(box.exists("zone.obj"));
 }
 
 }  // namespace

@@ -206,7 +206,8 @@ TEST(Driver, ZoneModeUsesTheZoneOfTheCentralMeridian) {
 
 TEST(Driver, ProjectToEnuComputesTheBasePointOrTakesItFromInputbase) {
   Sandbox box;
-  box.write("c.json", kCoord117);
+  box.write("c.json", R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": 117,
+                          "xoffset": 500000}})");
   // Bounding box centre (500000, 3320113.398, 0): the point (117°, 30°).
   box.write("in/a.obj", "v 499000 3319113.398 -5\nv 501000 3321113.398 5\n");
   const RunResult computed = box.run(
