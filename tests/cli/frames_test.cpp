@@ -147,6 +147,11 @@ TEST(Frames, ComputedBasePointIsTheCentreOfTheVertices) {
 // -inputbase, else the file's "basepoint", before it computes one. Each round trip
 // returns both vertices (site and region) to within 0.05 mm.
 TEST(Frames, EnuBackToTheProjectFrameAboutTheSameOrigin) {
+  const std::string withBasepoint =
+      std::string("[") + kSite + "," +
+      std::string(kRegion).replace(std::string(kRegion).find("\"xoffset\""), 0,
+                                   "\"basepoint\": [116.98, 30.03], ") +
+      "]";
   const struct {
     const char* name;
     std::string coord;
@@ -156,18 +161,12 @@ TEST(Frames, EnuBackToTheProjectFrameAboutTheSameOrigin) {
       {"-inputbase both ways", kSiteAndRegion, "ENU:117.05,30.02",
        {"-inputbase=ENU:117.05,30.02"}},
       {"the file's basepoint",
-       std::string("[") + kSite + "," +
-           std::string(kRegion).replace(std::string(kRegion).find("\"xoffset\""), 0,
-                                        "\"basepoint\": [116.98, 30.03], ") +
-           "]",
+       withBasepoint,
        "ENU:116.98,30.03", {}},
       {"the control points' centre", kSiteAndRegion, "ENU:117,30", {}},
       // No flag either way: both directions take the file's basepoint.
       {"the file's basepoint, no flags",
-       std::string("[") + kSite + "," +
-           std::string(kRegion).replace(std::string(kRegion).find("\"xoffset\""), 0,
-                                        "\"basepoint\": [116.98, 30.03], ") +
-           "]",
+       withBasepoint,
        "", {}},
   };
   for (const auto& c : cases) {
