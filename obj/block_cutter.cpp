@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/open_for_reading.h"
+
 std::size_t lastLogicalLineEnd(std::string_view bytes, bool atEnd, std::size_t from) {
   for (std::size_t p = bytes.size(); p > from; --p) {
     const char c = bytes[p - 1];
@@ -37,7 +39,7 @@ bool BlockCutter::open(const std::string& path) {
   consumed_ = 0;
   tooLong_ = false;
   error_.clear();
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = openForReading(path);
   if (file_ == nullptr) {
     error_ = std::string("cannot open: ") + std::strerror(errno);
     return false;

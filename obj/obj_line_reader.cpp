@@ -8,6 +8,8 @@
 #include <sys/types.h>
 #endif
 
+#include "platform/open_for_reading.h"
+
 namespace {
 
 bool isBlank(int c) { return c == ' ' || c == '\t'; }
@@ -48,7 +50,7 @@ bool ObjLineReader::openFile(const std::string& path) { return openFile(path, 0)
 
 bool ObjLineReader::openFile(const std::string& path, std::uint64_t offset) {
   restart();
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = openForReading(path);
   if (file_ == nullptr) {
     error_ = std::string("cannot open: ") + std::strerror(errno);
     return false;

@@ -6,6 +6,9 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+
+#include "platform/windows_error.h"
+#include "platform/windows_path.h"
 #else
 #include <unistd.h>
 #endif
@@ -35,8 +38,9 @@ constexpr int kMaxCreateAttempts = 100;
 constexpr std::size_t kMaxNameInTemp = 200;
 
 #ifdef _WIN32
-int openExclusive(const char* path) {
-  return _open(path, _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+int openExclusive(const std::string& path) {
+  return _wopen(systemPath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                _S_IREAD | _S_IWRITE);
 }
 long long writeSome(int fd, const char* data, std::size_t size) {
   const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
@@ -44,18 +48,39 @@ long long writeSome(int fd, const char* data, std::size_t size) {
 }
 int syncFile(int fd) { return _commit(fd); }
 int closeFile(int fd) { return _close(fd); }
-int removeFile(const char* path) { return _unlink(path); }
-// rename() refuses an existing target on Windows. MoveFileEx reports through GetLastError,
-// not errno: the message then gives the generic access reason.
-bool replaceFile(const char* from, const char* to) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) return true;
-  errno = EACCES;
+int removeFile(const std::string& path) { return _wunlink(systemPath(path).c_str()); }
+
+// True when another program has `path` open without letting others delete it, which is what
+// stops a replace: opening it for deletion then breaks its sharing rule.
+bool heldOpen(const std::wstring& path) {
+  const HANDLE handle =
+      CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// rename() refuses an existing target on Windows: MoveFileEx replaces it. A target another
+// program holds open fails with "access denied" (or a sharing violation), which alone would
+// send the user looking for a permission problem.
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  const std::wstring target = systemPath(to);
+  if (MoveFileExW(systemPath(from).c_str(), target.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return true;
+  }
+  const DWORD code = GetLastError();
+  reason = code == ERROR_ACCESS_DENIED && heldOpen(target) ? kHeldOpenReason
+                                                            : windowsErrorText(code);
   return false;
 }
 #else
 // 0666 so that the process's umask decides the permissions, as for any newly created file.
-int openExclusive(const char* path) {
-  return ::open(path, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+int openExclusive(const std::string& path) {
+  return ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
 }
 long long writeSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
 int syncFile(int fd) {
@@ -65,8 +90,12 @@ int syncFile(int fd) {
   return result;
 }
 int closeFile(int fd) { return ::close(fd); }
-int removeFile(const char* path) { return ::unlink(path); }
-bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+int removeFile(const std::string& path) { return ::unlink(path.c_str()); }
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  reason = std::strerror(errno);
+  return false;
+}
 #endif
 
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
@@ -90,12 +119,13 @@ bool AtomicFileWriter::open(const std::string& targetPath) {
   target_ = destination_ = targetPath;
   error_.clear();
   failed_ = false;
-  direct_ = unnamed_ = false;
+  direct_ = unnamed_ = keep_ = false;
   buffer_.clear();
   buffer_.reserve(kBufferBytes);
 #ifndef _WIN32
   struct stat info;
   if (lstat(targetPath.c_str(), &info) == 0) {
+    bool exists = true;
     if (S_ISLNK(info.st_mode)) {
       // The link stays; what it leads to is replaced, beside itself.
       char* resolved = realpath(targetPath.c_str(), nullptr);
@@ -105,9 +135,14 @@ bool AtomicFileWriter::open(const std::string& targetPath) {
       }
       destination_ = resolved;
       std::free(resolved);
-      if (stat(destination_.c_str(), &info) != 0) info.st_mode = S_IFREG;
+      exists = stat(destination_.c_str(), &info) == 0;
     }
-    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    if (exists && S_ISREG(info.st_mode)) {
+      keep_ = true;
+      keptMode_ = info.st_mode & 07777;
+      keptOwner_ = info.st_uid;
+      keptGroup_ = info.st_gid;
+    } else if (exists && !S_ISDIR(info.st_mode)) {
       // A device or FIFO: replacing it would turn it into a regular file.
       fd_ = ::open(destination_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
       if (fd_ < 0) {
@@ -119,7 +154,36 @@ bool AtomicFileWriter::open(const std::string& targetPath) {
     }
   }
 #endif
-  return openTemporary(destination_);
+  return openTemporary(destination_) && keepAttributes();
+}
+
+// The replaced file's permission bits, and its owner and group where this process may set
+// them, go to the temporary file before any data does: a private file's content is never
+// readable by others on its way. A new file keeps what the umask gave it.
+bool AtomicFileWriter::keepAttributes() {
+#ifndef _WIN32
+  if (!keep_) return true;
+  // Owner first: a change of owner clears the set-user-ID and set-group-ID bits, which
+  // fchmod then sets again. Only root may give a file away, but a user may still give it one
+  // of his own groups: EPERM (not allowed) and EINVAL (an id this user namespace cannot name)
+  // leave the writer's own owner, and then the group alone is tried.
+  const auto group = static_cast<gid_t>(keptGroup_);
+  if (fchown(fd_, static_cast<uid_t>(keptOwner_), group) != 0) {
+    if (errno != EPERM && errno != EINVAL) {
+      fail("cannot give the temporary file the owner of " + quoted(target_), errno);
+      discard();
+      return false;
+    }
+    const int groupOnly = fchown(fd_, static_cast<uid_t>(-1), group);
+    static_cast<void>(groupOnly);  // not a member of that group: the writer's own stays
+  }
+  if (fchmod(fd_, static_cast<mode_t>(keptMode_)) != 0) {
+    fail("cannot give the temporary file the permissions of " + quoted(target_), errno);
+    discard();
+    return false;
+  }
+#endif
+  return true;
 }
 
 bool AtomicFileWriter::openTemporary(const std::string& destination) {
@@ -141,7 +205,7 @@ bool AtomicFileWriter::openNamed(const std::string& destination) {
   std::random_device random;
   for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
     temp_ = temporaryName(destination, random);
-    fd_ = openExclusive(temp_.c_str());
+    fd_ = openExclusive(temp_);
     if (fd_ >= 0) {
       cleanupSlot_ = registerCleanup(temp_.c_str());
       return true;
@@ -253,8 +317,9 @@ bool AtomicFileWriter::commit() {
     discard();
     return false;
   }
-  if (!direct_ && !replaceFile(temp_.c_str(), destination_.c_str())) {
-    fail("cannot replace " + quoted(target_), errno);
+  std::string reason;
+  if (!direct_ && !replaceFile(temp_, destination_, reason)) {
+    fail("cannot replace " + quoted(target_), reason);
     discard();
     return false;
   }
@@ -272,7 +337,7 @@ void AtomicFileWriter::discard() {
     fd_ = -1;
   }
   if (!temp_.empty()) {
-    removeFile(temp_.c_str());
+    removeFile(temp_);
     temp_.clear();
   }
   unregisterCleanup(cleanupSlot_);
@@ -282,7 +347,11 @@ void AtomicFileWriter::discard() {
 }
 
 void AtomicFileWriter::fail(const std::string& what, int errorNumber) {
-  error_ = what + ": " + std::strerror(errorNumber);
+  fail(what, std::string(std::strerror(errorNumber)));
+}
+
+void AtomicFileWriter::fail(const std::string& what, const std::string& reason) {
+  error_ = what + ": " + reason;
   failed_ = true;
 }
 

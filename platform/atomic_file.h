@@ -19,6 +19,12 @@
 // temporary file in that file's folder. A target that exists and is neither a regular file nor
 // a folder (a device such as /dev/null, a FIFO) is opened and written directly, never replaced.
 //
+// A replaced regular file keeps its permission bits, and its owner and group where the process
+// may set them (root: always; a user: a group he is in); a new file gets the umask's default.
+//
+// On Windows, paths beyond MAX_PATH work (the "\\?\" form), and a target that another program
+// holds open fails with a reason that says so; the temporary file is removed either way.
+//
 // Bytes are written as given (binary): line ends are the caller's.
 class AtomicFileWriter {
  public:
@@ -50,12 +56,14 @@ class AtomicFileWriter {
  private:
   bool openTemporary(const std::string& destination);
   bool openNamed(const std::string& destination);
+  bool keepAttributes();
   bool giveName();
   bool flushBuffer();
   // Writes all of `bytes` to the temporary file (short writes and EINTR retried).
   bool writeAll(std::string_view bytes);
   // Keeps "<what>: <system reason>" as the error and marks the writer failed.
   void fail(const std::string& what, int errorNumber);
+  void fail(const std::string& what, const std::string& reason);
 
   Temporary temporary_;
   std::string target_;       // as the caller named it, for messages
@@ -64,6 +72,11 @@ class AtomicFileWriter {
   int cleanupSlot_ = -1;
   bool unnamed_ = false;     // fd_ is an O_TMPFILE file without a name yet
   bool direct_ = false;      // fd_ is the target itself (a device or FIFO)
+  // A regular file is replaced (POSIX): its permission bits, owner and group.
+  bool keep_ = false;
+  unsigned keptMode_ = 0;
+  unsigned long keptOwner_ = 0;
+  unsigned long keptGroup_ = 0;
   std::string error_;
   std::string buffer_;
   int fd_ = -1;

@@ -3,26 +3,35 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <stdlib.h>
+#include <windows.h>
 
-#include <cctype>
+#include "platform/windows_path.h"
 
 std::optional<FileIdentity> fileIdentity(const std::string& path) {
-  struct _stat64 info;
-  if (_stat64(path.c_str(), &info) != 0) return std::nullopt;
-  char full[_MAX_PATH];
-  if (_fullpath(full, path.c_str(), sizeof full) == nullptr) return std::nullopt;
-  FileIdentity identity;
-  identity.fullPath = full;
-  for (char& c : identity.fullPath) {
-    c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (path.empty() || GetFileAttributesW(systemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return std::nullopt;
   }
+  FileIdentity identity;
+  identity.fullPath = fullPathOf(path);
+  if (identity.fullPath.empty()) return std::nullopt;
+  // The system's own case mapping (NTFS compares names without case, beyond ASCII too).
+  CharLowerBuffW(identity.fullPath.data(), static_cast<DWORD>(identity.fullPath.size()));
   return identity;
 }
 
 bool isRegularFile(const std::string& path) {
-  struct _stat64 info;
-  return _stat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IFREG) != 0;
+  if (path.empty()) return false;
+  // No access asked for: this only looks, whatever sharing another program demands.
+  const HANDLE handle = CreateFileW(systemPath(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool regular = GetFileType(handle) == FILE_TYPE_DISK &&
+                       GetFileInformationByHandle(handle, &info) != 0 &&
+                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  CloseHandle(handle);
+  return regular;
 }
 
 #else

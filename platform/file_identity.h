@@ -6,7 +6,7 @@
 // What makes two paths the same file: through any link, hard link or spelling of the path.
 struct FileIdentity {
 #ifdef _WIN32
-  std::string fullPath;  // absolute, lower case (NTFS compares names without case)
+  std::wstring fullPath;  // absolute, lower case (NTFS compares names without case)
 #else
   unsigned long long device = 0;
   unsigned long long inode = 0;
@@ -16,6 +16,7 @@ struct FileIdentity {
 };
 
 // The identity of the file `path` leads to (links followed); none when nothing is there.
+// On Windows, paths beyond MAX_PATH work (the "\\?\" form).
 std::optional<FileIdentity> fileIdentity(const std::string& path);
 
 // True when `path` leads to a regular file (links followed), which can be read more than once;

@@ -14,7 +14,7 @@ inline constexpr char kPathSeparator = '/';
 #endif
 
 // True when `path` names anything that exists (file, folder, or a link to either), by the
-// system's existence-only access test (access(path, F_OK) / _access(path, 0)).
+// system's existence-only test (access(path, F_OK); GetFileAttributes on Windows).
 [[nodiscard]] bool pathExists(const std::string& path);
 
 // True when `path` names a folder (links followed).
@@ -34,11 +34,27 @@ std::string joinPath(const std::string& folder, const std::string& name);
 struct DirectoryEntry {
   std::string name;  // the bare name, without the folder
   bool isDirectory = false;
+  // False on Windows for a name with characters the program's code page has no form for:
+  // `name` holds '?' for them, and no call can find the entry by it.
+  bool nameIsExact = true;
+};
+
+// Why a folder search could not be completed: the path it failed on (the folder, or one of
+// its entries joined to it) and the system's reason, e.g. "Permission denied".
+struct FolderSearchError {
+  std::string path;
+  std::string reason;
 };
 
 // The entries of `folder` (the current directory when empty) whose names match `pattern`,
 // in the order the directory itself delivers them (never sorted). "." and ".." may be among
 // them. Symbolic links to folders are left out entirely, whatever their name, so that a
-// link cycle cannot make a recursive search endless; a link to anything else is listed as a
-// file. A folder that cannot be opened yields no entries.
-std::vector<DirectoryEntry> searchDirectory(const std::string& folder, std::string_view pattern);
+// link cycle cannot make a recursive search endless; a link to anything else, or one that
+// leads nowhere, is listed as a file.
+//
+// Nothing is silently left out: when the folder cannot be opened (missing, not a folder, no
+// permission, a path longer than the system takes) or read, or the kind of a matching entry
+// cannot be told, the result is an empty list and *error (when not null) says where and why.
+// On Windows, paths beyond MAX_PATH are searched through the "\\?\" form.
+std::vector<DirectoryEntry> searchDirectory(const std::string& folder, std::string_view pattern,
+                                            FolderSearchError* error = nullptr);

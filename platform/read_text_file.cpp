@@ -1,9 +1,11 @@
 #include "platform/read_text_file.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+
+#include "platform/open_for_reading.h"
 
 namespace {
 
@@ -14,18 +16,29 @@ struct FileCloser {
 // Read size of one fread call: big enough that the call count does not matter.
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 
+// The size of the open file, or 0 when the system gives none (a pipe has none either).
+std::uint64_t sizeOf(std::FILE* file) {
+#ifdef _WIN32
+  struct _stat64 info;
+  if (_fstat64(_fileno(file), &info) != 0) return 0;
+#else
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return 0;
+#endif
+  return info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
 }  // namespace
 
 std::string readTextFile(const std::string& path) {
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
   if (!file) return {};
   // The size is only a hint for the allocation: reading runs to the end of the data, so a
   // file that grows or shrinks meanwhile, or a pipe, is still read correctly.
-  std::error_code ignored;
-  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+  const std::uint64_t size = sizeOf(file.get());
   std::string text;
   // One chunk more than the size, so that the final short read needs no reallocation.
-  if (!ignored && size < text.max_size() - kChunkBytes) {
+  if (size < text.max_size() - kChunkBytes) {
     text.reserve(static_cast<std::size_t>(size) + kChunkBytes);
   }
   std::size_t used = 0;

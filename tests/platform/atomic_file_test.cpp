@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/temp_folder.h"
+#include "platform/unprivileged_child.h"
 #include "portable.h"
 
 namespace {
@@ -294,6 +295,55 @@ TEST(AtomicFileWriter, NewFilesGetTheUmaskPermissions) {
   ASSERT_EQ(stat(temp.path("private.obj").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 #endif
+}
+
+// A replaced file keeps its permission bits and (as root) its owner and group, both ways.
+TEST(AtomicFileWriter, ReplacedFileKeepsItsPermissionsAndOwner) {
+  SKIP_WITHOUT_PERMISSION_BITS();
+  const TempFolder temp;
+  const mode_t previous = umask(022);
+  for (const auto kind :
+       {AtomicFileWriter::Temporary::unnamedWhereSupported, AtomicFileWriter::Temporary::named}) {
+    for (const mode_t mode : {0600, 0640, 0604, 0755, 06750}) {
+      temp.write("out.obj", "old");
+      const bool root = geteuid() == 0;
+      if (root) {  // before chmod: a change of owner clears the set-ID bits
+        ASSERT_EQ(chown(temp.path("out.obj").c_str(), testing_support::kNobody, 12), 0);
+      }
+      ASSERT_EQ(chmod(temp.path("out.obj").c_str(), mode), 0);
+      AtomicFileWriter writer(kind);
+      ASSERT_TRUE(writer.open(temp.path("out.obj")) && writer.write("new") && writer.commit())
+          << writer.error();
+      struct stat info;
+      ASSERT_EQ(stat(temp.path("out.obj").c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+      EXPECT_EQ(info.st_uid, root ? testing_support::kNobody : geteuid()) << std::oct << mode;
+      EXPECT_EQ(info.st_gid, root ? 12u : getegid()) << std::oct << mode;
+    }
+  }
+  umask(previous);
+}
+
+// A user who may not give the file its old owner still replaces it (EPERM is no failure), and
+// it keeps its permission bits.
+TEST(AtomicFileWriter, UserWhoMayNotKeepTheOwnerStillReplacesTheFile) {
+  SKIP_WITHOUT_PERMISSION_BITS();
+  if (geteuid() != 0) GTEST_SKIP() << "needs a file of root's to replace as nobody";
+  const TempFolder temp;
+  std::filesystem::permissions(temp.path(), std::filesystem::perms(0777));
+  temp.write("out.obj", "old");
+  ASSERT_EQ(chmod(temp.path("out.obj").c_str(), 0646), 0);
+  const auto run = testing_support::runUnprivileged([&] {
+    std::string error;
+    return writeTextFile(temp.path("out.obj"), "new", &error) ? "written" : error;
+  });
+  if (!run.skipReason.empty()) GTEST_SKIP() << run.skipReason;
+  EXPECT_EQ(run.text, "written");
+  struct stat info;
+  ASSERT_EQ(stat(temp.path("out.obj").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0646u);
+  EXPECT_EQ(info.st_uid, testing_support::kNobody);
+  EXPECT_EQ(readBytes(temp.path("out.obj")), "new");
 }
 
 TEST(AtomicFileWriter, RelativeTargetInTheCurrentFolder) {

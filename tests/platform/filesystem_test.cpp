@@ -202,11 +202,16 @@ TEST(SearchDirectory, ReportsFoldersAndSkipsLinksToFolders) {
                                            "real.obj", "sub.obj"}));
 }
 
-TEST(SearchDirectory, UnreadableOrMissingFolderYieldsNothing) {
+TEST(SearchDirectory, MissingFolderOrAFileYieldsNothingAndTheReason) {
   const TempFolder temp;
   temp.write("file.obj", "");
-  EXPECT_TRUE(searchDirectory(temp.path("missing"), "*.*").empty());
-  EXPECT_TRUE(searchDirectory(temp.path("file.obj"), "*.*").empty());  // not a folder
+  FolderSearchError error;
+  EXPECT_TRUE(searchDirectory(temp.path("missing"), "*.*", &error).empty());
+  EXPECT_EQ(error.path, temp.path("missing"));
+  EXPECT_EQ(error.reason, "No such file or directory");
+  EXPECT_TRUE(searchDirectory(temp.path("file.obj"), "*.*", &error).empty());  // not a folder
+  EXPECT_EQ(error.path, temp.path("file.obj"));
+  EXPECT_EQ(error.reason, portable::kFileAsFolderReason);
 }
 
 TEST(SearchDirectory, EmptyFolderMeansTheCurrentDirectory) {
