@@ -10,14 +10,13 @@
 #include <geos_c.h>
 
 #include <cstdio>
-#include <cstring>
-#include <cerrno>
 #include <string>
 #include <string_view>
 
 #include "app/run_options_from_flags.h"
 #include "app/usage.h"
 #include "pipeline/lane_code.h"
+#include "platform/standard_streams.h"
 #include "run/conversion_run.h"
 #include "run/run_output.h"
 #include "run/run_plan.h"
@@ -99,14 +98,8 @@ void printError(std::string_view text) {
   std::fprintf(stderr, "quorvex: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
-// Writes text to standard output now (text mode, the platform's line ends). False, with the
-// system's reason, when it cannot: a full disk, a closed pipe.
 bool writeOut(std::string_view text, std::string& why) {
-  errno = 0;
-  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-                       std::fflush(stdout) == 0;
-  if (!written) why = errno != 0 ? std::strerror(errno) : "write error";
-  return written;
+  return writeStandardOutput(text, &why);
 }
 
 // The program's standard streams as the run's output.
@@ -144,6 +137,7 @@ int fail(const RunFailure& failure, const std::string& outputWhy = {}) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  openClosedStandardStreams();  // before any file is opened, so none takes descriptor 1
   switch (checkCommandLine(argc, argv, "input")) {
     case CommandLineCheck::helpShown:
       return 0;

@@ -10,6 +10,7 @@
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
 #include "platform/path_parts.h"
+#include "platform/windows_device_name.h"
 
 namespace {
 
@@ -92,7 +93,13 @@ std::optional<RunFailure> findInputs(const RunOptions& options, RunPlan& plan) {
     return std::nullopt;
   }
   std::vector<SkippedFolders> skipped;
-  plan.inputs = findFiles(input, "*.obj", &skipped);
+  FolderSearchError error;
+  plan.inputs = findFiles(input, "*.obj", &skipped, &error);
+  if (!error.reason.empty()) {
+    return RunFailure{RunMessage::openObj, "cannot search " +
+                                               quoted(error.path.empty() ? "." : error.path) +
+                                               ": " + error.reason};
+  }
   const std::string folder = input.empty() ? "the current folder" : quoted(input);
   if (plan.inputs.empty()) plan.warnings.push_back("no .obj file found in " + folder + " or below it");
   // The search rule: a folder holding OBJ files is not searched below (but for sub-folders

@@ -8,7 +8,13 @@
 #include <vector>
 
 #include "cli/cli_harness.h"
+#include "common/readme_site.h"
 #include "portable.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -94,18 +100,74 @@ TEST(RunPlan, AWrittenPathThatIsAnotherPathOfTheRunWritesNothing) {
 }
 
 #ifndef _WIN32
+// Runs `args` in the sandbox through the shell with `redirections`; the exit status.
+int runShell(const Sandbox& box, const std::string& prefix, const std::string& args,
+             const std::string& redirections) {
+  const std::string command = "cd " + cli::shellQuote((box / "").string()) + " && " + prefix +
+                              QUORVEX_BINARY + " " + args + " " + redirections;
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Standard output closed at start: the label lines of a control-point fit must not land in the
+// file that took its descriptor (the output OBJ, or with two threads its temporary file).
+TEST(RunPlan, AClosedStandardOutputTakesNoFile) {
+  Sandbox box;
+  box.write("in/a.obj", "v 500000 3320000 30\n");
+  box.write("c.json", testdocs::kReadmeSite);
+  const int status = runShell(box, "", "-input=in/a.obj -coord=c.json -output=out.obj "
+                                        "-toProj=0 -threads=2", ">&- 2>err.txt");
+  EXPECT_EQ(status, 0) << box.read("err.txt");
+  EXPECT_EQ(box.read("out.obj").find("source_points"), std::string::npos) << box.read("out.obj");
+}
+
+// A folder the search cannot list fails the run before anything is written, run as a user
+// the folder's mode applies to (root reads every folder: then as nobody, through setpriv).
+TEST(RunPlan, AFolderTheSearchCannotListFailsTheRun) {
+  std::string prefix;
+  if (geteuid() == 0) {
+    if (std::system("command -v setpriv >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "running as root without setpriv: cannot drop privileges";
+    }
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  }
+  for (const cli::fs::perms mode : {cli::fs::perms::none, cli::fs::perms::owner_exec |
+                                                              cli::fs::perms::group_exec |
+                                                              cli::fs::perms::others_exec}) {
+    for (const char* input : {"in", "in/s2"}) {
+      SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode) << ", " << input);
+      Sandbox box;
+      box.write("in/s1/a.obj", "v 500000 3320113.398 1\n");
+      box.write("in/s2/b.obj", "v 500000 3320113.398 1\n");
+      box.write("c.json", kCoord117);
+      cli::fs::create_directories(box / "out");
+      // The sandbox (mkdtemp: 0700) open to the unprivileged user, but for in/s2.
+      for (const char* path : {"", "in", "in/s1", "out"}) {
+        cli::fs::permissions(box / path, cli::fs::perms::all);
+      }
+      cli::fs::permissions(box / "in/s2", mode);
+      const int status = runShell(box, prefix,
+                                  std::string("-input=") + input + " -coord=c.json -output=out",
+                                  ">out.txt 2>err.txt");
+      cli::fs::permissions(box / "in/s2", cli::fs::perms::owner_all);
+      EXPECT_EQ(status, 255);
+      EXPECT_EQ(box.read("out.txt"), "open obj error!!\n");
+      EXPECT_NE(box.read("err.txt").find("cannot search 'in/s2"), std::string::npos)
+          << box.read("err.txt");
+      EXPECT_TRUE(box.listing("out").empty());
+    }
+  }
+}
+
 // Standard output that cannot be written (a full device) fails the run: the zone code and the
 // success message would be lost.
 TEST(RunPlan, StandardOutputThatCannotBeWrittenFailsTheRun) {
   Sandbox box;
   box.write("in/a.obj", "v 500000 3320113.398 1\n");
   box.write("c.json", kCoord117);
-  const std::string command = "cd " + cli::shellQuote((box / "").string()) + " && " +
-                              QUORVEX_BINARY + " -input=in/a.obj -coord=c.json -output=o.obj" +
-                              " >/dev/full 2>err.txt";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 255);
+  const int status =
+      runShell(box, "", "-input=in/a.obj -coord=c.json -output=o.obj", ">/dev/full 2>err.txt");
+  EXPECT_EQ(status, 255);
   EXPECT_NE(box.read("err.txt").find("standard output could not be written"), std::string::npos)
       << box.read("err.txt");
 }
