@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: deps build demo test test-release test-asan test-package browser-test windows-test install package bench fuzz clean
+.PHONY: deps build demo test test-release test-asan test-package browser-test windows-test windows-package install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -47,9 +47,16 @@ install: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
-# Cross-built for Windows and run under Wine; the Linux build's demo is the reference.
+# Cross-built for Windows and run under Wine; the Linux build's demo is the reference. Ends
+# with the download (windows-package) unpacked, installed and uninstalled under Wine.
 windows-test: build
 	JOBS=$(JOBS) bash scripts/windows-test.sh $(BUILD)/quorvex $(WINDOWS_BUILD)
+
+# The Windows download in $(WINDOWS_BUILD): quorvex-<version>-win64.zip and the installer
+# quorvex-<version>-win64-setup.exe (NSIS).
+windows-package:
+	JOBS=$(JOBS) bash scripts/windows-build.sh $(WINDOWS_BUILD) quorvex
+	bash scripts/windows-package.sh $(WINDOWS_BUILD)
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BENCH=ON -DQUORVEX_TESTS=OFF >/dev/null

@@ -29,6 +29,11 @@
 #define QX_HELP_BASE "\xca\xe4\xb3\xf6\xb5\xc4\xbb\xf9\xb5\xe3"
 #define QX_HELP_INPUTBASE "\xca\xe4\xc8\xeb\xb5\xc4\xbb\xf9\xb5\xe3"
 #define QX_HELP_ENU "\xca\xc7\xb7\xf1\xca\xc7\x65\x6e\x75\xd7\xf8\xb1\xea"
+#define QX_HELP_TOPROJ_ZH                                  \
+  "; 1: \xb9\xa4\xb3\xcc\xd7\xf8\xb1\xea\xd7\xaa\xb5\xbd"        \
+  "3\xb6\xc8\xb4\xf8\xb8\xdf\xcb\xb9-\xbf\xcb\xc2\xc0\xb8\xf1" \
+  "\xcd\xb6\xd3\xb0, 0: \xb9\xa4\xb3\xcc\xd7\xf8\xb1\xea\xd3\xeb"  \
+  "ENU\xbb\xa5\xd7\xaa(\xb7\xbd\xcf\xf2\xbc\xfb-bENU)"
 #else
 #define QX_HELP_INPUT "obj文件路径"
 #define QX_HELP_COORD "坐标转换信息"
@@ -36,7 +41,12 @@
 #define QX_HELP_BASE "输出的基点"
 #define QX_HELP_INPUTBASE "输入的基点"
 #define QX_HELP_ENU "是否是enu坐标"
+#define QX_HELP_TOPROJ_ZH "; 1: 工程坐标转到3度带高斯-克吕格投影, 0: 工程坐标与ENU互转(方向见-bENU)"
 #endif
+// -toProj: the original text, what the switch does in Chinese, and the same in English.
+#define QX_HELP_TOPROJ     \
+  QX_HELP_ENU QX_HELP_TOPROJ_ZH \
+  " / 1: project frame -> 3-degree Gauss-Krueger zone, 0: project frame <-> ENU (see -bENU)"
 
 DEFINE_string(input, "", QX_HELP_INPUT);
 DEFINE_string(coord, "", QX_HELP_COORD);
@@ -44,7 +54,7 @@ DEFINE_string(output, "", QX_HELP_OUTPUT);
 DEFINE_string(base, "", QX_HELP_BASE);
 DEFINE_string(inputbase, "", QX_HELP_INPUTBASE);
 DEFINE_string(bENU, "0", QX_HELP_ENU);
-DEFINE_string(toProj, "1", QX_HELP_ENU);
+DEFINE_string(toProj, "1", QX_HELP_TOPROJ);
 DEFINE_string(report, "", "HTML fit report (run, files, control-point residuals, map)");
 DEFINE_string(progress, "",
               "1: progress line and summary on standard error; 0: none; empty: on a terminal");

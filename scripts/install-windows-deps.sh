@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what `make windows-test` needs on Debian 12: the MinGW-w64 cross compiler with the
 # posix thread model (std::thread and std::mutex; the win32 model has neither in GCC 12), Wine
-# to run the result, dpkg-dev for `apt-get source`, locales for the zh_CN.UTF-8 run, and the
-# header-only libraries. Also adds a deb-src list derived from the system's own entries, so
+# to run the result, dpkg-dev for `apt-get source`, locales for the zh_CN.UTF-8 run, the
+# header-only libraries, and for the download NSIS (the installer) and groff (the manual page
+# as text). Also adds a deb-src list derived from the system's own entries, so
 # that gflags, GEOS and GoogleTest can be built from Debian's source packages
 # (scripts/build-windows-deps.sh). A no-op when all of that is present; otherwise needs root.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev locales
-          rapidjson-dev libeigen3-dev)
+          rapidjson-dev libeigen3-dev nsis groff-base)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

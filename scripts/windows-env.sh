@@ -2,7 +2,8 @@
 # prefix and the private locale live, and the environment that runs Wine headless.
 QX_WINDOWS_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/quorvex-windows"
 export QUORVEX_WINDOWS_PREFIX="$QX_WINDOWS_CACHE/prefix"
-export WINEPREFIX="$QX_WINDOWS_CACHE/wine"
+# QX_WINEPREFIX: another prefix (the installer test's fresh one).
+export WINEPREFIX="${QX_WINEPREFIX:-$QX_WINDOWS_CACHE/wine}"
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts when the prefix is created.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -2,7 +2,8 @@
 # `make windows-test`: cross-builds quorvex and its tests for Windows (MinGW-w64, posix
 # threads, static), runs the whole unit and end-to-end suite under Wine (headless), checks
 # that the demo writes the same bytes as the Linux demo, and converts a file and a folder with
-# Chinese names under a private zh_CN.UTF-8 locale.
+# Chinese names under a private zh_CN.UTF-8 locale; then builds the download (zip and
+# installer) and tries both as a user would (scripts/windows-package-test.sh).
 # Usage: scripts/windows-test.sh LINUX_QUORVEX [BUILD_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,14 +13,8 @@ JOBS=${JOBS:-$(nproc)}
 start=$(date +%s)
 elapsed() { echo "[windows-test] $1 after $(($(date +%s) - start)) s"; }
 
-bash scripts/install-windows-deps.sh
-JOBS=$JOBS bash scripts/build-windows-deps.sh
+JOBS=$JOBS bash scripts/windows-build.sh "$build"
 . scripts/windows-env.sh
-elapsed "libraries ready"
-
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DQUORVEX_WINDOWS_PREFIX="$QUORVEX_WINDOWS_PREFIX" >/dev/null
-cmake --build "$build" -j "$JOBS"
 elapsed "cross-build done"
 
 # The wineserver is started once, detached from every pipe (see scripts/wine-run.sh), and
@@ -106,4 +101,9 @@ for f in 单个结果.obj 区号.txt 输出/甲块.obj; do
 done
 diff -r "$zh/linux" "$zh/windows"
 echo "Chinese file and folder names converted under Wine, same bytes as on Linux"
+
+# The download: the zip's demo against the Linux demo above, the installer and uninstaller.
+bash scripts/windows-package.sh "$build"
+bash scripts/windows-package-test.sh "$build" out/demo-linux
+elapsed "zip and installer checked"
 elapsed "windows-test passed"

@@ -353,8 +353,16 @@ TEST(Driver, Version) {
 // The flag help texts: GBK bytes on Windows, UTF-8 elsewhere.
 #ifdef _WIN32
 const char* const kCoordHelp = "\xd7\xf8\xb1\xea\xd7\xaa\xbb\xbb\xd0\xc5\xcf\xa2";
+// "是否是enu坐标; 1: 工程坐标转到3度带高斯-克吕格投影, 0: 工程坐标与ENU互转(方向见-bENU)", GBK
+const char* const kToProjHelpZh =
+    "\xca\xc7\xb7\xf1\xca\xc7\x65\x6e\x75\xd7\xf8\xb1\xea\x3b\x20\x31\x3a\x20\xb9\xa4\xb3\xcc"
+    "\xd7\xf8\xb1\xea\xd7\xaa\xb5\xbd\x33\xb6\xc8\xb4\xf8\xb8\xdf\xcb\xb9\x2d\xbf\xcb\xc2\xc0"
+    "\xb8\xf1\xcd\xb6\xd3\xb0\x2c\x20\x30\x3a\x20\xb9\xa4\xb3\xcc\xd7\xf8\xb1\xea\xd3\xeb\x45"
+    "\x4e\x55\xbb\xa5\xd7\xaa\x28\xb7\xbd\xcf\xf2\xbc\xfb\x2d\x62\x45\x4e\x55\x29";
 #else
 const char* const kCoordHelp = "坐标转换信息";
+const char* const kToProjHelpZh =
+    "是否是enu坐标; 1: 工程坐标转到3度带高斯-克吕格投影, 0: 工程坐标与ENU互转(方向见-bENU)";
 #endif
 
 TEST(Driver, HelpPrintsTheUsageWithEveryFlagAndItsDefault) {
@@ -381,7 +389,12 @@ TEST(Driver, HelpPrintsTheUsageWithEveryFlagAndItsDefault) {
     }
     EXPECT_NE(help.out.find(") default: \"0\"\n"), std::string::npos);  // -bENU
     EXPECT_NE(help.out.find("\n  -bENU ("), std::string::npos);
-    EXPECT_NE(help.out.find("\n  -toProj ("), std::string::npos);
+    // -toProj says what it does, in Chinese next to its original text, then in English.
+    EXPECT_NE(help.out.find("\n  -toProj (" + std::string(kToProjHelpZh) +
+                            " / 1: project frame -> 3-degree Gauss-Krueger zone, 0: project "
+                            "frame <-> ENU (see -bENU)) default: \"1\"\n"),
+              std::string::npos)
+        << help.out;
     EXPECT_NE(help.out.find(") default: \"1\"\n"), std::string::npos);  // -toProj
     // gflags' own flags are not listed.
     for (const char* own : {"flagfile", "helpshort", "tryfromenv", "undefok"}) {

@@ -41,10 +41,10 @@ check "installed program converts a tile as the build does" convert
 check "package holds the manual page" test -f "$scratch/root/usr/share/man/man1/quorvex.1"
 check "package holds the README" test -f "$scratch/root/usr/share/doc/quorvex/README.md"
 completion() {
-  bash -c "source '$scratch/root/usr/share/bash-completion/completions/quorvex' &&
-           COMP_WORDS=(quorvex -to); COMP_CWORD=1; _quorvex; [ \"\${COMPREPLY[*]}\" = -toProj= ]"
+  bash "$top/tests/package/completion.sh" \
+    "$scratch/root/usr/share/bash-completion/completions/quorvex"
 }
-check "bash completion completes a flag" completion
+check "bash completion of flags, file names and values in an interactive bash" completion
 
 manual() {
   local warnings

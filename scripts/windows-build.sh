@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Cross-builds quorvex for 64-bit Windows (MinGW-w64, posix threads, static) into
+# BUILD_FOLDER: installs the cross tools, builds the libraries once (cached), configures and
+# builds TARGETS (everything when none is given).
+# Usage: scripts/windows-build.sh BUILD_FOLDER [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$1
+shift
+JOBS=${JOBS:-$(nproc)}
+
+bash scripts/install-windows-deps.sh
+JOBS=$JOBS bash scripts/build-windows-deps.sh
+. scripts/windows-env.sh
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DQUORVEX_WINDOWS_PREFIX="$QUORVEX_WINDOWS_PREFIX" >/dev/null
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$build" -j "$JOBS" "${targets[@]}"
