@@ -32,7 +32,7 @@ struct ProjectDefinition {
   projectinfo info;
   EnuOrigin* origin = nullptr;
   // 3-degree zone code as parsed (a "Custom Gauss" definition's central meridian); -1: none,
-  // the zone of the first point converted through it is taken (pipeline/zone_codes.h).
+  // the zone of the first point converted through it is taken (pipeline/zone_codes.h; the zones themselves: geodesy/zone.h).
   int32_t zonecode = -1;
 
   bool isControlPoints() const { return type == "Control points"; }

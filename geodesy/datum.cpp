@@ -47,7 +47,7 @@ Point3 EllipsoidFrame::geodeticToEcef(const Point3& g) const {
           (oneMinusE2_ * n + g.z) * sinPhi};
 }
 
-Point3 EllipsoidFrame::ecefToGeodetic(const Point3& p) const {
+Point3 EllipsoidFrame::ecefToGeodeticIterative(const Point3& p) const {
   constexpr double toDegrees = kDegreesPerHalfTurn / kPi;
   const double rho = std::sqrt(p.x * p.x + p.y * p.y);
   double phi = elementary::atan2(p.z, rho);
@@ -78,7 +78,7 @@ Point3 geodeticToEcefOn(const Ellipsoid& ellipsoid, const Point3& geodetic) {
 }
 
 Point3 ecefToGeodeticIterative(const Ellipsoid& ellipsoid, const Point3& ecef) {
-  return EllipsoidFrame(ellipsoid).ecefToGeodetic(ecef);
+  return EllipsoidFrame(ellipsoid).ecefToGeodeticIterative(ecef);
 }
 
 Point3 changeEllipsoid(const Ellipsoid& from, const Ellipsoid& to, const Point3& geodetic) {
@@ -128,11 +128,11 @@ Point3 SevenParamTransform::inverseEcef(const Point3& p) const {
 }
 
 Point3 SevenParamTransform::forward(const Point3& geodetic) const {
-  return frame_.ecefToGeodetic(forwardEcef(frame_.geodeticToEcef(geodetic)));
+  return frame_.ecefToGeodeticIterative(forwardEcef(frame_.geodeticToEcef(geodetic)));
 }
 
 Point3 SevenParamTransform::inverse(const Point3& geodetic) const {
-  return frame_.ecefToGeodetic(inverseEcef(frame_.geodeticToEcef(geodetic)));
+  return frame_.ecefToGeodeticIterative(inverseEcef(frame_.geodeticToEcef(geodetic)));
 }
 
 Point3 sevenParamForward(const BaseConv& conv, const Ellipsoid& ellipsoid,

@@ -60,7 +60,7 @@ class EllipsoidFrame {
  public:
   explicit EllipsoidFrame(const Ellipsoid& ellipsoid);
   [[nodiscard]] Point3 geodeticToEcef(const Point3& geodetic) const;
-  [[nodiscard]] Point3 ecefToGeodetic(const Point3& ecef) const;  // the iteration above
+  [[nodiscard]] Point3 ecefToGeodeticIterative(const Point3& ecef) const;  // the iteration above
 
  private:
   double a_;
@@ -75,7 +75,7 @@ class EllipsoidChange {
  public:
   EllipsoidChange(const Ellipsoid& from, const Ellipsoid& to) : from_(from), to_(to) {}
   [[nodiscard]] Point3 operator()(const Point3& geodetic) const {
-    return to_.ecefToGeodetic(from_.geodeticToEcef(geodetic));
+    return to_.ecefToGeodeticIterative(from_.geodeticToEcef(geodetic));
   }
 
  private:

@@ -43,7 +43,7 @@ Point3 EnuFrame::enuToEcef(const Point3& e) const {
   return p;
 }
 
-Point3 EnuFrame::ecefToGeodetic(const Point3& p) const {
+Point3 EnuFrame::ecefToGeodeticBowring(const Point3& p) const {
   if (p.x * p.x + p.y * p.y == 0) {
     // On the polar axis p / cos φ − N is 0/0 or meaningless; the distance from the ellipsoid
     // there is |Z| − b, and the latitude is ±90° by the formula below.

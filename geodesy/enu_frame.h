@@ -13,7 +13,7 @@
 // arithmetic. A one-off conversion builds an EnuFrame for the call: the same bits.
 //
 // Frames and units as in coordinfo/point3.h. Accuracy: the ENU conversions are exact
-// rotations and shifts (rounding only); ecefToGeodetic is one step of Bowring's closed form,
+// rotations and shifts (rounding only); ecefToGeodeticBowring is one step of Bowring's closed form,
 // better than 1 mm in latitude and height for heights under 10 km.
 class EnuFrame {
  public:
@@ -30,15 +30,15 @@ class EnuFrame {
   // Earth-centred -> geodetic, Bowring (1976) in one step, no iteration:
   //   θ = atan2(a·Z, b·p), φ = atan2(Z + e′²·b·sin³θ, p − e²·a·cos³θ),
   //   h = p / cos φ − N(φ). On the polar axis (p = 0) h = |Z| − b.
-  Point3 ecefToGeodetic(const Point3& ecef) const;
-  // ENU (m) -> geodetic (lon°, lat°, h m): enuToEcef then ecefToGeodetic.
-  Point3 enuToGeodetic(const Point3& enu) const { return ecefToGeodetic(enuToEcef(enu)); }
+  Point3 ecefToGeodeticBowring(const Point3& ecef) const;
+  // ENU (m) -> geodetic (lon°, lat°, h m): enuToEcef then ecefToGeodeticBowring.
+  Point3 enuToGeodetic(const Point3& enu) const { return ecefToGeodeticBowring(enuToEcef(enu)); }
 
   const EnuOrigin& origin() const { return origin_; }
 
   // The formulas of the four conversions for one value (V = double, what they call) or lanes
   // (geodesy/lanes.h): each lane gets the one-value bits. ecefToGeodeticOffAxis is
-  // ecefToGeodetic for a point off the polar axis (p > 0), and `regular` (lanes only) is false
+  // ecefToGeodeticBowring for a point off the polar axis (p > 0), and `regular` (lanes only) is false
   // in a lane whose atan2 arguments the lane functions leave to the one-value code.
   template <class V>
   void geodeticToEcef(V lon, V lat, V h, V& x, V& y, V& z) const;

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "parser/basepoint_member.h"
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 #include "geodesy/control_transform.h"
 #include "geodesy/enu_frame.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "parser/basepoint_member.h"
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 #include "geodesy/ellipsoid.h"
 
 namespace {

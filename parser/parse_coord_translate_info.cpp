@@ -20,7 +20,7 @@
 #include "parser/json_object_reader.h"
 #include "parser/json_text_position.h"
 #include "parser/parse_target.h"
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <utility>
 
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 
 namespace {
 
@@ -176,7 +176,7 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
   Point3 enu{};
   if (!projectToEnu(in, enu, scratch, why)) return false;
   const std::size_t index = *scratch.trace_.chosen;
-  const Point3 geodetic = frame_.ecefToGeodetic(frame_.enuToEcef(enu));
+  const Point3 geodetic = frame_.ecefToGeodeticBowring(frame_.enuToEcef(enu));
   const GaussKrugerProjection* zone = nullptr;
   int32_t code = definitions_[index].zonecode;
   if (prepared_[index].zone) {

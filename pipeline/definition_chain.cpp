@@ -100,7 +100,7 @@ bool DefinitionChain::toEnu(const Point3& in, Point3& out, std::string* why) con
 
 bool DefinitionChain::fromEnu(const Point3& in, Point3& out, std::string* why) const {
   const std::optional<Point3> project =
-      geodeticToProject(frame_.ecefToGeodetic(frame_.enuToEcef(in)), why);
+      geodeticToProject(frame_.ecefToGeodeticBowring(frame_.enuToEcef(in)), why);
   if (!project) return false;
   if (!isFinite(*project)) {
     if (why != nullptr) *why = "the result is not finite";

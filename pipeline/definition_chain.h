@@ -49,7 +49,7 @@ class DefinitionChain {
   // project frame -> geodetic on the ENU side's datum (lon°, lat°, h m), and back; empty
   // (with the reason in `why`) when the projection step's geodetic side is off the projection.
   // toEnu(p) is frame().ecefToEnu(frame().geodeticToEcef(*projectToGeodetic(p))) and
-  // fromEnu(e) is *geodeticToProject(frame().ecefToGeodetic(frame().enuToEcef(e))).
+  // fromEnu(e) is *geodeticToProject(frame().ecefToGeodeticBowring(frame().enuToEcef(e))).
   [[nodiscard]] std::optional<Point3> projectToGeodetic(const Point3& project,
                                                         std::string* why = nullptr) const;
   [[nodiscard]] std::optional<Point3> geodeticToProject(const Point3& geodetic,

@@ -6,12 +6,7 @@
 #include <vector>
 
 #include "geodesy/gauss_kruger.h"
-
-// The fixed 3-degree zone projection of a zone code: false easting 500000 m, no false
-// northing, semi-major axis 6378137 m and the flattening of the default EnuOrigin (one unit in
-// the last place above the WGS84 table value), whatever the origin's own ellipsoid; no surface
-// height.
-GaussKrugerProjection zoneProjection(int32_t zoneCode);
+#include "geodesy/zone.h"
 
 // The zones a run fixes as it goes: a definition without a parsed zone code takes the zone of
 // the first point converted through it, in file order, and keeps it for the rest of the run.

@@ -1,9 +1,8 @@
 #include "report/footprint.h"
 
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 #include "geodesy/enu_frame.h"
 #include "geodesy/gauss_kruger.h"
-#include "geodesy/zone_projection.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ std::vector<Point3> enuFootprint(const Bounds3& enu, const EnuOrigin& origin) {
   if (enu.empty()) return {};
   const EnuFrame frame(origin);
   std::vector<Point3> outline;
-  for (const Point3& p : corners(enu)) outline.push_back(frame.ecefToGeodetic(frame.enuToEcef(p)));
+  for (const Point3& p : corners(enu)) outline.push_back(frame.ecefToGeodeticBowring(frame.enuToEcef(p)));
   return outline;
 }
 

@@ -11,7 +11,7 @@
 #include "coordinfo/project_definition.h"
 #include "coordinfo/projectinfo.h"
 #include "coordinfo/transform_info.h"
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 
 namespace {
 

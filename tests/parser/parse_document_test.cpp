@@ -5,7 +5,7 @@
 #include <string>
 
 #include "parser/coord_parse_harness.h"
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "coordinfo/zone_code.h"
+#include "geodesy/zone.h"
 
 #include <cmath>
 
@@ -15,4 +15,8 @@ std::optional<int32_t> zoneCodeOf(double lonDegrees) {
 double zoneCentralMeridian(int32_t zoneCode) {
   return static_cast<double>(static_cast<int64_t>(zoneCode) - kFirstZoneCode) * kZoneWidth +
          kFirstZoneMeridian;
+}
+
+GaussKrugerProjection zoneProjection(int32_t zoneCode) {
+  return GaussKrugerProjection(zoneProjectionParams(zoneCentralMeridian(zoneCode)));
 }
