@@ -68,9 +68,11 @@ wine_run reg query "$uninstall_key" /v UninstallString 2>/dev/null | grep -q 'un
   fail "no uninstaller registered"
 user_path() { wine_run reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r'; }
 user_path | grep -qi 'C:\\Program Files\\quorvex' || fail "the folder is not on the user's PATH"
+# gflags names the program as it was called: "quorvex.exe version ..." on Windows.
+version_line="quorvex(\.exe)? version $version"
 wine_run 'C:\Program Files\quorvex\quorvex.exe' --version | tr -d '\r' |
-  grep -qx "quorvex version $version" || fail "the installed quorvex.exe --version"
-wine_run cmd /c quorvex --version | tr -d '\r' | grep -qx "quorvex version $version" ||
+  grep -qxE "$version_line" || fail "the installed quorvex.exe --version"
+wine_run cmd /c quorvex --version | tr -d '\r' | grep -qxE "$version_line" ||
   fail "quorvex is not found through the PATH"
 echo "installer: installed silently, registered, on the PATH; quorvex --version runs"
 

@@ -20,7 +20,7 @@ exe="$build/quorvex.exe"
 # A static program imports from Windows' own DLLs only; a MinGW runtime DLL (libstdc++-6,
 # libgcc_s_seh-1, libwinpthread-1) would be missing on the user's machine.
 imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
-foreign=$(grep -viE '^(kernel32|msvcrt|advapi32|user32|ws2_32|shell32|ole32|bcrypt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$' \
+foreign=$(grep -viE '^(kernel32|msvcrt|shlwapi|advapi32|user32|ws2_32|shell32|ole32|bcrypt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$' \
   <<<"$imports" || true)
 if [ -n "$foreign" ]; then
   echo "quorvex.exe needs DLLs that Windows does not have: $foreign" >&2
