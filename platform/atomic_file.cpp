@@ -250,6 +250,7 @@ bool AtomicFileWriter::giveName() {
 
 bool AtomicFileWriter::write(std::string_view bytes) {
   if (failed_) return false;
+  synced_ = false;
   if (fd_ < 0) {
     error_ = "cannot write " + quoted(target_) + ": not open";
     failed_ = true;
@@ -283,6 +284,23 @@ bool AtomicFileWriter::writeAll(std::string_view bytes) {
   return true;
 }
 
+bool AtomicFileWriter::sync() {
+  if (failed_) return false;
+  if (fd_ < 0) {
+    error_ = "cannot sync " + quoted(target_) + ": not open";
+    failed_ = true;
+    return false;
+  }
+  if (!flushBuffer()) return false;
+  // A device has nothing to sync.
+  if (!direct_ && syncFile(fd_) != 0) {
+    fail("cannot write " + quoted(target_), errno);
+    return false;
+  }
+  synced_ = true;
+  return true;
+}
+
 bool AtomicFileWriter::commit() {
   if (failed_) {
     discard();
@@ -293,14 +311,9 @@ bool AtomicFileWriter::commit() {
     failed_ = true;
     return false;
   }
-  if (!flushBuffer()) {
-    discard();
-    return false;
-  }
   // On the disk before it gets the target's name: after a power cut the target then holds
-  // either the old or the new file, never an empty one. A device has nothing to sync.
-  if (!direct_ && syncFile(fd_) != 0) {
-    fail("cannot write " + quoted(target_), errno);
+  // either the old or the new file, never an empty one.
+  if (!synced_ && !sync()) {
     discard();
     return false;
   }

@@ -42,7 +42,12 @@ class AtomicFileWriter {
   [[nodiscard]] bool open(const std::string& targetPath);
   // Appends bytes. False once any write has failed (the error is kept).
   [[nodiscard]] bool write(std::string_view bytes);
-  // Flushes, syncs to the disk, closes and renames over the target. False (with error()) on
+  // Flushes and syncs the temporary file to the disk now, so that commit() only has to name it
+  // (a thread may write and sync several files at once while another commits them in order).
+  // False (with error()) on failure; the temporary file stays until commit() or discard().
+  [[nodiscard]] bool sync();
+  // Flushes, syncs to the disk (unless sync() did since the last write), closes and renames
+  // over the target. False (with error()) on
   // any failure; the temporary file is then removed.
   [[nodiscard]] bool commit();
   // Removes the temporary file without touching the target.
@@ -81,6 +86,7 @@ class AtomicFileWriter {
   std::string buffer_;
   int fd_ = -1;
   bool failed_ = false;
+  bool synced_ = false;  // on the disk as written so far
 };
 
 // Writes `text` to `path` through an AtomicFileWriter. False, with the reason in *error when

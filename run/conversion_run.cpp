@@ -22,7 +22,7 @@
 #include "report/progress_line.h"
 #include "run/computed_base_point.h"
 #include "run/enu_origin_choice.h"
-#include "run/file_conversion.h"
+#include "run/file_sequence.h"
 #include "run/report_gathering.h"
 
 namespace {
@@ -211,6 +211,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   }
   ProgressLine progress(output_.progressStream(), showProgress, totalBytes, plan_.inputs.size());
   std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
+  FileSequence sequence(plan_.inputs, plan_.outputs, converter, state, mode, options_.threads);
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
     const std::string& outputPath = plan_.outputs[index];
@@ -218,8 +219,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     FileRecord file;
     std::optional<int32_t> fileZone;
     const ConvertOutcome outcome =
-        convertRunFile(path, outputPath, converter, state, mode, options_.threads, &progress,
-                       &file.inputBounds, &file.outputBounds, &fileZone);
+        sequence.convert(index, &progress, &file.inputBounds, &file.outputBounds, &fileZone);
     progress.erase();
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);

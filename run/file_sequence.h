@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "coordinfo/bounds3.h"
+#include "obj/convert_obj_file.h"
+#include "obj/progress_sink.h"
+#include "pipeline/conversion_kind.h"
+#include "pipeline/converter.h"
+#include "pipeline/run_state.h"
+#include "run/whole_file_job.h"
+#include "run/worker_pool.h"
+
+// The files of a run converted in file order with `threads` threads. With more than one, a
+// small file (a regular file of at most kWholeFileBytes) is converted whole, several at once, on
+// a pool of threads that lives for the whole run, while the calling thread settles and writes
+// them in file order; a larger file is converted alone, in blocks (convertRunFile). The
+// outcomes, the run's state, the messages and the files written are those of one thread: a
+// failure leaves the files before it written and none after it.
+class FileSequence {
+ public:
+  // At most this many bytes are held per small file in flight (its converted text).
+  static constexpr std::uint64_t kWholeFileBytes = std::uint64_t{4} << 20;
+
+  FileSequence(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs,
+               const Converter& converter, RunState& state, ConversionKind kind,
+               unsigned threads);
+
+  // Converts file `index` into its output: called for 0, 1, 2 ... in turn, and not again after
+  // a failure. As convertRunFile.
+  ConvertOutcome convert(std::size_t index, ProgressSink* progress, Bounds3* inputBox,
+                         Bounds3* outputBox, std::optional<int32_t>* fileZone);
+
+ private:
+  bool small(std::size_t index) const;
+
+  const std::vector<std::string>& inputs_;
+  const std::vector<std::string>& outputs_;
+  const Converter& converter_;
+  RunState& state_;
+  ConversionKind kind_;
+  unsigned threads_;
+  std::size_t submitted_ = 0;  // files [index, submitted_) are queued in pending_
+  std::deque<std::unique_ptr<WholeFileJob>> pending_;
+  std::unique_ptr<WorkerPool> pool_;  // after pending_: stopped before the jobs go
+};

@@ -1,0 +1,98 @@
+#include "run/whole_file_job.h"
+
+#include <utility>
+
+#include "obj/obj_line_reader.h"
+#include "obj/vertex_conversion.h"
+
+namespace {
+
+class MemorySink : public ObjSink {
+ public:
+  explicit MemorySink(std::string& bytes) : bytes_(bytes) {}
+  bool write(std::string_view bytes) override {
+    bytes_.append(bytes);
+    return true;
+  }
+
+ private:
+  std::string& bytes_;
+};
+
+ConvertOutcome writeFailure(std::string detail) {
+  ConvertOutcome outcome;
+  outcome.status = ConvertStatus::writeFailed;
+  outcome.detail = std::move(detail);
+  return outcome;
+}
+
+}  // namespace
+
+WholeFileJob::WholeFileJob(const Converter& converter, RunState& state, ConversionKind kind,
+                           std::string inputPath, std::string outputPath)
+    : inputPath_(std::move(inputPath)),
+      outputPath_(std::move(outputPath)),
+      settler_(converter, state, kind, &inputBox_, &outputBox_),
+      worker_(settler_.makeWorker()) {}
+
+void WholeFileJob::convertNow() {
+  writer_.reset();  // a temporary file of an earlier conversion is removed
+  std::string bytes;
+  ObjLineReader reader;
+  worker_->beginBlock();
+  if (!reader.openFile(inputPath_)) {
+    outcome_ = ConvertOutcome{};
+    outcome_.status = ConvertStatus::openFailed;
+    outcome_.detail = reader.error();
+  } else {
+    std::string why;
+    auto one = [this, &why](const double* in, double* out) {
+      return worker_->convert(in, out, &why);
+    };
+    auto many = [this, &why](const double* in, double* out, std::size_t count) {
+      return worker_->convertMany(in, out, count, &why);
+    };
+    MemorySink sink(bytes);
+    outcome_ = rewriteObjLines(reader, sink, VertexConversion(one, many));
+    if (outcome_.status == ConvertStatus::convertFailed && !why.empty()) {
+      outcome_.detail += ": " + why;
+    }
+  }
+  notes_ = worker_->endBlock();
+  if (outcome_.status != ConvertStatus::converted) return;
+  writer_ = std::make_unique<AtomicFileWriter>();
+  if (!writer_->open(outputPath_) || !writer_->write(bytes) || !writer_->sync()) {
+    outcome_ = writeFailure(writer_->error());
+    writer_.reset();
+  }
+}
+
+void WholeFileJob::convert() {
+  convertNow();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_ = true;
+  }
+  finished_.notify_all();
+}
+
+void WholeFileJob::wait() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  finished_.wait(lock, [this] { return done_; });
+}
+
+ConvertOutcome WholeFileJob::commit(Bounds3* inputBox, Bounds3* outputBox,
+                                    std::optional<int32_t>* fileZone) {
+  while (!settler_.settle(*notes_)) {
+    settler_.refresh();  // the zones the earlier files fixed
+    convertNow();
+  }
+  if (outcome_.status == ConvertStatus::converted && !writer_->commit()) {
+    outcome_ = writeFailure(writer_->error());
+  }
+  writer_.reset();
+  if (inputBox != nullptr) inputBox->merge(inputBox_);
+  if (outputBox != nullptr) outputBox->merge(outputBox_);
+  if (fileZone != nullptr) *fileZone = settler_.fileZone();
+  return outcome_;
+}
