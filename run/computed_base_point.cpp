@@ -1,19 +1,63 @@
 #include "run/computed_base_point.h"
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "obj/vertex_bounds.h"
 #include "pipeline/base_point.h"
+#include "run/file_sequence.h"
+#include "run/worker_pool.h"
 
 namespace {
+
 constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
+
+bool smallFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) || error) return false;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return !error && size <= FileSequence::kWholeFileBytes;
+}
+
+// The bounds of every file, scanned with `threads` threads: small files whole, several at once
+// on a pool, larger ones alone in blocks; the first failure in file order wins and the bounds
+// are those of the files before it (min and max do not depend on the order they are taken in).
+VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads) {
+  if (threads == 1) return scanVertexBounds(files);
+  std::vector<VertexBounds> scanned(files.size());
+  {
+    WorkerPool pool(threads);
+    std::vector<std::size_t> large;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (!smallFile(files[i])) {
+        large.push_back(i);
+        continue;
+      }
+      pool.post([&scanned, &files, i] { scanned[i] = scanVertexBounds({files[i]}); });
+    }
+    for (const std::size_t i : large) {
+      scanned[i] = scanVertexBoundsThreaded({files[i]}, threads, kThreadedBlock);
+    }
+    pool.finish();
+  }
+  VertexBounds all;
+  for (const VertexBounds& file : scanned) {
+    if (file.status != VertexBounds::Status::ok) return file;
+    for (int k = 0; k < 3; ++k) {
+      if (file.min[k] < all.min[k]) all.min[k] = file.min[k];
+      if (file.max[k] > all.max[k]) all.max[k] = file.max[k];
+    }
+    all.vertexCount += file.vertexCount;
+  }
+  return all;
+}
+
 }  // namespace
 
 ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
                                    const Converter& converter, RunState& state) {
-  const VertexBounds bounds = threads == 1
-                                  ? scanVertexBounds(files)
-                                  : scanVertexBoundsThreaded(files, threads, kThreadedBlock);
+  const VertexBounds bounds = scanFiles(files, threads);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return {RunFailure{RunMessage::openObj, bounds.path + ": " + bounds.detail}, {}};
   }

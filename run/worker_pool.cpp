@@ -25,6 +25,11 @@ void WorkerPool::post(std::function<void()> task) {
   wake_.notify_one();
 }
 
+void WorkerPool::finish() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  idle_.wait(lock, [this] { return tasks_.empty() && running_ == 0; });
+}
+
 void WorkerPool::work() {
   for (;;) {
     std::function<void()> task;
@@ -34,7 +39,13 @@ void WorkerPool::work() {
       if (stopping_) return;
       task = std::move(tasks_.front());
       tasks_.pop_front();
+      ++running_;
     }
     task();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      --running_;
+    }
+    idle_.notify_all();
   }
 }

@@ -17,6 +17,8 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
 
   void post(std::function<void()> task);
+  // Waits until every task posted has run.
+  void finish();
 
  private:
   void work();
@@ -24,6 +26,8 @@ class WorkerPool {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::function<void()>> tasks_;
+  std::condition_variable idle_;
+  std::size_t running_ = 0;
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };
