@@ -164,9 +164,9 @@ bool AtomicFileWriter::keepAttributes() {
 #ifndef _WIN32
   if (!keep_) return true;
   // Owner first: a change of owner clears the set-user-ID and set-group-ID bits, which
-  // fchmod then sets again. Only root may give a file away, but a user may still give it one
-  // of his own groups: EPERM (not allowed) and EINVAL (an id this user namespace cannot name)
-  // leave the writer's own owner, and then the group alone is tried.
+  // fchmod then sets again. Only root may give a file away, but a user may still give it any
+  // group the user is in: EPERM (not allowed) and EINVAL (an id this user namespace cannot
+  // name) leave the writer's own owner, and then the group alone is tried.
   const auto group = static_cast<gid_t>(keptGroup_);
   if (fchown(fd_, static_cast<uid_t>(keptOwner_), group) != 0) {
     if (errno != EPERM && errno != EINVAL) {

@@ -20,7 +20,8 @@
 // a folder (a device such as /dev/null, a FIFO) is opened and written directly, never replaced.
 //
 // A replaced regular file keeps its permission bits, and its owner and group where the process
-// may set them (root: always; a user: a group he is in); a new file gets the umask's default.
+// may set them (root: always; a user: a group the user is in); a new file gets the umask's
+// default.
 //
 // On Windows, paths beyond MAX_PATH work (the "\\?\" form), and a target that another program
 // holds open fails with a reason that says so; the temporary file is removed either way.

@@ -55,13 +55,6 @@ inline const std::string kFolderAsFileReason = "Permission denied";
 inline const std::string kFolderAsFileReason = "Is a directory";
 #endif
 
-// The reason the system gives for listing a file as a folder: Windows finds no such path.
-#ifdef _WIN32
-inline const std::string kFileAsFolderReason = "No such file or directory";
-#else
-inline const std::string kFileAsFolderReason = "Not a directory";
-#endif
-
 // The error of reading a folder as an OBJ file: it opens on POSIX but cannot be read; Windows
 // refuses to open it.
 #ifdef _WIN32

@@ -2,71 +2,40 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
-#include <cstdio>
 #include <string>
 
+#include "platform/child_process.h"
 #include "platform/temp_folder.h"
 
 namespace {
 
-#ifdef _WIN32
-int duplicate(int fd) { return _dup(fd); }
-int duplicateTo(int from, int to) { return _dup2(from, to); }
-int closeFd(int fd) { return _close(fd); }
-int openFile(const std::string& path) { return _open(path.c_str(), _O_CREAT | _O_WRONLY, 0600); }
-#else
-int duplicate(int fd) { return dup(fd); }
-int duplicateTo(int from, int to) { return dup2(from, to); }
-int closeFd(int fd) { return close(fd); }
-int openFile(const std::string& path) { return open(path.c_str(), O_CREAT | O_WRONLY, 0600); }
-#endif
+// Both rules are checked in a child process, started with streams closed or on /dev/full:
+// POSIX only (Windows has neither fork nor /dev/full).
+#ifndef _WIN32
 
-// Each standard descriptor closed at start (as `quorvex >&-` leaves it) is opened on the null
-// device, so that the next file opened does not take its number; the process's own streams
-// are put back afterwards.
+// Standard streams closed at start (`quorvex <&- >&- 2>&-`) are opened on the null device, so
+// that the next file opened takes none of their numbers.
 TEST(OpenClosedStandardStreams, AFileOpenedAfterwardsGetsNoStandardDescriptor) {
   const testing_support::TempFolder temp;
-  for (int fd = 0; fd <= 2; ++fd) {
-    std::fflush(nullptr);
-    const int saved = duplicate(fd);
-    ASSERT_GE(saved, 0);
-    closeFd(fd);
+  const std::string found = testing_support::runInChild([&] {
+    for (int fd = 0; fd <= 2; ++fd) close(fd);
     openClosedStandardStreams();
-    const int file = openFile(temp.path("out" + std::to_string(fd)));
-    duplicateTo(saved, fd);
-    closeFd(saved);
-    EXPECT_GT(file, 2) << "descriptor " << fd << " was left closed";
-    closeFd(file);
-  }
+    const int fd = open(temp.path("out.obj").c_str(), O_CREAT | O_WRONLY, 0600);
+    return fd > 2 ? "a new descriptor" : "descriptor " + std::to_string(fd);
+  });
+  EXPECT_EQ(found, "a new descriptor");
 }
 
 TEST(WriteStandardOutput, AFailedWriteGivesTheSystemsReason) {
-#ifdef _WIN32
-  GTEST_SKIP() << "Windows has no device that is always full (/dev/full)";
-#else
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {  // a child: what it leaves in its standard output's buffer is lost with it
+  const std::string found = testing_support::runInChild([] {
     std::string error;
-    const int full = open("/dev/full", O_WRONLY);
-    if (full < 0 || dup2(full, 1) != 1) _exit(2);
-    const bool written = writeStandardOutput("4548\n", &error);
-    _exit(!written && error == "No space left on device" ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-  std::string error = "unchanged";
-  EXPECT_TRUE(writeStandardOutput("", &error));
-  EXPECT_EQ(error, "unchanged");
-#endif
+    if (dup2(open("/dev/full", O_WRONLY), 1) != 1) return std::string("no /dev/full");
+    return writeStandardOutput("4548\n", &error) ? std::string("written") : error;
+  });
+  EXPECT_EQ(found, "No space left on device");
 }
+
+#endif
 
 }  // namespace
