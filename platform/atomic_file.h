@@ -88,6 +88,8 @@ class AtomicFileWriter {
   int fd_ = -1;
   bool failed_ = false;
   bool synced_ = false;  // on the disk as written so far
+  unsigned long long written_ = 0;         // bytes written to fd_
+  unsigned long long writeBackStart_ = 0;  // the disk write-back has been started below this
 };
 
 // Writes `text` to `path` through an AtomicFileWriter. False, with the reason in *error when
