@@ -12,7 +12,8 @@ enum class ConvertStatus { converted, openFailed, shortVertexLine, convertFailed
 
 struct ConvertOutcome {
   ConvertStatus status = ConvertStatus::converted;
-  // shortVertexLine: a vertex line with fewer than three numbers, or a NUL byte in one.
+  // shortVertexLine: a vertex line with fewer than three numbers, a NUL byte in one, or one
+  // that is not wholly a number (readVertexNumbers).
   // For shortVertexLine and convertFailed: the 1-based physical line where the vertex line
   // starts. 0 otherwise.
   std::uint64_t line = 0;
@@ -26,9 +27,9 @@ struct ConvertOutcome {
 // line, a vertex line and a token are):
 //   - a line that is not a vertex line is written exactly as read: comments, empty and blank
 //     lines, continuations, its line end (LF, CR LF, lone CR, or none at the end);
-//   - a vertex line needs three numbers after "v" (shortVertexLine otherwise, and also when one
-//     of the three holds a NUL byte). They are read by atof's rules (0 when not numeric),
-//     converted into a zeroed point, and written as "v X Y Z" in "%f" notation, followed by
+//   - a vertex line needs three numbers after "v", each wholly a number (shortVertexLine
+//     otherwise, see readVertexNumbers). They are converted into a zeroed point, and written
+//     as "v X Y Z" in "%f" notation, followed by
 //     every further token (a w weight, vertex colours, comment words), each after one blank,
 //     then the line end of the line's last physical line. A conversion that returns false or
 //     gives a non-finite number is convertFailed.

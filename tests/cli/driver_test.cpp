@@ -110,6 +110,17 @@ TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
        {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-base=base.txt"},
        "vertex line error!!\n",
        "in/a.obj:2:"},
+      {"number with a decimal comma",
+       {{"in/a.obj", "v 500000 3320000 1\nv 500179,859066 3320239,720679 37,603738\n"},
+        {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "vertex line error!!\n",
+       "in/a.obj:2: number 1 of the v line is not a number: \"500179,859066\""},
+      {"base-point scan meets a number that is not a number",
+       {{"in/a.obj", "v 500000 3320000 #10\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-base=base.txt"},
+       "vertex line error!!\n",
+       "in/a.obj:1: number 3 of the v line is not a number: \"#10\""},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const FailureCase& c = cases[i];
