@@ -191,6 +191,10 @@ int setBasePoint(const Options& options, const std::vector<std::string>& files,
     return fail("vertex line error!!\n",
                 bounds.path + ":" + std::to_string(bounds.line) + ": " + bounds.detail);
   }
+  // Without -baseonly the conversion that follows warns of the same files.
+  if (options.baseonly == "1") {
+    for (const std::string& warning : bounds.warnings) warn(warning);
+  }
   if (bounds.vertexCount == 0) {
     // No vertex, no centre: any base point would be made up. Nothing is converted either.
     warn("the inputs hold no vertex: no base point is computed" +
@@ -580,6 +584,7 @@ int convertParsed(const Options& options, ProcessContext& process, CoordTranslat
       }
       return reportConversionFailure(reported, path);
     }
+    for (const std::string& warning : outcome.warnings) warn(path + ": " + warning);
     progress.finishFile(outcome.vertexCount);
     if (record != nullptr) {
       file.input = path;

@@ -189,6 +189,9 @@ ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
       if (!pending.flush()) return pending.failed();
       return failure(ConvertStatus::shortVertexLine, line, std::move(why));
     }
+    if (reader.afterByteOrderMark() && !pending.write(kUtf8ByteOrderMark)) {
+      return pending.failed();
+    }
     if (!pending.add(in, reader.lineNumber()) || !reader.copyExtras(pending)) {
       return pending.failed();
     }
@@ -222,7 +225,8 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
       return std::move(*bad);
     }
     ++vertexCount;
-    if (!writeVertex(output, out) || !reader.copyExtras(output)) {
+    if ((reader.afterByteOrderMark() && !output.write(kUtf8ByteOrderMark)) ||
+        !writeVertex(output, out) || !reader.copyExtras(output)) {
       return failure(ConvertStatus::writeFailed, 0, "");
     }
   }
@@ -247,6 +251,9 @@ ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& o
   if (outcome.status != ConvertStatus::converted) return outcome;
   if (!output.flush() || !writer.commit()) {
     return failure(ConvertStatus::writeFailed, 0, writer.error());
+  }
+  if (outcome.vertexCount == 0) {
+    outcome.warnings.push_back(noVertexLineWarning(reader.byteOrderMark()));
   }
   return outcome;
 }

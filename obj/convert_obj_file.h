@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "obj/obj_line_reader.h"
 #include "obj/progress_sink.h"
@@ -21,6 +22,9 @@ struct ConvertOutcome {
   // converted", "cannot open: No such file or directory". Empty when converted.
   std::string detail;
   std::uint64_t vertexCount = 0;  // vertex lines converted
+  // converted: what the user should hear of although the file was written (a file without
+  // any vertex line, noVertexLineWarning), without the path.
+  std::vector<std::string> warnings;
 };
 
 // Converts one OBJ file into `outputPath`, streaming (see ObjLineReader for what a logical
@@ -34,7 +38,9 @@ struct ConvertOutcome {
 //     then the line end of the line's last physical line. A conversion that returns false or
 //     gives a non-finite number is convertFailed.
 // So an identity conversion changes nothing but the text of the numbers of vertex lines and
-// the blanks between the tokens of vertex lines.
+// the blanks between the tokens of vertex lines. A UTF-8 byte-order mark that starts the file
+// is written back before the first line, whatever its kind; a file without any vertex line
+// converts with a warning.
 //
 // The input is opened before the output; the output goes to a temporary file beside
 // `outputPath` that replaces it only when the whole file has been converted, so a failure

@@ -61,6 +61,9 @@ VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, uns
     const ConvertOutcome outcome =
         convertObjFileParallel(path, std::string(), settler, workers, blockSize);
     bounds.vertexCount += outcome.vertexCount;
+    for (const std::string& warning : outcome.warnings) {
+      bounds.warnings.push_back(path + ": " + warning);
+    }
     if (outcome.status == ConvertStatus::converted) continue;
     bounds.status = outcome.status == ConvertStatus::shortVertexLine
                         ? VertexBounds::Status::shortVertexLine
@@ -88,6 +91,7 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
     if (!reader.openFile(path)) {
       return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
     }
+    const std::uint64_t before = bounds.vertexCount;
     while (reader.readObjLine()) {
       if (!reader.isVertexLine()) continue;
       double xyz[3];
@@ -99,6 +103,9 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
       ++bounds.vertexCount;
     }
     if (reader.failed()) return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
+    if (bounds.vertexCount == before) {
+      bounds.warnings.push_back(path + ": " + noVertexLineWarning(reader.byteOrderMark()));
+    }
   }
   return bounds;
 }

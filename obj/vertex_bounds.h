@@ -28,6 +28,8 @@ struct VertexBounds {
                             std::numeric_limits<double>::lowest(),
                             std::numeric_limits<double>::lowest()};
   std::uint64_t vertexCount = 0;
+  // "<path>: <warning>" for each file without any vertex line (noVertexLineWarning).
+  std::vector<std::string> warnings;
 };
 
 // Reads every file once, in order, and stops at the first that cannot be read or holds a

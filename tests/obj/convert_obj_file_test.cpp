@@ -85,6 +85,12 @@ const std::vector<RewriteCase>& rewriteCases() {
       // Numbers as strtod reads them: exponents, hex, a sign, a point at either end.
       {"v 1e3 0x10 -.5\n", "v 1001.000000 32.000000 -3.500000\n", 1},
       {"v +2 3. 5E-1\n", "v 3.000000 6.000000 -2.500000\n", 1},
+      // A UTF-8 byte-order mark at the start stays, before a vertex line or any other; a
+      // partial one, or one further on, starts a line that is not a vertex line.
+      {"\xEF\xBB\xBF  v 1 2 3\nf 1\n", "\xEF\xBB\xBFv 2.000000 4.000000 0.000000\nf 1\n", 1},
+      {"\xEF\xBB\xBF# c\nv 1 2 3\n", "\xEF\xBB\xBF# c\nv 2.000000 4.000000 0.000000\n", 1},
+      {"\xEF\xBB v 1 2 3\nv 1 2 3\n\xEF\xBB\xBFv 1 2 3\n",
+       "\xEF\xBB v 1 2 3\nv 2.000000 4.000000 0.000000\n\xEF\xBB\xBFv 1 2 3\n", 1},
       // A NUL inside a further token ends the token; the other lines keep every byte.
       {"v 1 2 3 4\0x 5\nf \0 1\n"s, "v 2.000000 4.000000 0.000000 4 5\nf \0 1\n"s, 1},
   };

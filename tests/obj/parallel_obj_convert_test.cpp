@@ -99,7 +99,8 @@ std::string sequential(const objtest::TempDir& dir, const std::string& input,
 TEST(ParallelObjConvert, SameBytesAsOneThreadForEveryBlockSize) {
   objtest::TempDir dir;
   const std::vector<std::string> texts = {"", "\n", "\r", "v 1 2 3", "\\", "v 1 2 3\\", kMixed,
-                                          kMixed + "\n", kMixed + "\r\n"};
+                                          kMixed + "\n", kMixed + "\r\n",
+                                          "\xEF\xBB\xBF" + kMixed.substr(10)};
   for (std::size_t t = 0; t < texts.size(); ++t) {
     const std::string input = dir.write("in.obj", texts[t]);
     ConvertOutcome one;

@@ -52,6 +52,8 @@ TEST(ScanVertexBounds, CoversEveryVertexOfEveryFile) {
       // No vertex at all: the start values stay.
       {{"f 1 2 3\n# v 1 1 1\n", ""}, {kMax, kMax, kMax}, {-kMax, -kMax, -kMax}, 0},
       {{}, {kMax, kMax, kMax}, {-kMax, -kMax, -kMax}, 0},
+      // The vertex after a UTF-8 byte-order mark counts.
+      {{"\xEF\xBB\xBFv -10 5 1\n", "v 30 4 -1\n"}, {-10, 4, -1}, {30, 5, 1}, 2},
       // A NaN moves no bound; only the first three numbers count.
       {{"v 0x0 0 -0e3\nv 2 2 2 100 -100\n"}, {0, 0, 0}, {2, 2, 2}, 2},
       {{"v nan 1 1\nv 2 nan 3\n"}, {2, 1, 1}, {2, 1, 3}, 2},
