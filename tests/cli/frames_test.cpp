@@ -330,8 +330,13 @@ TEST(Frames, CoordinateFileMistakesAreWarned) {
     const char* coord;
     const char* warning;
   } cases[] = {
-      {"unknown type", R"({"type": "Custom gauss", "define": {"centralMeridianLongitude": 117}})",
-       R"(quorvex: warning: c.json: "type": unknown type "Custom gauss")"},
+      {"unknown type beside a definition",
+       R"([{"type": "Custom gauss", "define": {"centralMeridianLongitude": 117}},
+           {"type": "Custom Gauss", "define": {}}])",
+       R"(quorvex: warning: c.json: [0]: defines nothing (unknown type "Custom gauss")"},
+      {"misspelt key of a definition",
+       R"({"type": "Custom Gauss", "define": {}, "planeParam": {"offsetx": 12.5}})",
+       R"(quorvex: warning: c.json: "planeParam": unknown key, ignored)"},
       {"misspelt define key",
        R"({"type": "Custom Gauss", "define": {"centralMeridianLongtitude": 117}})",
        R"(quorvex: warning: c.json: "define"."centralMeridianLongtitude": unknown key, ignored)"},
