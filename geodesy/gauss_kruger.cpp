@@ -48,11 +48,7 @@ GaussKrugerProjection::GaussKrugerProjection(const GaussKrugerParams& params)
       arc_(params.a, e2_) {
   hasOrigin_ = std::fabs(params_.originLatitude) > kNegligible;
   m0_ = hasOrigin_ ? arc_(params_.originLatitude * k) : 0.0;
-  // fmod is exact, and so is each turn added or taken (Sterbenz); a meridian already in
-  // (−180°, 180°] comes back with its own bits.
-  meridian_ = std::fmod(params_.centralMeridian, kFullTurnDegrees);
-  if (meridian_ > kHalfTurnDegrees) meridian_ -= kFullTurnDegrees;
-  if (meridian_ <= -kHalfTurnDegrees) meridian_ += kFullTurnDegrees;
+  meridian_ = principalLongitude(params_.centralMeridian);
   centralRad_ = meridian_ * k;
   aOneMinusE2_ = params_.a * (1 - e2_);
   // Snyder 1987, eq. 7-19: μ = M / (a·(1 − e²/4 − 3e⁴/64 − 5e⁶/256)).

@@ -7,6 +7,7 @@
 #include "coordinfo/point3.h"
 #include "geodesy/elementary.h"
 #include "geodesy/ellipsoid.h"
+#include "geodesy/longitude.h"
 #include "geodesy/units.h"
 
 // Gauss-Krüger (transverse Mercator, scale 1 on the central meridian) by the series of
@@ -45,11 +46,6 @@ inline constexpr double kMaxLatitude = 90.0;  // degree
 // difference taken modulo 360° (so 359° is 2° from a meridian at 1°).
 [[nodiscard]] std::optional<std::string> offProjection(const Point3& geodetic,
                                                        double centralMeridian);
-
-// Degrees in a half turn and a whole turn, for moving longitudes between conventions
-// (−180..180 and 0..360 name the same meridians).
-inline constexpr double kHalfTurnDegrees = 180.0;
-inline constexpr double kFullTurnDegrees = 360.0;
 
 // The lanes (geodesy/lanes.h) of geodetic positions that offProjection surely finds on the
 // projection: finite, latitude within ±90°, longitude within 10° of the meridian, directly or
@@ -132,9 +128,9 @@ class GaussKrugerProjection {
   [[nodiscard]] V nearMeridian(V lon) const;
 
   GaussKrugerParams params_;
-  // params_.centralMeridian reduced into (−180°, 180°] by whole turns (exactly), so that 285
-  // and −75 set up the same projection; every meridian already in that range is kept as
-  // given, and with it the bits of every conversion about it.
+  // principalLongitude(params_.centralMeridian): 285 and −75 set up the same projection;
+  // every meridian already in (−180°, 180°] is kept as given, and with it the bits of every
+  // conversion about it.
   double meridian_;
   double e2_;               // 2f − f²
   double ep2_;              // e′² = e²/(1 − e²)

@@ -14,13 +14,16 @@ namespace {
 using cli::RunResult;
 using cli::Sandbox;
 
-std::string gauss(const std::string& meridian, const char* rest) {
-  return R"({"projectid": "p", "type": "Custom Gauss", "define": {"centralMeridianLongitude": )" +
-         meridian + ", " + rest + "}}";
+// `text` with each "$M" replaced by `meridian`.
+std::string withMeridian(std::string text, const std::string& meridian) {
+  for (std::size_t at = text.find("$M"); at != std::string::npos; at = text.find("$M", at)) {
+    text.replace(at, 2, meridian);
+  }
+  return text;
 }
 
-// Each row runs twice, with the meridian written both ways; the output files must be the same
-// bytes, the first vertex near `expected` (values from PROJ, e.g.
+// Each row runs twice, with the meridian written both ways ($M: also the origin's longitude);
+// the output files must be the same bytes, the first vertex near `expected` (values from PROJ, e.g.
 //   echo "-75 40 0 0" | cct -d 6 +proj=tmerc +lon_0=-75 +x_0=500000 +ellps=GRS80
 //   -> 500000.000000 4429529.030237
 //   echo "-179.5 40 0 0" | cct -d 6 +proj=tmerc +lon_0=180 +x_0=500000 +ellps=GRS80
@@ -37,13 +40,13 @@ TEST(Meridian, BothConventionsGiveTheSameNumbers) {
     double expected[3];
     const char* zones[2];
   } cases[] = {
-      {"zone, 75 W", {"285", "-75"}, R"("xoffset": 500000, "basepoint": [-75, 40])", {},
+      {"zone, 75 W", {"285", "-75"}, R"("xoffset": 500000, "basepoint": [$M, 40])", {},
        "v 500000 4429529.030237 10\nv 640000 4500000 20\n", {500000, 4429529.030237, 10},
        {"4604", "4484"}},
-      {"ENU -> project, 75 W", {"285", "-75"}, R"("xoffset": 500000, "basepoint": [-75, 40])",
+      {"ENU -> project, 75 W", {"285", "-75"}, R"("xoffset": 500000, "basepoint": [$M, 40])",
        {"-toProj=0", "-bENU=1"}, "v 0 0 0\nv 1000 -2000 5\n", {500000, 4429529.030237, 0}, {}},
       {"project -> ENU, 75 W", {"285", "-75"}, R"("xoffset": 500000)",
-       {"-toProj=0", "-inputbase=ENU:-75,40"}, "v 500000 4429529.030237 0\nv 420000 4400000 0\n",
+       {"-toProj=0", "-inputbase=ENU:$M,40"}, "v 500000 4429529.030237 0\nv 420000 4400000 0\n",
        {0, 0, 0}, {}},
       {"zone, points east of 180", {"180", "-180"}, R"("xoffset": 500000)", {},
        "v 560000 4430000 0\n", {560000, 4430000, 0}, {"4569", "4449"}},
@@ -57,9 +60,12 @@ TEST(Meridian, BothConventionsGiveTheSameNumbers) {
     box.write("in/a.obj", c.vertices);
     std::string outputs[2];
     for (int k = 0; k < 2; ++k) {
-      box.write("c.json", gauss(c.meridians[k], c.define));
+      box.write("c.json", withMeridian(R"({"type": "Custom Gauss", "define": )"
+                                       R"({"centralMeridianLongitude": $M, )" +
+                                           std::string(c.define) + "}}",
+                                       c.meridians[k]));
       std::vector<std::string> args = {"-input=in/a.obj", "-coord=c.json", "-output=o.obj"};
-      args.insert(args.end(), c.args.begin(), c.args.end());
+      for (const std::string& arg : c.args) args.push_back(withMeridian(arg, c.meridians[k]));
       const RunResult result = box.run(args);
       ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
       const std::string zone = c.zones[k] == nullptr ? "" : std::string(c.zones[k]) + "\n";
