@@ -2,7 +2,7 @@
 // on its own in this process (median of RUNS runs per stage):
 //
 //   read + line scan   ObjLineReader over the whole file: blocks, logical lines, tokens
-//   parse numbers      the same plus parseAtof of the three numbers of every `v` line
+//   parse numbers      the same plus parseWholeNumber of the three numbers of every `v` line
 //                      (shown as the difference), kept in memory
 //   conversion         Converter::projectToEnu over the numbers in memory, one at a time;
 //                      then Converter::convertInLanes per lane code the machine runs (the
@@ -155,9 +155,11 @@ int main(int argc, char** argv) {
       const std::size_t count = reader.readNumbers();
       tokenCount += count;
       if (!parse || count < 3) continue;
-      numbers->push_back(parseAtof(reader.number(0)));
-      numbers->push_back(parseAtof(reader.number(1)));
-      numbers->push_back(parseAtof(reader.number(2)));
+      double xyz[3];
+      for (std::size_t i = 0; i < 3; ++i) {
+        if (!parseWholeNumber(reader.number(i), xyz[i])) die(tile + ": not a number");
+      }
+      numbers->insert(numbers->end(), xyz, xyz + 3);
     }
     if (reader.failed()) die(tile + ": " + reader.error());
   };
@@ -280,7 +282,7 @@ int main(int argc, char** argv) {
   std::printf("time split of project->ENU in one process, %zu vertices, median of %d runs:\n",
               vertices, runs);
   line("read + line scan (blocks, lines, tokens)", tScan);
-  line("parse numbers (parseAtof, 3 per v line)", tParse - tScan);
+  line("parse numbers (parseWholeNumber, 3 per v)", tParse - tScan);
   line("conversion (projectToEnu, in memory)", tConvert);
   for (const LaneRow& row : laneRows) {
     const std::string what = std::string("  the same in lanes, ") + laneCodeName(row.code) +

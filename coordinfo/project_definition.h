@@ -34,7 +34,12 @@ struct ProjectDefinition {
   // 3-degree zone code as parsed (a "Custom Gauss" definition's central meridian); -1: none,
   // the zone of the first point converted through it is taken (pipeline/zone_codes.h; the zones themselves: geodesy/zone.h).
   int32_t zonecode = -1;
+  // Why the definition defines no frame: its "type" is none the program knows, or it has no
+  // "define" (e.g. `no "define"`). Empty when it defines one. A vertex converted through an
+  // undefined definition fails; its boundary still takes part in the choice of definition.
+  std::string undefinedReason;
 
   bool isControlPoints() const { return type == "Control points"; }
   bool isCustomGauss() const { return type == "Custom Gauss"; }
+  bool isDefined() const { return undefinedReason.empty(); }
 };

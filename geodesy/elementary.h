@@ -37,4 +37,8 @@ inline double atan2(double y, double x, bool& regular) {
   return atan2(y, x);
 }
 
+// `yes` when `m`, else `no`: the one-value form of the lanes' bitwise select
+// (geodesy/lanes.h), for formulas written once for both.
+inline double select(bool m, double yes, double no) { return m ? yes : no; }
+
 }  // namespace elementary

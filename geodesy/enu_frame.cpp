@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geodesy/elementary.h"
+#include "geodesy/longitude.h"
 #include "geodesy/units.h"
 
 EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
@@ -10,7 +11,8 @@ EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
   oneMinusE2_ = 1 - e2_;
   e2OverOneMinusE2TimesB_ = e2_ / (1 - e2_) * origin_.b;
   e2TimesA_ = e2_ * origin_.a;
-  const double lambda0 = origin_.lon * kPi / kDegreesPerHalfTurn;
+  // An origin written 0..360 (285) is the one written −75: the same frame, the same bits.
+  const double lambda0 = principalLongitude(origin_.lon) * kPi / kDegreesPerHalfTurn;
   const double phi0 = origin_.lat * kPi / kDegreesPerHalfTurn;
   elementary::sincos(lambda0, sinLon_, cosLon_);
   elementary::sincos(phi0, sinLat_, cosLat_);

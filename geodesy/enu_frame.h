@@ -17,6 +17,8 @@
 // better than 1 mm in latitude and height for heights under 10 km.
 class EnuFrame {
  public:
+  // The origin's longitude may be written in either convention (285 or −75): the frame is
+  // set up about principalLongitude of it, the same bits for both.
   explicit EnuFrame(const EnuOrigin& origin);
 
   // Geodetic (lon°, lat°, h m) -> Earth-centred (m) on the origin's a and f:

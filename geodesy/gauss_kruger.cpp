@@ -48,7 +48,8 @@ GaussKrugerProjection::GaussKrugerProjection(const GaussKrugerParams& params)
       arc_(params.a, e2_) {
   hasOrigin_ = std::fabs(params_.originLatitude) > kNegligible;
   m0_ = hasOrigin_ ? arc_(params_.originLatitude * k) : 0.0;
-  centralRad_ = params_.centralMeridian * k;
+  meridian_ = principalLongitude(params_.centralMeridian);
+  centralRad_ = meridian_ * k;
   aOneMinusE2_ = params_.a * (1 - e2_);
   // Snyder 1987, eq. 7-19: μ = M / (a·(1 − e²/4 − 3e⁴/64 − 5e⁶/256)).
   muDenominator_ = params_.a * arc_.linearCoefficient();

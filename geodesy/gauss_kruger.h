@@ -7,6 +7,7 @@
 #include "coordinfo/point3.h"
 #include "geodesy/elementary.h"
 #include "geodesy/ellipsoid.h"
+#include "geodesy/longitude.h"
 #include "geodesy/units.h"
 
 // Gauss-Krüger (transverse Mercator, scale 1 on the central meridian) by the series of
@@ -47,12 +48,17 @@ inline constexpr double kMaxLatitude = 90.0;  // degree
                                                        double centralMeridian);
 
 // The lanes (geodesy/lanes.h) of geodetic positions that offProjection surely finds on the
-// projection: finite, latitude within ±90°, longitude within 10° of the meridian without going
-// round the globe. The other lanes are left to offProjection.
+// projection: finite, latitude within ±90°, longitude within 10° of the meridian, directly or
+// one turn away (a meridian of 285° and a longitude of −75.5°). The other lanes are left to
+// offProjection. d ± 360 is exact for |d| in [180, 720] (Sterbenz), so each test compares the
+// value offProjection reduces d to.
 template <class V>
 [[nodiscard]] auto plainlyOnProjection(V lon, V lat, V h, double centralMeridian) {
+  const V d = lon - centralMeridian;
   return isFinite(lon) & isFinite(lat) & isFinite(h) & (abs(lat) <= kMaxLatitude) &
-         (abs(lon - centralMeridian) <= kGaussKrugerMaxLongitudeOffset);
+         ((abs(d) <= kGaussKrugerMaxLongitudeOffset) |
+          (abs(d - kFullTurnDegrees) <= kGaussKrugerMaxLongitudeOffset) |
+          (abs(d + kFullTurnDegrees) <= kGaussKrugerMaxLongitudeOffset));
 }
 
 // Meridian arc from the equator to latitude φ (radian) on the ellipsoid (a m, e²), in metres
@@ -67,10 +73,13 @@ template <class V>
 [[nodiscard]] double surfaceSemiMajorAxis(const Ellipsoid& ellipsoid, double surfaceHeight);
 
 // Geodetic (x = longitude°, y = latitude°) -> plane (x = easting m, y = northing m).
-// z is carried through unchanged.
+// z is carried through unchanged. The central meridian and the longitude may each be written
+// in either convention (−75 or 285): the longitude difference is reduced into [−180°, 180°)
+// before the series, so both give the same bits.
 [[nodiscard]] Point3 gaussKrugerForward(const Point3& geodetic, const GaussKrugerParams& params);
 // Plane (x = easting m, y = northing m) -> geodetic (x = longitude°, y = latitude°).
-// z is carried through unchanged.
+// z is carried through unchanged. The longitude is counted from the central meridian reduced
+// into (−180°, 180°] (285 as −75), so it lies in (−190°, 190°] for a point on the projection.
 [[nodiscard]] Point3 gaussKrugerInverse(const Point3& plane, const GaussKrugerParams& params);
 
 // Snyder 3-21 with the four coefficients of e² computed once.
@@ -111,13 +120,24 @@ class GaussKrugerProjection {
   [[nodiscard]] const GaussKrugerParams& params() const { return params_; }
 
  private:
+  // `lon` (degree) moved by a whole turn when it lies 180° or more east, or more than 180°
+  // west, of meridian_: the difference to meridian_ is then in [−180°, 180°) for any
+  // longitude within 540° of it (all a geodetic conversion gives). A longitude within 180° of
+  // meridian_ is returned as it is, bit for bit.
+  template <class V>
+  [[nodiscard]] V nearMeridian(V lon) const;
+
   GaussKrugerParams params_;
+  // principalLongitude(params_.centralMeridian): 285 and −75 set up the same projection;
+  // every meridian already in (−180°, 180°] is kept as given, and with it the bits of every
+  // conversion about it.
+  double meridian_;
   double e2_;               // 2f − f²
   double ep2_;              // e′² = e²/(1 − e²)
   MeridianArcSeries arc_;
   bool hasOrigin_;          // |originLatitude| > 1e-6
   double m0_;               // M(originLatitude), m; 0 without an origin latitude
-  double centralRad_;       // centralMeridian·k, radian
+  double centralRad_;       // meridian_·k, radian
   double aOneMinusE2_;      // a·(1 − e²), numerator of R1
   double muDenominator_;    // a·(1 − e²/4 − 3e⁴/64 − 5e⁶/256)
   double foot2_, foot4_, foot6_, foot8_;  // Snyder 3-26 coefficients of sin 2μ .. sin 8μ
@@ -140,13 +160,23 @@ V MeridianArcSeries::at(V phi) const {
 }
 
 template <class V>
+V GaussKrugerProjection::nearMeridian(V lon) const {
+  using elementary::select;
+  const V offset = lon - meridian_;
+  return select(offset >= kHalfTurnDegrees, lon - kFullTurnDegrees,
+                select(offset < -kHalfTurnDegrees, lon + kFullTurnDegrees, lon));
+}
+
+template <class V>
 void GaussKrugerProjection::forwardPlane(V lon, V lat, V& easting, V& northing) const {
   using elementary::sincostan;
   using std::sqrt;
   constexpr double k = kGaussKrugerRadiansPerDegree;
   const double a = params_.a;
   const V phi = lat * k;
-  const V dLambda = lon * k - centralRad_;
+  // Δλ in [−180°, 180°): a longitude a turn away from the meridian (−75.5° about 285°) would
+  // otherwise enter the series as 360° and come out thousands of kilometres off.
+  const V dLambda = nearMeridian(lon) * k - centralRad_;
   V sinPhi, cosPhi, tanPhi;
   sincostan(phi, sinPhi, cosPhi, tanPhi);
   // Snyder 1987, eqs. 8-12..8-16: e′², N, T = tan²φ, C = η² = e′²·cos²φ, A = Δλ·cos φ.

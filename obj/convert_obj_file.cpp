@@ -4,8 +4,10 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "obj/vertex_line.h"
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
 
@@ -180,17 +182,16 @@ ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
       if (!reader.copyLine(pending)) return pending.failed();
       continue;
     }
-    const std::size_t numbers = reader.readNumbers();
-    if (numbers < 3 || reader.numberWithNul() != 0) {
+    double in[3];
+    if (std::string why; !readVertexNumbers(reader, in, why)) {
       // The vertices before it come first, in file order.
       const std::uint64_t line = reader.lineNumber();
       if (!pending.flush()) return pending.failed();
-      return failure(ConvertStatus::shortVertexLine, line,
-                     numbers < 3 ? shortVertexLineDetail(numbers)
-                                 : nulInVertexLineDetail(reader.numberWithNul()));
+      return failure(ConvertStatus::shortVertexLine, line, std::move(why));
     }
-    const double in[3] = {parseAtof(reader.number(0)), parseAtof(reader.number(1)),
-                          parseAtof(reader.number(2))};
+    if (reader.afterByteOrderMark() && !pending.write(kUtf8ByteOrderMark)) {
+      return pending.failed();
+    }
     if (!pending.add(in, reader.lineNumber()) || !reader.copyExtras(pending)) {
       return pending.failed();
     }
@@ -214,24 +215,18 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
       if (!reader.copyLine(output)) return failure(ConvertStatus::writeFailed, 0, "");
       continue;
     }
-    const std::size_t numbers = reader.readNumbers();
-    if (numbers < 3) {
-      return failure(ConvertStatus::shortVertexLine, reader.lineNumber(),
-                     shortVertexLineDetail(numbers));
+    double in[3];
+    if (std::string why; !readVertexNumbers(reader, in, why)) {
+      return failure(ConvertStatus::shortVertexLine, reader.lineNumber(), std::move(why));
     }
-    if (reader.numberWithNul() != 0) {
-      return failure(ConvertStatus::shortVertexLine, reader.lineNumber(),
-                     nulInVertexLineDetail(reader.numberWithNul()));
-    }
-    const double in[3] = {parseAtof(reader.number(0)), parseAtof(reader.number(1)),
-                          parseAtof(reader.number(2))};
     double out[3] = {0.0, 0.0, 0.0};
     const bool converted = convert(in, out);
     if (std::optional<ConvertOutcome> bad = vertexFailure(converted, in, out, reader.lineNumber())) {
       return std::move(*bad);
     }
     ++vertexCount;
-    if (!writeVertex(output, out) || !reader.copyExtras(output)) {
+    if ((reader.afterByteOrderMark() && !output.write(kUtf8ByteOrderMark)) ||
+        !writeVertex(output, out) || !reader.copyExtras(output)) {
       return failure(ConvertStatus::writeFailed, 0, "");
     }
   }
@@ -256,6 +251,9 @@ ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& o
   if (outcome.status != ConvertStatus::converted) return outcome;
   if (!output.flush() || !writer.commit()) {
     return failure(ConvertStatus::writeFailed, 0, writer.error());
+  }
+  if (outcome.vertexCount == 0) {
+    outcome.warnings.push_back(noVertexLineWarning(reader.byteOrderMark()));
   }
   return outcome;
 }

@@ -40,7 +40,8 @@ void ObjLineReader::close() {
 void ObjLineReader::restart() {
   close();
   begin_ = end_ = 0;
-  lineOpen_ = lineDone_ = vertex_ = capturing_ = false;
+  lineOpen_ = lineDone_ = vertex_ = capturing_ = fileStart_ = afterMark_ = false;
+  mark_ = ByteOrderMark::none;
   held_.clear();
   physicalLines_ = lineNumber_ = bytesRead_ = 0;
   error_.clear();
@@ -70,12 +71,14 @@ bool ObjLineReader::openFile(const std::string& path, std::uint64_t offset) {
     }
     bytesRead_ = offset;
   }
+  fileStart_ = offset == 0;
   return refill() || !failed();
 }
 
-void ObjLineReader::openMemory(std::string_view bytes) {
+void ObjLineReader::openMemory(std::string_view bytes, bool fileStart) {
   restart();
   memory_ = bytes;
+  fileStart_ = fileStart;
 }
 
 // Replaces the block with the next bytes of the source. False at the end of the data or on
@@ -180,7 +183,12 @@ bool ObjLineReader::readObjLine() {
   numberWithNul_ = 0;
   held_.clear();
   capturing_ = true;
+  afterMark_ = false;
   int c = get();
+  if (fileStart_) {
+    fileStart_ = false;
+    c = readByteOrderMark(c);
+  }
   while (isBlank(c)) c = get();
   if (c == 'v') {
     c = get();
@@ -190,6 +198,22 @@ bool ObjLineReader::readObjLine() {
   capturing_ = false;
   next_ = c;
   return !failed();
+}
+
+// At the start of the file, with `c` its first byte: after a UTF-8 byte-order mark, the byte
+// that follows it; else a byte that starts the line's first token as read (`c`), also when
+// more bytes were read to tell (a partial mark is neither a blank nor "v"). The bytes read stay
+// in held_ for a copy of the line. Notes a UTF-16 mark.
+int ObjLineReader::readByteOrderMark(int c) {
+  if (c == 0xFF || c == 0xFE) {
+    const int d = get();
+    if (d == (c == 0xFF ? 0xFE : 0xFF)) mark_ = ByteOrderMark::utf16;
+    return c;
+  }
+  if (c != 0xEF || get() != 0xBB || get() != 0xBF) return c;
+  mark_ = ByteOrderMark::utf8;
+  afterMark_ = true;
+  return get();
 }
 
 // Hands on the raw bytes up to the end of the logical line: each piece of the block up to and
@@ -328,6 +352,15 @@ bool ObjLineReader::copyExtras(ObjSink& out) {
 std::string shortVertexLineDetail(std::size_t numbers) {
   return "v line has " + std::to_string(numbers) + (numbers == 1 ? " number" : " numbers") +
          ", needs 3";
+}
+
+std::string noVertexLineWarning(ByteOrderMark mark) {
+  if (mark == ByteOrderMark::utf16) {
+    return "the file starts with a UTF-16 byte-order mark: it is UTF-16 text, in which no "
+           "vertex line can be read, so nothing was converted (save it as UTF-8 or ASCII)";
+  }
+  return "no vertex line (\"v x y z\") in the file: nothing was converted, the other lines "
+         "are copied";
 }
 
 std::string nulInVertexLineDetail(std::size_t position) {

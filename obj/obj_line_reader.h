@@ -9,6 +9,11 @@
 
 #include "obj/progress_sink.h"
 
+// What the first bytes of a file are: the UTF-8 byte-order mark (EF BB BF), the start of a
+// UTF-16 one (FF FE or FE FF), or neither.
+enum class ByteOrderMark { none, utf8, utf16 };
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // Where the reader hands on the bytes it copies: the raw bytes of lines that are not vertex
 // lines, and the kept tokens of vertex lines. False when the bytes could not be taken.
 class ObjSink {
@@ -32,6 +37,10 @@ class ObjSink {
 // rest of that run is skipped). Every other line (comments, empty and blank lines, other
 // keywords) is not tokenised at all: it is copied or skipped as raw bytes.
 //
+// A UTF-8 byte-order mark at the very start of the file is not part of the first line's text:
+// "\xEF\xBB\xBFv 1 2 3" is a vertex line (afterByteOrderMark() tells its writer to put the mark
+// back), and a line that is not is copied with the mark, as read.
+//
 // Use: readObjLine(), then for a vertex line readNumbers() and copyExtras() (or skipLine()),
 // for any other line copyLine() (or skipLine()). readObjLine() skips what is left of the line
 // before. Held whole: the leading blanks of a line until its first token decides its kind, and
@@ -52,15 +61,20 @@ class ObjLineReader {
   // unreadable path (missing, no permission, a folder) fails here. False with error().
   [[nodiscard]] bool openFile(const std::string& path);
   // The same from byte `offset` on (which must start a logical line): lines are numbered from
-  // 1 there, and progress counts from `offset`.
+  // 1 there, and progress counts from `offset`; only offset 0 is the start of the file.
   [[nodiscard]] bool openFile(const std::string& path, std::uint64_t offset);
   // Reads from `bytes`, which must outlive the reading, in blocks of the block size.
-  void openMemory(std::string_view bytes);
+  // `fileStart`: the bytes start the file (false for a later block of it).
+  void openMemory(std::string_view bytes, bool fileStart = true);
 
   // Moves to the next logical line and reads just enough of it to know its kind. False when
   // no byte remains, or when reading failed (then failed() is true).
   [[nodiscard]] bool readObjLine();
   bool isVertexLine() const { return vertex_; }
+  // The current line is the first of the file and follows a UTF-8 byte-order mark.
+  bool afterByteOrderMark() const { return afterMark_; }
+  // The mark the file starts with, known once its first line has been read.
+  ByteOrderMark byteOrderMark() const { return mark_; }
   // 1-based number of the physical line where the current logical line starts.
   std::uint64_t lineNumber() const { return lineNumber_; }
   // Line ends read so far ("\r\n" counts once): after the last line, the physical lines of
@@ -105,6 +119,7 @@ class ObjLineReader {
   std::size_t readNumbersInBlock();
   std::string_view plainRun();
   int skipRun();
+  int readByteOrderMark(int c);
   template <typename Write>
   bool rawRest(Write write);
 
@@ -118,6 +133,9 @@ class ObjLineReader {
   bool lineOpen_ = false;  // a line was started and not read to its end by a copy or skip
   bool lineDone_ = false;  // the current line's end has been read
   bool vertex_ = false;
+  bool fileStart_ = false;  // the next line read is the first of the file
+  bool afterMark_ = false;
+  ByteOrderMark mark_ = ByteOrderMark::none;
   bool capturing_ = false;  // get() keeps the raw bytes it reads in held_
   std::string held_;        // raw bytes read while deciding the line's kind
   std::size_t lineStart_ = 0;        // block position where the current line starts
@@ -143,3 +161,7 @@ std::string shortVertexLineDetail(std::size_t numbers);
 
 // The reason given for a vertex line whose `position`-th number (1-based) holds a NUL byte.
 std::string nulInVertexLineDetail(std::size_t position);
+
+// The warning for a file without any vertex line, naming UTF-16 when it starts with a UTF-16
+// byte-order mark (such a file holds no byte sequence read as "v").
+std::string noVertexLineWarning(ByteOrderMark mark);

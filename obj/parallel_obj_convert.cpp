@@ -31,12 +31,14 @@ struct Block {
   std::uint64_t endOffset = 0;  // bytes of the file up to the end of this block
   bool end = false;             // no data: the file has ended (error: a read error)
   bool tooLong = false;         // end: the rest, from endOffset on, has a line too long
+  bool fileStart = false;       // the block starts the file
   std::string error;
   // Set by the worker that converted it.
   bool done = false;
   std::string output;
   ConvertOutcome outcome;
   std::uint64_t lines = 0;  // line ends in the block
+  ByteOrderMark mark = ByteOrderMark::none;  // a block that starts the file: the file's
   std::unique_ptr<BlockNotes> notes;
 };
 
@@ -59,7 +61,7 @@ void convertBlock(Block& block, BlockWorker& worker) {
   };
   const VertexConversion convert(one, many);
   ObjLineReader reader(kReadSize);
-  reader.openMemory(block.input);
+  reader.openMemory(block.input, block.fileStart);
   block.output.clear();
   block.output.reserve(block.input.size() + block.input.size() / 8);
   StringSink sink(block.output);
@@ -68,6 +70,7 @@ void convertBlock(Block& block, BlockWorker& worker) {
     block.outcome.detail += ": " + why;
   }
   block.lines = reader.linesEnded();
+  block.mark = reader.byteOrderMark();
   block.notes = worker.endBlock();
 }
 
@@ -197,6 +200,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
   // (a folder) fails as with convertObjFile, and a file converted onto itself reads the
   // original.
   auto first = std::make_unique<Block>();
+  first->fileStart = true;
   const bool more = cutter.next(first->input);
   if (cutter.failed()) return failure(ConvertStatus::openFailed, cutter.error());
   first->endOffset = cutter.consumed();
@@ -224,6 +228,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
 
   ConvertOutcome outcome;
   std::uint64_t lineOffset = 0;
+  ByteOrderMark mark = ByteOrderMark::none;  // the file's, from the block that starts it
   for (;;) {
     Block& block = pipeline.next();
     if (block.end && block.tooLong) {
@@ -247,6 +252,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       const VertexConversion convert(one, many);
       WriterSink sink(writing ? &writer : nullptr);
       ConvertOutcome rest = rewriteObjLines(reader, sink, convert);
+      if (block.endOffset == 0) mark = reader.byteOrderMark();
       const std::unique_ptr<BlockNotes> notes = again->endBlock();
       (void)settler.settle(*notes);
       ++counts.blocks;
@@ -281,6 +287,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       break;
     }
     outcome.vertexCount += block.outcome.vertexCount;
+    if (block.fileStart) mark = block.mark;
     lineOffset += block.lines;
     if (progress != nullptr) progress->advanced(block.endOffset);
     pipeline.pop();
@@ -290,5 +297,6 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
   if (stats != nullptr) *stats = counts;
   if (outcome.status != ConvertStatus::converted) return outcome;
   if (writing && !writer.commit()) return failure(ConvertStatus::writeFailed, writer.error());
+  if (outcome.vertexCount == 0) outcome.warnings.push_back(noVertexLineWarning(mark));
   return outcome;
 }

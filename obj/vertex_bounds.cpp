@@ -1,13 +1,14 @@
 #include "obj/vertex_bounds.h"
 
 #include <memory>
+#include <utility>
 
 #include "obj/parallel_obj_convert.h"
-#include "platform/number_text.h"
+#include "obj/vertex_line.h"
 
 namespace {
 
-// Bounds of the three numbers as read (atof rules); NaN leaves a bound alone, as above.
+// Bounds of the three numbers as read; NaN leaves a bound alone (every comparison is false).
 void widen(VertexBounds& bounds, const double p[3]) {
   for (int axis = 0; axis < 3; ++axis) {
     if (p[axis] < bounds.min[axis]) bounds.min[axis] = p[axis];
@@ -60,6 +61,9 @@ VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, uns
     const ConvertOutcome outcome =
         convertObjFileParallel(path, std::string(), settler, workers, blockSize);
     bounds.vertexCount += outcome.vertexCount;
+    for (const std::string& warning : outcome.warnings) {
+      bounds.warnings.push_back(path + ": " + warning);
+    }
     if (outcome.status == ConvertStatus::converted) continue;
     bounds.status = outcome.status == ConvertStatus::shortVertexLine
                         ? VertexBounds::Status::shortVertexLine
@@ -87,23 +91,21 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
     if (!reader.openFile(path)) {
       return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
     }
+    const std::uint64_t before = bounds.vertexCount;
     while (reader.readObjLine()) {
       if (!reader.isVertexLine()) continue;
-      const std::size_t numbers = reader.readNumbers();
-      if (numbers < 3 || reader.numberWithNul() != 0) {
+      double xyz[3];
+      if (std::string why; !readVertexNumbers(reader, xyz, why)) {
         return fail(VertexBounds::Status::shortVertexLine, path, reader.lineNumber(),
-                    numbers < 3 ? shortVertexLineDetail(numbers)
-                                : nulInVertexLineDetail(reader.numberWithNul()));
+                    std::move(why));
       }
-      for (int axis = 0; axis < 3; ++axis) {
-        const double value = parseAtof(reader.number(static_cast<std::size_t>(axis)));
-        // Written as comparisons so that NaN (all comparisons false) leaves the bound alone.
-        if (value < bounds.min[axis]) bounds.min[axis] = value;
-        if (value > bounds.max[axis]) bounds.max[axis] = value;
-      }
+      widen(bounds, xyz);
       ++bounds.vertexCount;
     }
     if (reader.failed()) return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
+    if (bounds.vertexCount == before) {
+      bounds.warnings.push_back(path + ": " + noVertexLineWarning(reader.byteOrderMark()));
+    }
   }
   return bounds;
 }

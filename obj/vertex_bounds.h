@@ -10,8 +10,8 @@
 #include "obj/obj_line_reader.h"
 
 // The bounding box of every vertex of a set of OBJ files, for the base point of the ENU
-// frame. Only the first three numbers of each vertex line count (atof rules, 0 when not
-// numeric); a NaN coordinate does not move a bound.
+// frame. Only the first three numbers of each vertex line count (each wholly a number, see
+// readVertexNumbers); a NaN coordinate does not move a bound.
 struct VertexBounds {
   enum class Status { ok, openFailed, shortVertexLine };
 
@@ -28,11 +28,13 @@ struct VertexBounds {
                             std::numeric_limits<double>::lowest(),
                             std::numeric_limits<double>::lowest()};
   std::uint64_t vertexCount = 0;
+  // "<path>: <warning>" for each file without any vertex line (noVertexLineWarning).
+  std::vector<std::string> warnings;
 };
 
 // Reads every file once, in order, and stops at the first that cannot be read or holds a
-// vertex line with fewer than three numbers or a NUL byte in one of them. `blockSize`: the
-// read size (see ObjLineReader).
+// vertex line readVertexNumbers refuses (fewer than three numbers, a NUL byte in one, one not
+// wholly a number). `blockSize`: the read size (see ObjLineReader).
 VertexBounds scanVertexBounds(const std::vector<std::string>& files,
                               std::size_t blockSize = ObjLineReader::kDefaultBlockSize);
 

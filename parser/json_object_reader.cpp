@@ -61,6 +61,20 @@ void JsonObjectReader::warnUnknownKeys(std::initializer_list<std::string_view> k
   }
 }
 
+std::string JsonObjectReader::keyInOtherCase(std::string_view key) const {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  for (auto member = object_->MemberBegin(); member != object_->MemberEnd(); ++member) {
+    const std::string_view name(member->name.GetString(), member->name.GetStringLength());
+    if (name.size() != key.size() || name == key) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < name.size() && same; ++i) same = lower(name[i]) == lower(key[i]);
+    if (same) return std::string(name);
+  }
+  return {};
+}
+
 const rapidjson::Value* JsonObjectReader::find(const char* key) const {
   // FindMember scans the members in order, so a repeated key yields its first occurrence.
   const auto member = object_->FindMember(key);
@@ -93,17 +107,25 @@ bool JsonObjectReader::readNumber(const char* key, double& out) const {
 bool JsonObjectReader::readLenientNumber(const char* key, double& out) const {
   const rapidjson::Value* value = find(key);
   if (value == nullptr) return true;
-  const std::optional<double> number = lenientNumberValue(*value);
-  if (!number) {
-    // Unsupported: the field keeps its value, which is rarely what the file meant.
-    warn(key, std::string("expected a number or a numeric string, got ") + jsonKindOf(*value) +
-                  "; the value is ignored and the default kept");
-    return true;
+  const LenientNumber number = lenientNumberValue(*value);
+  switch (number.kind) {
+    case LenientNumber::Kind::unsupported:
+      // The field keeps its value, which is rarely what the file meant.
+      warn(key, std::string("expected a number or a numeric string, got ") + jsonKindOf(*value) +
+                    "; the value is ignored and the default kept");
+      return true;
+    case LenientNumber::Kind::notANumber:
+      // atof would read a leading part of it, or 0: a meridian of 0 or an offset of 0 is
+      // thousands of kilometres from what was meant.
+      return fail(key, "the string \"" + std::string(value->GetString()) +
+                           "\" is not a number (a number in a string must be all number)");
+    case LenientNumber::Kind::value:
+      break;
   }
   // Every later step (zone codes, projection) needs a finite value; "inf" or "nan" in a
   // string, or a number text beyond the double range, is a broken file, not a coordinate.
-  if (!std::isfinite(*number)) return fail(key, "expected a finite number");
-  out = *number;
+  if (!std::isfinite(number.value)) return fail(key, "expected a finite number");
+  out = number.value;
   return true;
 }
 

@@ -55,6 +55,9 @@ class JsonObjectReader {
   // The value of `key`, or null when absent.
   const rapidjson::Value* find(const char* key) const;
   bool has(const char* key) const { return find(key) != nullptr; }
+  // The name of a member that is `key` in another letter case ("Define" for "define"), for a
+  // message about a key that is missing; empty when there is none.
+  std::string keyInOtherCase(std::string_view key) const;
 
   // A string member into `out`.
   [[nodiscard]] bool readString(const char* key, std::string& out) const;

@@ -4,12 +4,25 @@
 
 #include "platform/number_text.h"
 
-std::optional<double> lenientNumberValue(const rapidjson::Value& value) {
-  if (value.IsDouble()) return value.GetDouble();
+namespace {
+
+bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+LenientNumber lenientNumberValue(const rapidjson::Value& value) {
+  using Kind = LenientNumber::Kind;
+  if (value.IsDouble()) return {Kind::value, value.GetDouble()};
   if (value.IsString()) {
-    // atof reads a C string: the text ends at its first NUL, which parseAtof honours too.
-    return parseAtof(std::string_view(value.GetString(), value.GetStringLength()));
+    // The string as the format copies it: up to its first NUL; blanks around the number.
+    std::string_view text(value.GetString(), value.GetStringLength());
+    text = text.substr(0, text.find('\0'));
+    while (!text.empty() && isCSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isCSpace(text.back())) text.remove_suffix(1);
+    double number = 0.0;
+    if (!parseWholeNumber(text, number)) return {Kind::notANumber, 0.0};
+    return {Kind::value, number};
   }
-  if (value.IsInt()) return static_cast<double>(value.GetInt());
-  return std::nullopt;
+  if (value.IsInt()) return {Kind::value, static_cast<double>(value.GetInt())};
+  return {Kind::unsupported, 0.0};
 }

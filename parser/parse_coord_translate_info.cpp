@@ -62,37 +62,56 @@ class OriginCopies {
   std::vector<Entry> entries_;
 };
 
+// ` ("Define" is not "define")` when the object holds `key` in another letter case.
+std::string otherCaseHint(const JsonObjectReader& object, std::string_view key) {
+  const std::string found = object.keyInOtherCase(key);
+  if (found.empty()) return {};
+  return " (\"" + found + "\" is not \"" + std::string(key) + "\": keys are case-sensitive)";
+}
+
+// Why the definition read from `object` defines no frame; empty when it defines one.
+std::string undefinedReason(const JsonObjectReader& object, const ProjectDefinition& definition,
+                            bool hasDefine) {
+  std::string reason;
+  if (!definition.isCustomGauss() && !definition.isControlPoints()) {
+    reason = object.has("type") ? "unknown type \"" + definition.type + "\""
+                                : "no \"type\"" + otherCaseHint(object, "type");
+    reason += " (expected \"Custom Gauss\" or \"Control points\")";
+  }
+  if (!hasDefine) {
+    if (!reason.empty()) reason += " and ";
+    reason += "no \"define\"" + otherCaseHint(object, "define");
+  }
+  return reason;
+}
+
 // "projectid", "type" and the "define" object with the blocks its type selects. Shared by
-// both document forms; the differences sit in the blocks and are keyed on target.form.
+// both document forms; the differences sit in the blocks and are keyed on target.form. A
+// definition without a known type or without "define" is marked undefined
+// (ProjectDefinition::undefinedReason) and nothing more is read from it.
 bool readDefinition(const JsonObjectReader& object, ProjectDefinition& definition,
                     ParseTarget& target) {
   if (!object.readString("projectid", definition.projectid) ||
       !object.readString("type", definition.type)) {
     return false;
   }
+  object.warnUnknownKeys({"projectid", "type", "define", "planeparam", "altparam", "baseconv",
+                          "ellipsoidconv", "adjustconv", "boundary"});
   const rapidjson::Value* defineValue = nullptr;
   if (!object.readObject("define", defineValue)) return false;
-  if (!definition.isCustomGauss() && !definition.isControlPoints() &&
-      (object.has("type") || defineValue != nullptr)) {
-    object.warn("type", "unknown type \"" + definition.type +
-                            "\" (expected \"Custom Gauss\" or \"Control points\"): its "
-                            "\"define\" is not read and it converts with default parameters");
-  }
-  if (defineValue == nullptr) return true;
+  definition.undefinedReason = undefinedReason(object, definition, defineValue != nullptr);
+  if (!definition.isDefined()) return true;
   const JsonObjectReader define = object.child(*defineValue, "define");
 
-  // Exact, case-sensitive type names; any other type reads nothing from "define".
+  // Exact, case-sensitive type names: "Custom Gauss", else (defined) "Control points".
   if (definition.isCustomGauss()) {
     define.warnUnknownKeys({"centralMeridianLongitude", "centralOriginLatitude", "ellipsoid",
                             "surfaceheight", "xoffset", "yoffset", "basepoint"});
     return readCustomGaussDefine(define, definition, target) &&
            readCorrectionBlocks(object, definition.info);
   }
-  if (definition.isControlPoints()) {
-    define.warnUnknownKeys({"srcpoints", "despoints", "transform", "basepoint"});
-    return readControlPointsDefine(define, definition, target);
-  }
-  return true;
+  define.warnUnknownKeys({"srcpoints", "despoints", "transform", "basepoint"});
+  return readControlPointsDefine(define, definition, target);
 }
 
 // A root object: one definition, filling the first one (appended when there is none). Its
@@ -101,7 +120,14 @@ bool readObjectDocument(const rapidjson::Value& root, ParseTarget& target, std::
   CoordTranslateInfo& info = target.info;
   if (info.projects.empty()) info.appendDefinition();
   const JsonObjectReader object(root, JsonPath(), error, target.warnings);
-  return readDefinition(object, info.projects.front(), target);
+  ProjectDefinition& definition = info.projects.front();
+  if (!readDefinition(object, definition, target)) return false;
+  // The only definition: nothing could be converted through it.
+  if (!definition.isDefined()) {
+    error = "the definition defines nothing: " + definition.undefinedReason;
+    return false;
+  }
+  return true;
 }
 
 // A root array: element i fills definition i (appended when the info started empty), reads
@@ -112,6 +138,8 @@ bool readArrayDocument(const rapidjson::Value& root, ParseTarget& target, std::s
   const std::size_t initialCount = info.projects.size();
   double minLon = kBoundaryFoldMinStart;
   double maxLon = kBoundaryFoldMaxStart;
+  std::size_t defined = 0;
+  std::string undefined;  // "[i]: reason" of each undefined element
 
   for (rapidjson::SizeType i = 0; i < root.Size(); ++i) {
     const JsonPath path = JsonPath().index(i);
@@ -126,6 +154,14 @@ bool readArrayDocument(const rapidjson::Value& root, ParseTarget& target, std::s
 
     const JsonObjectReader object(element, path, error, target.warnings);
     if (!readDefinition(object, definition, target)) return false;
+    if (definition.isDefined()) {
+      ++defined;
+    } else {
+      undefined += (undefined.empty() ? "" : "; ") + path.text() + ": " +
+                   definition.undefinedReason;
+      object.warn(nullptr, "defines nothing (" + definition.undefinedReason +
+                               "): a vertex converted through it fails");
+    }
 
     std::vector<double> boundary;
     bool present = false;
@@ -137,6 +173,15 @@ bool readArrayDocument(const rapidjson::Value& root, ParseTarget& target, std::s
       maxLon = std::max(maxLon, boundary[k]);
     }
     definition.origin = info.origin;
+  }
+  // Some definition must convert the vertices; undefined ones may only stand beside it.
+  if (root.Size() == 0) {
+    error = "the array holds no definition";
+    return false;
+  }
+  if (defined == 0) {
+    error = "no definition of the array defines anything: " + undefined;
+    return false;
   }
 
   const std::optional<int32_t> zone = zoneCodeOf((minLon + maxLon) / 2);

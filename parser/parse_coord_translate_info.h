@@ -23,20 +23,27 @@ struct ParseConsole {
 // (also when `info` is not `process.info`) and `process.globalzonecode` the process-wide zone
 // code. When `info.origin == &process.origin` both names reach the same record.
 //
+// A definition without a known "type" ("Custom Gauss", "Control points") or without "define"
+// defines nothing (ProjectDefinition::undefinedReason): as the definition of an object
+// document, or when no definition of an array defines anything (an empty array too), the file
+// is rejected; in an array beside defined ones it stands, with a warning.
+//
 // Returns false, setting `*error` (when not null) and changing nothing (not `info`, not any
 // EnuOrigin, not the zone code), when the text is empty, `info.origin` is null, the JSON is
 // invalid ("line L, column C: <RapidJSON's message>", 1-based, columns in characters from the
-// start of the line) or a value lies outside the format (`<key path>: <reason>`, e.g.
-// `"define"."xoffset": expected a number`). Console lines of a control-point fit made
-// before a later value was rejected stay printed.
+// start of the line), a value lies outside the format (`<key path>: <reason>`, e.g.
+// `"define"."xoffset": expected a number`, or a lenient number in a string that is not all
+// number) or nothing is defined (`the definition defines nothing: no "define"`). Console lines
+// of a control-point fit made before a later value was rejected stay printed.
 //
 // A control-point fit made while parsing writes its label lines and failure reason into
 // `*console` (when not null; dropped otherwise): the parser prints nothing.
 //
 // Mistakes that do not reject the file are appended to `*warnings` (when not null) as
-// `<key path>: <reason>`: an unknown "type", an unknown key in "define" or a correction block,
-// a lenient number of another JSON type whose default is kept, an unknown ellipsoid name, an
-// incomplete "ellipsoidconv" or "adjustconv".
+// `<key path>: <reason>`: an unknown key in a definition object, in "define" or in a
+// correction block, an undefined definition of an array, a lenient number of another JSON type
+// whose default is kept, an unknown ellipsoid name, an incomplete "ellipsoidconv" or
+// "adjustconv".
 [[nodiscard]] bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
                                            ProcessContext& process, std::string* error,
                                            std::vector<std::string>* warnings = nullptr,

@@ -36,7 +36,7 @@ Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& origin)
   for (std::size_t i = 0; i < definitions_.size(); ++i) {
     const ProjectDefinition& definition = definitions_[i];
     Prepared& prepared = prepared_[i];
-    if (definition.isControlPoints()) {
+    if (definition.isControlPoints() && definition.isDefined()) {
       // A missing transform is fitted as the first conversion through it used to; the model
       // keeps its own (the boundary ring is placed with what was parsed).
       ProjectDefinition filled = definition;
@@ -67,6 +67,7 @@ void Converter::prepareForOrigin(std::size_t index) {
   const EnuOrigin& origin = frame_.origin();
   prepared.chain.reset();
   prepared.shift.reset();
+  if (!definition.isDefined()) return;  // converts nothing
   if (!definition.isControlPoints()) {
     prepared.chain.emplace(definition, origin);
     return;
@@ -116,6 +117,14 @@ std::optional<std::size_t> Converter::choose(const Point3& p, BoundaryFrame fram
   return chosen;
 }
 
+bool Converter::definesNothing(std::size_t index, std::string* why) const {
+  const ProjectDefinition& definition = definitions_[index];
+  if (definition.isDefined()) return false;
+  say(why, "definition [" + std::to_string(index) + "] \"" + definition.projectid +
+               "\" defines nothing (" + definition.undefinedReason + ")");
+  return true;
+}
+
 bool Converter::controlApply(std::size_t index, ControlDirection direction, const Point3& in,
                              Point3& out, std::string* why) const {
   const Prepared& prepared = prepared_[index];
@@ -146,7 +155,7 @@ bool Converter::controlApply(std::size_t index, ControlDirection direction, cons
 bool Converter::projectToEnu(const Point3& in, Point3& out, ConverterScratch& scratch,
                              std::string* why) const {
   const std::optional<std::size_t> chosen = choose(in, BoundaryFrame::project, scratch, why);
-  if (!chosen) return false;
+  if (!chosen || definesNothing(*chosen, why)) return false;
   if (definitions_[*chosen].isControlPoints()) {
     scratch.trace_.controlTransformUsed = true;
     return controlApply(*chosen, ControlDirection::projectToEnu, in, out, why);
@@ -157,7 +166,7 @@ bool Converter::projectToEnu(const Point3& in, Point3& out, ConverterScratch& sc
 bool Converter::enuToProject(const Point3& in, Point3& out, ConverterScratch& scratch,
                              std::string* why) const {
   const std::optional<std::size_t> chosen = choose(in, BoundaryFrame::enu, scratch, why);
-  if (!chosen) return false;
+  if (!chosen || definesNothing(*chosen, why)) return false;
   const ProjectDefinition& definition = definitions_[*chosen];
   if (definition.isControlPoints()) {
     scratch.trace_.controlTransformUsed = true;

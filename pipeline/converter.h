@@ -55,7 +55,8 @@ class ConverterScratch {
 // driver's first use would, its label lines and failure reason kept for RunState); the change
 // from the frame a control-point definition was fitted in to the origin's (none when the two
 // are the same frame, so nothing moves by a bit); the boundary rings of both frames with the
-// reason a ring is unusable (prepare_boundary.h); the projection of a parsed zone code.
+// reason a ring is unusable (prepare_boundary.h); the projection of a parsed zone code. An
+// undefined definition gets none of these but its ENU ring.
 //
 // The model is copied: it may change or go away afterwards.
 class Converter {
@@ -77,7 +78,7 @@ class Converter {
   // runs its projection chain. False, leaving `out` untouched and the reason in `*why` (when
   // not null; empty when none is known), when there are no definitions, the choice cannot be
   // made, the control-point fit failed, the point lies off the projection or the result is
-  // not finite.
+  // not finite, or the definition chosen defines nothing (ProjectDefinition::isDefined).
   [[nodiscard]] bool projectToEnu(const Point3& in, Point3& out, ConverterScratch& scratch,
                                   std::string* why = nullptr) const;
   // ENU about the origin -> project frame, choosing against the ENU boundaries. A "Control
@@ -141,6 +142,9 @@ class Converter {
   // `*why`.
   std::optional<std::size_t> choose(const Point3& p, BoundaryFrame frame,
                                     ConverterScratch& scratch, std::string* why) const;
+  // True, with the reason in `*why`, when definition `index` defines nothing (it converts no
+  // vertex).
+  bool definesNothing(std::size_t index, std::string* why) const;
   // Through the control-point applier of definition `index` in one direction.
   bool controlApply(std::size_t index, ControlDirection direction, const Point3& in, Point3& out,
                     std::string* why) const;

@@ -74,6 +74,12 @@ PreparedBoundary prepareBoundary(const ProjectDefinition& definition, const EnuO
   if (definition.boundary.empty()) return prepared;
   prepared.enu = boundaryAbout(definition.boundary, origin);
   prepared.project.reserve(prepared.pointCount);
+  if (!definition.isDefined()) {
+    // No frame to place it in: like the ring of a failed fit.
+    prepared.projectFailure = "it defines nothing: " + definition.undefinedReason;
+    prepared.project.assign(prepared.pointCount, Point3{});
+    return prepared;
+  }
   if (definition.isControlPoints()) {
     prepareControlRing(definition, fit, prepared);
     return prepared;

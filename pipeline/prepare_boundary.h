@@ -47,7 +47,8 @@ std::vector<Point3> boundaryAbout(const std::vector<Point3>& boundary, const Enu
 // definition; must not be null then), without them the stored `transform`. When that fit
 // failed, or there is neither, fitFailed or projectFailure says so. Any other definition
 // converts through `chain` (its chain for `origin`; must not be null then); a point it cannot
-// convert (off the projection) sets projectFailure and stays (0, 0, 0). An empty boundary
-// gives empty rings.
+// convert (off the projection) sets projectFailure and stays (0, 0, 0). An undefined
+// definition has no project ring (projectFailure says so). An empty boundary gives empty
+// rings.
 PreparedBoundary prepareBoundary(const ProjectDefinition& definition, const EnuOrigin& origin,
                                  const BoundaryFit* fit, const DefinitionChain* chain);

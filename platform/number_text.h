@@ -11,6 +11,14 @@
 // give ±HUGE_VAL or the underflowed value as strtod does. Parsing stops at an embedded NUL.
 double parseAtof(std::string_view text);
 
+// True, with the value (as parseAtof gives it) in `value`, when the whole of `text` is one
+// number as C's strtod reads it in the "C" locale: an optional sign, then a decimal number
+// (digits with at most one '.', at least one digit, an optional exponent), a hexadecimal one
+// ("0x1.8p3"), "inf", "infinity" or "nan" ("nan(chars)" too), any case. False, leaving `value`
+// as it was, when anything else is in the text (white space, a comma, a second sign, a
+// trailing byte, a NUL): "1,5", "12abc", "#10", "" and " 1" are not numbers.
+[[nodiscard]] bool parseWholeNumber(std::string_view text, double& value);
+
 // Largest text formatFixed6 writes: sign, 309 integer digits, '.', 6 digits.
 inline constexpr int kFixed6MaxChars = 1 + 309 + 1 + 6;
 

@@ -22,6 +22,15 @@ const char* const kTwoVertices =
     "# tile\nmtllib a.mtl\nv 500000.000 3320113.398 0\nv 643264.135 3431940.324 0\n"
     "vt 0.5 0.5\nf 1/1 2/1 1/1\n";
 
+// Area "a" (meridian 117°) about (117°, 30°), and beside it "b", about (118.5°, 31°), which
+// defines nothing (its "define" is misspelt).
+const char* const kAreaAndUndefined = R"([
+  {"projectid": "a", "type": "Custom Gauss",
+   "define": {"centralMeridianLongitude": 117, "xoffset": 500000},
+   "boundary": [116.9, 29.9, 117.1, 29.9, 117.1, 30.1, 116.9, 30.1]},
+  {"projectid": "b", "type": "Custom Gauss", "Define": {"centralMeridianLongitude": 120},
+   "boundary": [118.4, 30.9, 118.6, 30.9, 118.6, 31.1, 118.4, 31.1]}])";
+
 // One table of setup failures and refusals: message, exit status, and nothing written.
 struct FailureCase {
   const char* name;
@@ -110,6 +119,48 @@ TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
        {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-base=base.txt"},
        "vertex line error!!\n",
        "in/a.obj:2:"},
+      {"coord file that defines nothing",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", R"({"type": "Custom Gauss", "Define": {}})"}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "parseCoordTranslateInfo error!!\n",
+       R"(c.json: the definition defines nothing: no "define" ("Define" is not "define")"},
+      {"coord file with an empty array",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", "[]"}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "parseCoordTranslateInfo error!!\n",
+       "c.json: the array holds no definition"},
+      {"meridian in a string that is not all number",
+       {{"in/a.obj", "v 1 2 3\n"},
+        {"c.json", R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": "117E"}})"}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "parseCoordTranslateInfo error!!\n",
+       R"("define"."centralMeridianLongitude": the string "117E" is not a number)"},
+      // (118.5°, 31°) about (117°, 30°): in b's boundary, and outside a's in a's frame.
+      {"vertex in the boundary of a definition that defines nothing",
+       {{"in/a.obj", "v 143240.029722 111792.854426 -2591.341249\n"},
+        {"c.json", kAreaAndUndefined}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-bENU=1",
+        "-inputbase=117,30"},
+       "convert vertex error!!\n",
+       R"(in/a.obj:1: vertex (143240.029722, 111792.854426, -2591.341249) could not be )"
+       R"(converted: definition [1] "b" defines nothing (no "define")"},
+      {"vertex the project frame cannot tell from an undefined boundary",
+       {{"in/a.obj", "v 643264.135 3431940.324 0\n"}, {"c.json", kAreaAndUndefined}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-inputbase=117,30"},
+       "convert vertex error!!\n",
+       R"(definition [1] "b" has no boundary polygon in the project frame (it defines )"
+       R"(nothing: no "define")"},
+      {"number with a decimal comma",
+       {{"in/a.obj", "v 500000 3320000 1\nv 500179,859066 3320239,720679 37,603738\n"},
+        {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out"},
+       "vertex line error!!\n",
+       "in/a.obj:2: number 1 of the v line is not a number: \"500179,859066\""},
+      {"base-point scan meets a number that is not a number",
+       {{"in/a.obj", "v 500000 3320000 #10\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-toProj=0", "-base=base.txt"},
+       "vertex line error!!\n",
+       "in/a.obj:1: number 3 of the v line is not a number: \"#10\""},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const FailureCase& c = cases[i];

@@ -82,10 +82,15 @@ const std::vector<RewriteCase>& rewriteCases() {
       // -0.000000).
       {"v 1234566.891 0 2.9999996\n", "v 1234567.891000 0.000000 -0.000000\n", 1},
       {"v -1 -0.0000004 3.0000007\n", "v 0.000000 -0.000001 0.000001\n", 1},
-      // atof rules: longest numeric prefix, 0 when there is none, hex and exponents.
-      {"v a b c\n", "v 1.000000 0.000000 -3.000000\n", 1},
-      {"v 1e3 0x10 -.5x\n", "v 1001.000000 32.000000 -3.500000\n", 1},
-      {"v +2, 3;4 5abc\n", "v 3.000000 6.000000 2.000000\n", 1},
+      // Numbers as strtod reads them: exponents, hex, a sign, a point at either end.
+      {"v 1e3 0x10 -.5\n", "v 1001.000000 32.000000 -3.500000\n", 1},
+      {"v +2 3. 5E-1\n", "v 3.000000 6.000000 -2.500000\n", 1},
+      // A UTF-8 byte-order mark at the start stays, before a vertex line or any other; a
+      // partial one, or one further on, starts a line that is not a vertex line.
+      {"\xEF\xBB\xBF  v 1 2 3\nf 1\n", "\xEF\xBB\xBFv 2.000000 4.000000 0.000000\nf 1\n", 1},
+      {"\xEF\xBB\xBF# c\nv 1 2 3\n", "\xEF\xBB\xBF# c\nv 2.000000 4.000000 0.000000\n", 1},
+      {"\xEF\xBB v 1 2 3\nv 1 2 3\n\xEF\xBB\xBFv 1 2 3\n",
+       "\xEF\xBB v 1 2 3\nv 2.000000 4.000000 0.000000\n\xEF\xBB\xBFv 1 2 3\n", 1},
       // A NUL inside a further token ends the token; the other lines keep every byte.
       {"v 1 2 3 4\0x 5\nf \0 1\n"s, "v 2.000000 4.000000 0.000000 4 5\nf \0 1\n"s, 1},
   };
@@ -158,6 +163,18 @@ TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
        "number 2 of the v line holds a NUL byte"},
       {"v 1 2 3\rv 1 2\rf 1 2 3\n", ConvertStatus::shortVertexLine, 2,
        "v line has 2 numbers, needs 3"},
+      // A number must be all number: no word, decimal comma, trailing byte or comment.
+      {"v 1 2 3\nv abc def ghi\n", ConvertStatus::shortVertexLine, 2,
+       "number 1 of the v line is not a number: \"abc\""},
+      {"v 500179,859066 3320239,720679 37,603738\n", ConvertStatus::shortVertexLine, 1,
+       "number 1 of the v line is not a number: \"500179,859066\""},
+      {"v 500000 3320000 #10\n", ConvertStatus::shortVertexLine, 1,
+       "number 3 of the v line is not a number: \"#10\""},
+      {"v 1 -.5x 3\n", ConvertStatus::shortVertexLine, 1,
+       "number 2 of the v line is not a number: \"-.5x\""},
+      {"v 1 2 \x01" + std::string(70, '9') + "\n", ConvertStatus::shortVertexLine, 1,
+       "number 3 of the v line is not a number: \"\\x01" + std::string(63, '9') +
+           "\"... (71 bytes)"},
       {"v 1 2 3\nv 101 2 3\n", ConvertStatus::convertFailed, 2,
        "vertex (101, 2, 3) could not be converted"},
       {"v 1 1e308 3\n", ConvertStatus::convertFailed, 1,

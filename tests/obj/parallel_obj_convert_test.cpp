@@ -86,7 +86,7 @@ const std::string kMixed =
     "# header\r\nv 1 2 3\nv 4 5 6 0.5\r\nvt 0.5 0.5\rf 1 2 3\r\n\n   \n\t\r"
     "v 1 \\\r\n2 \\\r\n3\r\nf 1 2 \\\n3 4\n# d \\\nv 9 9 9\nv 7 \\\r8 9\r"
     "v 1 2 3 4\0x 5\nf \0 1\n"s
-    "v 1e1 0x10 -.5x\n# \\\\\nv 2 \\\\\n3 4\n" +
+    "v 1e1 0x10 -.5\n# \\\\\nv 2 \\\\\n3 4\n" +
     std::string(300, '#') + "\nv 5 6 7 " + std::string(200, 'w') + "\r\n" +
     "  v\t8\t9\t10  # corner \r\nv 11 12 13";
 
@@ -99,7 +99,8 @@ std::string sequential(const objtest::TempDir& dir, const std::string& input,
 TEST(ParallelObjConvert, SameBytesAsOneThreadForEveryBlockSize) {
   objtest::TempDir dir;
   const std::vector<std::string> texts = {"", "\n", "\r", "v 1 2 3", "\\", "v 1 2 3\\", kMixed,
-                                          kMixed + "\n", kMixed + "\r\n"};
+                                          kMixed + "\n", kMixed + "\r\n",
+                                          "\xEF\xBB\xBF" + kMixed.substr(10)};
   for (std::size_t t = 0; t < texts.size(); ++t) {
     const std::string input = dir.write("in.obj", texts[t]);
     ConvertOutcome one;
@@ -154,6 +155,7 @@ TEST(ParallelObjConvert, FirstFailureInFileOrderWins) {
       "f 1\n" + std::string(200, '#') + "\nv 1 \\\n2 3\r\nv 101 2 3\nv 1 2\n",
       "v 1 2 3\r\rv 1 2 3\r\n\n\nv 1 2\0 3\nv 200 1 1\n"s,
       "v 1 2 3\nv 1 nan 3\nv 101 0 0\n",
+      "v 1 2 3\r\nv 1 2 3\r\nv 1 2 3,5\r\nv 101 2 3\n",
       std::string(500, '\n') + "v 102 0 0\n" + std::string(500, '\n') + "v 1 2\n",
   };
   for (std::size_t t = 0; t < texts.size(); ++t) {

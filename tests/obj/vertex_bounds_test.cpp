@@ -52,8 +52,10 @@ TEST(ScanVertexBounds, CoversEveryVertexOfEveryFile) {
       // No vertex at all: the start values stay.
       {{"f 1 2 3\n# v 1 1 1\n", ""}, {kMax, kMax, kMax}, {-kMax, -kMax, -kMax}, 0},
       {{}, {kMax, kMax, kMax}, {-kMax, -kMax, -kMax}, 0},
-      // Not numeric counts as 0; a NaN moves no bound; only the first three numbers count.
-      {{"v a b c\nv 2 2 2 100 -100\n"}, {0, 0, 0}, {2, 2, 2}, 2},
+      // The vertex after a UTF-8 byte-order mark counts.
+      {{"\xEF\xBB\xBFv -10 5 1\n", "v 30 4 -1\n"}, {-10, 4, -1}, {30, 5, 1}, 2},
+      // A NaN moves no bound; only the first three numbers count.
+      {{"v 0x0 0 -0e3\nv 2 2 2 100 -100\n"}, {0, 0, 0}, {2, 2, 2}, 2},
       {{"v nan 1 1\nv 2 nan 3\n"}, {2, 1, 1}, {2, 1, 3}, 2},
       // Indented and continued vertex lines count; comments and other keywords do not.
       {{"  v 5 \\\n6 7\nvn 100 100 100\nvt -100 -100\n#v -9 -9 -9\n"}, {5, 6, 7}, {5, 6, 7}, 1},
@@ -103,6 +105,13 @@ TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
   EXPECT_EQ(bounds.status, Status::shortVertexLine);
   EXPECT_EQ(bounds.line, 2u);
   EXPECT_EQ(bounds.detail, "number 2 of the v line holds a NUL byte");
+
+  // A number that is not all number would move a bound to where no vertex is.
+  const std::string comma = dir.write("comma.obj", "v 1 2 3\nv 500179,859066 2 3\n");
+  bounds = scan.scan({good, comma});
+  EXPECT_EQ(bounds.status, Status::shortVertexLine);
+  EXPECT_EQ(bounds.line, 2u);
+  EXPECT_EQ(bounds.detail, "number 1 of the v line is not a number: \"500179,859066\"");
 
   bounds = scan.scan({dir.path()});
   EXPECT_EQ(bounds.status, Status::openFailed);

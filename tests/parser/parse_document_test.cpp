@@ -14,24 +14,27 @@ using coordtest::Parsing;
 
 // ---- text and JSON ------------------------------------------------------------------------
 
-TEST(ParseText, EmptyObjectGivesOneDefaultDefinition) {
+// The smallest document that defines a frame: "Custom Gauss" with the defaults.
+const std::string kDefined = R"({"type": "Custom Gauss", "define": {}})";
+
+// An object document whose definition defines nothing, or an array without definitions,
+// would convert every vertex with made-up defaults: rejected, nothing changed.
+TEST(ParseText, EmptyObjectIsRejected) {
   Parsing p;
-  ASSERT_TRUE(p.parseLocal("{}")) << p.error;
-  ASSERT_EQ(p.local.projects.size(), 1u);
-  const ProjectDefinition& d = p.local.projects[0];
-  EXPECT_EQ(d.origin, &p.localOrigin);
-  EXPECT_TRUE(d.type.empty());
-  EXPECT_EQ(d.info.xoffset, 500000.0);  // no "define": nothing read, record defaults stay
-  EXPECT_EQ(d.zonecode, -1);
+  ASSERT_FALSE(p.parseLocal("{}"));
+  EXPECT_EQ(p.error, R"(the definition defines nothing: no "type" (expected "Custom Gauss" or )"
+                     R"("Control points") and no "define")");
+  EXPECT_TRUE(p.local.projects.empty());
   EXPECT_EQ(p.process.globalzonecode, 0);
   EXPECT_TRUE(p.process.info.projects.empty());
 }
 
-TEST(ParseText, EmptyArraySetsZoneOfLongitudeZero) {
+TEST(ParseText, EmptyArrayIsRejected) {
   Parsing p;
-  ASSERT_TRUE(p.parseLocal("[]")) << p.error;
+  ASSERT_FALSE(p.parseLocal("[]"));
+  EXPECT_EQ(p.error, "the array holds no definition");
   EXPECT_TRUE(p.local.projects.empty());
-  EXPECT_EQ(p.process.globalzonecode, 4509);
+  EXPECT_EQ(p.process.globalzonecode, 0);
 }
 
 // A root that holds no definition is a mistake, not an empty file: rejected, nothing changed.
@@ -61,16 +64,16 @@ TEST(ParseText, ByteOrderMarkBytes) {
     bool accepted;
   };
   const Case cases[] = {
-      {"\xEF\xBB\xBF{}", true},
-      {"\xEF{}", true},
-      {"\xEF\xBB{}", true},
-      {"\xEF\xBF{}", true},
-      {"\xBB\xBF{}", true},
-      {"\xBF{}", true},
-      {"\xBB\xEF{}", false},                   // out of order: EF is not skipped after BB
-      {"\xEF\xBB\xBF\xEF\xBB\xBF{}", false},  // only one mark
-      {"\xEF\xBB\xBF", false},                 // nothing after the mark
-      {"\xEF\xBB\xBF[]", true},
+      {"\xEF\xBB\xBF" + kDefined, true},
+      {"\xEF" + kDefined, true},
+      {"\xEF\xBB" + kDefined, true},
+      {"\xEF\xBF" + kDefined, true},
+      {"\xBB\xBF" + kDefined, true},
+      {"\xBF" + kDefined, true},
+      {"\xBB\xEF" + kDefined, false},                   // out of order: EF is not skipped after BB
+      {"\xEF\xBB\xBF\xEF\xBB\xBF" + kDefined, false},  // only one mark
+      {"\xEF\xBB\xBF", false},                          // nothing after the mark
+      {"\xEF\xBB\xBF[" + kDefined + "]", true},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
@@ -81,7 +84,9 @@ TEST(ParseText, ByteOrderMarkBytes) {
 
 TEST(ParseText, NulEndsTheText) {
   Parsing p;
-  ASSERT_TRUE(p.parseLocal("{\"projectid\": \"a\"}\0garbage"s)) << p.error;
+  ASSERT_TRUE(p.parseLocal(R"({"projectid": "a", "type": "Custom Gauss", "define": {}})" +
+                           "\0garbage"s))
+      << p.error;
   EXPECT_EQ(p.local.projects.at(0).projectid, "a");
 
   Parsing q;
@@ -141,7 +146,8 @@ TEST(ParseText, DeepNestingIsParsedWithoutRecursion) {
   constexpr std::size_t kDepth = 300000;
   const std::string nested = std::string(kDepth, '[') + std::string(kDepth, ']');
   Parsing p;
-  ASSERT_TRUE(p.parseLocal("{\"x\": " + nested + "}")) << p.error;
+  ASSERT_TRUE(p.parseLocal(R"({"type": "Custom Gauss", "define": {}, "x": )" + nested + "}"))
+      << p.error;
   EXPECT_EQ(p.local.projects.size(), 1u);
   EXPECT_FALSE(p.parseLocal("[" + nested + "]"));
   EXPECT_EQ(p.error, "[0]: expected an object");
@@ -180,7 +186,7 @@ TEST(ParseCustomGauss, LenientValues) {
       {R"({"centralMeridianLongitude": 120, "xoffset": 3000000000})", 120.0, 4549, 500000.0},
       {R"({"centralMeridianLongitude": -10, "xoffset": "-12.5"})", -10.0, 4506, -12.5},
       {R"({"centralMeridianLongitude": 1.14e2, "xoffset": 1.5e3})", 114.0, 4547, 1500.0},
-      {R"({"centralMeridianLongitude": "114abc", "xoffset": "abc"})", 114.0, 4547, 0.0},
+      {R"({"centralMeridianLongitude": " 114 ", "xoffset": "\t-1.5e1\n"})", 114.0, 4547, -15.0},
       {R"({"centralMeridianLongitude": null, "xoffset": null})", 0.0, 4509, 500000.0},
       {R"({"centralMeridianLongitude": [117], "xoffset": {}})", 0.0, 4509, 500000.0},
   };
@@ -255,20 +261,26 @@ TEST(ParseCustomGauss, BasepointForms) {
   }
 }
 
+// Any other type defines nothing: the only definition of a file is refused, one of an array
+// stands undefined and reads nothing from "define".
 TEST(ParseCustomGauss, TypeMustMatchExactly) {
   for (const char* type : {"custom gauss", "Custom Gauss ", "CustomGauss", ""}) {
     SCOPED_TRACE(type);
+    const std::string definition = std::string(R"({"type": ")") + type +
+                                   R"(", "define": {"centralMeridianLongitude": 117,
+                                        "basepoint": [1, 2]}, "planeparam": {}})";
     Parsing p;
-    ASSERT_TRUE(p.parseLocal(std::string(R"({"type": ")") + type +
-                             R"(", "define": {"centralMeridianLongitude": 117,
-                                              "basepoint": [1, 2]}, "planeparam": {}})"))
-        << p.error;
+    ASSERT_FALSE(p.parseLocal(definition));
+    EXPECT_EQ(p.error, std::string(R"(the definition defines nothing: unknown type ")") + type +
+                           R"(" (expected "Custom Gauss" or "Control points"))");
+    ASSERT_TRUE(p.parseLocal("[" + definition + "," + kDefined + "]")) << p.error;
     const ProjectDefinition& d = p.local.projects.at(0);
     EXPECT_EQ(d.type, type);
+    EXPECT_FALSE(d.isDefined());
     EXPECT_EQ(d.info, projectinfo{});
     EXPECT_EQ(d.zonecode, -1);
     EXPECT_EQ(p.localOrigin, EnuOrigin{});
-    EXPECT_EQ(p.process.globalzonecode, 0);
+    EXPECT_TRUE(p.local.projects.at(1).isDefined());
   }
 }
 
@@ -326,7 +338,8 @@ TEST(ParseCorrections, PresenceRules) {
 // Correction blocks are siblings of "define", read only with a "define".
 TEST(ParseCorrections, OnlyBesideDefine) {
   Parsing p;
-  ASSERT_TRUE(p.parseLocal(R"({"type": "Custom Gauss", "planeparam": {}})")) << p.error;
+  ASSERT_TRUE(p.parseLocal(R"([{"type": "Custom Gauss", "planeparam": {}}, )" + kDefined + "]"))
+      << p.error;
   EXPECT_FALSE(p.local.projects.at(0).info.planeparam.has_value());
   Parsing q;
   ASSERT_TRUE(q.parseLocal(gaussDefine(R"({"planeparam": {}, "adjustconv":
@@ -395,7 +408,9 @@ TEST(ParseArray, WithoutBoundariesZoneOfLongitudeZero) {
 
 TEST(ParseArray, ObjectDocumentIgnoresBoundary) {
   Parsing p;
-  ASSERT_TRUE(p.parseLocal(R"({"boundary": [110, 30, 120, 31, "x"]})")) << p.error;
+  ASSERT_TRUE(p.parseLocal(R"({"type": "Custom Gauss", "define": {},
+                              "boundary": [110, 30, 120, 31, "x"]})"))
+      << p.error;
   EXPECT_TRUE(p.local.projects.at(0).boundary.empty());
   EXPECT_EQ(p.process.globalzonecode, 0);
 }
@@ -430,12 +445,13 @@ TEST(ParseArray, FillsExistingDefinitionsByPosition) {
   EnuOrigin other;
   p.local.appendDefinition().projectid = "kept";
   p.local.projects[0].origin = &other;
-  ASSERT_TRUE(p.parseLocal(R"([{"type": "A"}, {"type": "B"}])")) << p.error;
+  ASSERT_TRUE(p.parseLocal(R"([{"type": "A"}, {"type": "Custom Gauss", "define": {}}])"))
+      << p.error;
   ASSERT_EQ(p.local.projects.size(), 2u);
   EXPECT_EQ(p.local.projects[0].projectid, "kept");
   EXPECT_EQ(p.local.projects[0].type, "A");
   EXPECT_EQ(p.local.projects[0].origin, &p.localOrigin);  // re-pointed at the info's record
-  EXPECT_EQ(p.local.projects[1].type, "B");
+  EXPECT_EQ(p.local.projects[1].type, "Custom Gauss");
 }
 
 // The driver's two parses of the data file shipped with the project.

@@ -56,10 +56,27 @@ const Case kRejected[] = {
      R"("define"."centralMeridianLongitude": the meridian has no zone code in the 32-bit range)"},
     {kGauss + R"({"centralMeridianLongitude": "-1e12"}})",
      R"("define"."centralMeridianLongitude": the meridian has no zone code in the 32-bit range)"},
+    // lenient numbers in strings that are not all number (atof would read 114, 0 and 0)
+    {kGauss + R"({"centralMeridianLongitude": "114abc", "xoffset": "abc"}})",
+     R"("define"."centralMeridianLongitude": the string "114abc" is not a number )"
+     R"((a number in a string must be all number))"},
+    {kGauss + R"({"xoffset": ""}})",
+     R"("define"."xoffset": the string "" is not a number (a number in a string must be all number))"},
+    {kGauss + R"({"centralMeridianLongitude": "117E"}})",
+     R"("define"."centralMeridianLongitude": the string "117E" is not a number )"
+     R"((a number in a string must be all number))"},
+    // nothing defined: the only definition, or every one of an array
+    {R"({"type": "Custom Gauss", "Define": {"centralMeridianLongitude": 117}})",
+     R"(the definition defines nothing: no "define" ("Define" is not "define": keys are )"
+     R"(case-sensitive))"},
+    {R"([{"Type": "Custom Gauss", "define": {}}, {"type": "Control points"}])",
+     R"(no definition of the array defines anything: [0]: no "type" ("Type" is not "type": )"
+     R"(keys are case-sensitive) (expected "Custom Gauss" or "Control points"); [1]: no )"
+     R"("define")"},
     // boundaries (array documents)
     {R"([{"boundary": [110, 30, 111]}])", R"([0]."boundary": expected a multiple of 2 numbers, got 3)"},
     {R"([{}, {"boundary": [110, "30"]}])", R"([1]."boundary"[1]: expected a number)"},
-    {R"([{"boundary": [1e12, 0, 1e12, 1]}])",
+    {R"([{"type": "Custom Gauss", "define": {}, "boundary": [1e12, 0, 1e12, 1]}])",
      R"("boundary": the longitudes have no zone code in the 32-bit range)"},
     {R"([{}, {"type": "Custom Gauss", "define": {"xoffset": "nan"}}])",
      R"([1]."define"."xoffset": expected a finite number)"},

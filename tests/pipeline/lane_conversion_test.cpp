@@ -24,7 +24,8 @@ struct Definition {
   const char* json;
 };
 
-// Central meridian 117°, false easting 500 km; the points below lie about 30° N.
+// Central meridian 117° (but the last two), false easting 500 km; the points below lie
+// about 30° N.
 const Definition kDefinitions[] = {
     {"TGO plane and height, offsets, surface height (the bench's)",
      R"({"projectid": "a", "type": "Custom Gauss", "define": {"centralMeridianLongitude": 117.0,
@@ -52,6 +53,14 @@ const Definition kDefinitions[] = {
      R"({"projectid": "d", "type": "Custom Gauss", "define": {"centralMeridianLongitude": 117.0,
          "centralOriginLatitude": 0, "ellipsoid": "WGS84", "xoffset": 500000, "yoffset": 0},
        "altparam": {"type": "fixed_correction", "altbase": 1.25}})"},
+    // Longitudes a turn away from the meridian: 75° W written from 0 to 360, and points on
+    // both sides of 180°.
+    {"meridian 285",
+     R"({"projectid": "e", "type": "Custom Gauss", "define": {"centralMeridianLongitude": 285,
+         "xoffset": 500000}})"},
+    {"meridian 180",
+     R"({"projectid": "f", "type": "Custom Gauss", "define": {"centralMeridianLongitude": 180,
+         "xoffset": 500000}})"},
 };
 
 struct Origin {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -58,12 +59,25 @@ bool sameReading(double got, double expected) {
   return bitsOf(got) == bitsOf(expected);
 }
 
+// parseWholeNumber: a number exactly when strtod reads the whole text from its first byte
+// (no white space skipped before it, no NUL ending the C string early), with atof's value.
+bool wholeAsStrtod(const std::string& text, double expected) {
+  char* end = nullptr;
+  (void)std::strtod(text.c_str(), &end);
+  const bool whole = !text.empty() && std::isspace(static_cast<unsigned char>(text[0])) == 0 &&
+                     end == text.c_str() + text.size();
+  double value = 0.25;
+  const bool got = parseWholeNumber(text, value);
+  return got == whole && (!whole ? value == 0.25 : sameReading(value, expected));
+}
+
 void expectSameAsAtof(const std::string& text, const std::string& label) {
   const double expected = referenceStrtod(text.c_str());
   const double got = parseAtof(text);
   EXPECT_TRUE(sameReading(got, expected))
       << label << ": \"" << show(text) << "\" gives " << got << " (bits " << std::hex
       << bitsOf(got) << "), strtod " << expected << " (bits " << bitsOf(expected) << ")";
+  EXPECT_TRUE(wholeAsStrtod(text, expected)) << label << ": \"" << show(text) << "\" whole";
 }
 
 // "%f" of the C library. MinGW's printf writes a NaN of either sign as "nan"; formatFixed6
@@ -205,9 +219,11 @@ TEST(ParseAtof, RandomTextsMatchAtof) {
     const std::string text = randomNumberText(random);
     const double expected = referenceStrtod(text.c_str());
     const double got = parseAtof(text);
-    if (!sameReading(got, expected)) {
+    if (!sameReading(got, expected) || !wholeAsStrtod(text, expected)) {
+      double whole = 0.0;
+      const bool isWhole = parseWholeNumber(text, whole);
       ADD_FAILURE() << "text " << i << ": \"" << show(text) << "\" gives " << got << ", strtod "
-                    << expected;
+                    << expected << "; whole number: " << isWhole << " " << whole;
       return;  // one report is enough to debug; thousands would drown it
     }
   }
