@@ -8,13 +8,6 @@
 
 namespace {
 
-// Bounds of the three numbers as read; NaN leaves a bound alone (every comparison is false).
-void widen(VertexBounds& bounds, const double p[3]) {
-  for (int axis = 0; axis < 3; ++axis) {
-    if (p[axis] < bounds.min[axis]) bounds.min[axis] = p[axis];
-    if (p[axis] > bounds.max[axis]) bounds.max[axis] = p[axis];
-  }
-}
 
 struct BoundsNotes : BlockNotes {
   VertexBounds bounds;
@@ -24,7 +17,7 @@ class BoundsWorker : public BlockWorker {
  public:
   void beginBlock() override { notes_ = std::make_unique<BoundsNotes>(); }
   bool convert(const double in[3], double out[3], std::string*) override {
-    widen(notes_->bounds, in);
+    notes_->bounds.add(in);  // NaN moves no bound
     out[0] = out[1] = out[2] = 0.0;  // nothing is written: zeros are always finite
     return true;
   }
@@ -40,10 +33,7 @@ class BoundsSettler : public BlockSettler {
   std::unique_ptr<BlockWorker> makeWorker() override { return std::make_unique<BoundsWorker>(); }
   bool settle(BlockNotes& notes) override {
     const VertexBounds& block = static_cast<BoundsNotes&>(notes).bounds;
-    for (int axis = 0; axis < 3; ++axis) {
-      if (block.min[axis] < bounds_.min[axis]) bounds_.min[axis] = block.min[axis];
-      if (block.max[axis] > bounds_.max[axis]) bounds_.max[axis] = block.max[axis];
-    }
+    bounds_.merge(block);
     return true;
   }
 
@@ -99,7 +89,7 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
         return fail(VertexBounds::Status::shortVertexLine, path, reader.lineNumber(),
                     std::move(why));
       }
-      widen(bounds, xyz);
+      bounds.add(xyz);
       ++bounds.vertexCount;
     }
     if (reader.failed()) return fail(VertexBounds::Status::openFailed, path, 0, reader.error());

@@ -44,13 +44,17 @@ VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads) 
   VertexBounds all;
   for (const VertexBounds& file : scanned) {
     if (file.status != VertexBounds::Status::ok) return file;
-    for (int k = 0; k < 3; ++k) {
-      if (file.min[k] < all.min[k]) all.min[k] = file.min[k];
-      if (file.max[k] > all.max[k]) all.max[k] = file.max[k];
-    }
+    all.merge(file);
     all.vertexCount += file.vertexCount;
+    all.warnings.insert(all.warnings.end(), file.warnings.begin(), file.warnings.end());
   }
   return all;
+}
+
+ComputedBasePoint failed(RunMessage message, std::string detail) {
+  ComputedBasePoint result;
+  result.failure = RunFailure{message, std::move(detail)};
+  return result;
 }
 
 }  // namespace
@@ -59,14 +63,14 @@ ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsign
                                    const Converter& converter, RunState& state) {
   const VertexBounds bounds = scanFiles(files, threads);
   if (bounds.status == VertexBounds::Status::openFailed) {
-    return {RunFailure{RunMessage::openObj, bounds.path + ": " + bounds.detail}, {}};
+    return failed(RunMessage::openObj, bounds.path + ": " + bounds.detail);
   }
   if (bounds.status == VertexBounds::Status::shortVertexLine) {
-    return {RunFailure{RunMessage::vertexLine,
-                       bounds.path + ":" + std::to_string(bounds.line) + ": " + bounds.detail},
-            {}};
+    return failed(RunMessage::vertexLine,
+                  bounds.path + ":" + std::to_string(bounds.line) + ": " + bounds.detail);
   }
-  if (bounds.vertexCount == 0) return {};  // no vertex, no centre: any base point is made up
+  // No vertex, no centre: any base point would be made up.
+  if (bounds.vertexCount == 0) return {std::nullopt, std::nullopt, bounds.warnings};
   const Point3 centre{boundsCentre(bounds.min[0], bounds.max[0]),
                       boundsCentre(bounds.min[1], bounds.max[1]),
                       boundsCentre(bounds.min[2], bounds.max[2])};
@@ -76,21 +80,18 @@ ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsign
   const bool converted = converter.projectToEnu(centre, enu, scratch, &why);
   state.record(converter, scratch.trace());
   if (!converted || !std::isfinite(enu.x) || !std::isfinite(enu.y) || !std::isfinite(enu.z)) {
-    return {RunFailure{RunMessage::convertVertex,
-                       "the centre of all vertices could not be converted" +
-                           (why.empty() ? std::string() : ": " + why)},
-            {}};
+    return failed(RunMessage::convertVertex,
+                  "the centre of all vertices could not be converted" +
+                      (why.empty() ? std::string() : ": " + why));
   }
   const Point3 geodetic = converter.frame().enuToGeodetic(enu);
   if (!std::isfinite(geodetic.x) || !std::isfinite(geodetic.y)) {
-    return {RunFailure{RunMessage::convertVertex,
-                       "the centre of all vertices has no geodetic position"},
-            {}};
+    return failed(RunMessage::convertVertex, "the centre of all vertices has no geodetic position");
   }
   // About the point the base file names, not the unrounded centre (up to 5.5 cm away).
   const BasePoint written = basePointAsWritten({geodetic.x, geodetic.y});
   EnuOrigin origin = converter.origin();
   origin.lon = written.lon;
   origin.lat = written.lat;
-  return {std::nullopt, origin};
+  return {std::nullopt, origin, bounds.warnings};
 }

@@ -17,6 +17,7 @@
 struct ComputedBasePoint {
   std::optional<RunFailure> failure;  // an input unreadable, a bad vertex line, no position
   std::optional<EnuOrigin> origin;    // `converter`'s origin moved there; empty: no vertex
+  std::vector<std::string> warnings;  // of the files read, e.g. one without any vertex line
 };
 // `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
 ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,

@@ -164,6 +164,10 @@ std::optional<RunFailure> Run::convert() {
         computeBasePoint(plan_.inputs, options_.threads, converter, state);
     if (auto failure = drain(state)) return failure;
     if (base.failure) return base.failure;
+    // Without -baseonly the conversion that follows warns of the same files.
+    if (options_.baseOnly) {
+      for (const std::string& warning : base.warnings) output_.warn(warning);
+    }
     if (!base.origin) {
       output_.warn("the inputs hold no vertex: no base point is computed" +
                    std::string(options_.base.empty()
@@ -223,6 +227,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     progress.erase();
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
+    for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
     progress.finishFile(outcome.vertexCount);
     file.input = path;
     file.output = outputPath;

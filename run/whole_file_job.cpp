@@ -57,6 +57,9 @@ void WholeFileJob::convertNow() {
     if (outcome_.status == ConvertStatus::convertFailed && !why.empty()) {
       outcome_.detail += ": " + why;
     }
+    if (outcome_.status == ConvertStatus::converted && outcome_.vertexCount == 0) {
+      outcome_.warnings.push_back(noVertexLineWarning(reader.byteOrderMark()));
+    }
   }
   notes_ = worker_->endBlock();
   if (outcome_.status != ConvertStatus::converted) return;

@@ -13,7 +13,7 @@
 namespace {
 
 using Status = VertexBounds::Status;
-constexpr double kMax = std::numeric_limits<double>::max();
+constexpr double kMax = std::numeric_limits<double>::infinity();  // an empty box
 
 // The one-thread scan and the threaded one with tiny blocks (a cut at every line) and several
 // workers: every case below holds for each.
