@@ -3,7 +3,7 @@
 // special value, so the selects are exercised), zeros of both signs, NaN, infinities and
 // arguments beyond the reduction's domain; atan2 in all four quadrants, on the axes, swapped
 // and unswapped, tiny and huge quotients. Built for the baseline instruction set here; the
-// chains' test (tests/pipeline/lane_conversion_test.cpp) covers every build.
+// chains' test (tests/pipeline/lane_kernels_test.cpp) covers every build.
 #define QUORVEX_LANES_NAMESPACE test_lanes
 #include "geodesy/lanes.h"
 #include "geodesy/lane_elementary.h"

@@ -175,7 +175,7 @@ TEST(ThreadedConversion, SameBytesAndLinesAsOneThread) {
 // 4548 by its own longitude) must go to zone 4547 too. A block converted before the first one
 // is settled fixes 4548 and is converted again. The stored transform is a plain shift:
 // project = ENU + (500000, 3300000, 0), ENU about (114.5°, 30.5°) (values from
-// pipeline_ops_test's ControlPointsTakeTheZoneOfTheFirstPoint).
+// converter_test's ControlPointsTakeTheZoneOfTheFirstPoint).
 TEST(ThreadedConversion, AZoneFixedByAnEarlierBlockWins) {
   EnuOrigin origin;
   origin.lon = 114.5;
