@@ -28,7 +28,7 @@ struct RunRecord {
   std::string coordPath;
   std::optional<EnuOrigin> origin;  // the ENU origin of the ENU modes
   std::string originSource;         // how the origin was chosen
-  std::optional<int> zoneCode;      // the printed zone code of the zone mode
+  std::optional<int> zoneCode;      // the zone code printed last in the zone mode
   std::vector<FileRecord> files;
   double seconds = 0.0;
   std::string outcome;  // "convert success!!" or the failure message and its detail

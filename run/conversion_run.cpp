@@ -235,6 +235,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     // The zone of the file's vertices; a file without any prints the parsed code.
     const int32_t zoneCode = fileZone.value_or(process_.globalzonecode);
     if (fileZone) ++filesOnZone[*fileZone];
+    if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
     recordFootprint(mode, zoneCode, file, record_);
     record_.files.push_back(std::move(file));
     if (mode == ConversionKind::projectToZone) {
