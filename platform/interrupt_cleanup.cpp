@@ -9,7 +9,9 @@
 
 namespace {
 
-constexpr int kSlots = 8;
+// Temporary files open at once: an output being written, and the small files a threaded run
+// holds converted ahead of the one it names (run/file_sequence.h keeps at most 32).
+constexpr int kSlots = 40;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // A slot's path is complete before `used` is set, and `used` is cleared before the path is

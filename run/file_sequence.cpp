@@ -1,5 +1,6 @@
 #include "run/file_sequence.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -23,8 +24,9 @@ bool FileSequence::small(std::size_t index) const {
 ConvertOutcome FileSequence::convert(std::size_t index, ProgressSink* progress,
                                      Bounds3* inputBox, Bounds3* outputBox,
                                      std::optional<int32_t>* fileZone) {
-  // Keep the pool busy: queue the small files that follow, two per thread ahead at most.
-  const std::size_t lookahead = 2 * static_cast<std::size_t>(threads_);
+  // Keep the pool busy: queue the small files that follow, two per thread ahead, and at most
+  // kMaxAhead (each holds an open, synced temporary file until it is named).
+  const std::size_t lookahead = std::min(2 * static_cast<std::size_t>(threads_), kMaxAhead);
   if (submitted_ < index) submitted_ = index;
   while (submitted_ < inputs_.size() && pending_.size() < lookahead && small(submitted_)) {
     if (!pool_) pool_ = std::make_unique<WorkerPool>(threads_);

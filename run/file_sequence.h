@@ -27,6 +27,9 @@ class FileSequence {
  public:
   // At most this many bytes are held per small file in flight (its converted text).
   static constexpr std::uint64_t kWholeFileBytes = std::uint64_t{4} << 20;
+  // Small files converted ahead of the one being named, at most (each keeps a temporary file
+  // open: within the descriptors and the interrupt clean-up's slots of one process).
+  static constexpr std::size_t kMaxAhead = 32;
 
   FileSequence(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs,
                const Converter& converter, RunState& state, ConversionKind kind,
