@@ -3,7 +3,7 @@
 //      larger than any input, and must give exactly the kinds, copied bytes, tokens and line
 //      numbers of the string model of the line rules;
 //   2. through convertObjFile from a file, and must give the status, failing line and output
-//      bytes that the model gives with C's atof and "%f".
+//      bytes that the model gives with C's strtod (each number whole) and "%f".
 // Any difference aborts with both results on standard error.
 #include <stdlib.h>
 #include <unistd.h>
@@ -119,8 +119,8 @@ void checkRewriter(const std::string& bytes, const std::string& folder, std::siz
   if (written) mismatch("output written despite a failure", bytes);
 }
 
-// The bounds scan over the file written by checkRewriter: the model's vertex lines, atof,
-// NaN moving no bound, and the first short vertex line failing.
+// The bounds scan over the file written by checkRewriter: the model's vertex lines, each number
+// whole as strtod reads it, NaN moving no bound, and the first bad vertex line failing.
 void checkBounds(const std::string& bytes, const std::string& folder, std::size_t blockSize,
                  const std::vector<reference::Line>& lines) {
   VertexBounds expected;
@@ -130,16 +130,17 @@ void checkBounds(const std::string& bytes, const std::string& folder, std::size_
     for (std::size_t t = 1; t < 4 && t < line.runs.size(); ++t) {
       nul = nul || line.runs[t].find('\0') != std::string::npos;
     }
-    if (line.runs.size() < 4 || nul) {
+    double xyz[3] = {0.0, 0.0, 0.0};
+    bool whole = line.runs.size() >= 4 && !nul;
+    for (std::size_t axis = 0; whole && axis < 3; ++axis) {
+      whole = reference::wholeNumber(line.runs[axis + 1], xyz[axis]);
+    }
+    if (!whole) {
       expected.status = VertexBounds::Status::shortVertexLine;
       expected.line = line.lineNumber;
       break;
     }
-    for (std::size_t axis = 0; axis < 3; ++axis) {
-      const double value = std::atof(line.runs[axis + 1].c_str());
-      if (value < expected.min[axis]) expected.min[axis] = value;
-      if (value > expected.max[axis]) expected.max[axis] = value;
-    }
+    expected.add(xyz);
     ++expected.vertexCount;
   }
   const VertexBounds bounds = scanVertexBounds({folder + "/in.obj"}, blockSize);

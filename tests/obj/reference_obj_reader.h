@@ -2,7 +2,7 @@
 
 // A slow, literal model of the OBJ logical-line rules on whole strings: split into physical
 // lines, join continuations, split the joined text into tokens; and of the rewriting of a
-// whole file on top of it, with C's strtod (atof's rules) and "%f". The block reader and the rewriter are
+// whole file on top of it, with C's strtod (each number whole) and "%f". The block reader and the rewriter are
 // checked against it; it shares no code with them.
 
 #include <cstdint>
@@ -92,6 +92,13 @@ struct Outcome {
   std::uint64_t vertexCount = 0;
 };
 
+// `text` read by strtod in the C locale, true when it took the whole text (and some of it).
+inline bool wholeNumber(const std::string& text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end == text.c_str() + text.size();
+}
+
 // The output text of a whole file: other lines as they are; vertex lines as "v" and the three
 // converted numbers in "%f", then the tokens after the fourth, then the line end.
 template <typename Convert>
@@ -109,10 +116,13 @@ Outcome convertText(const std::string& bytes, Convert convert) {
         return {Status::shortVertexLine, line.lineNumber, {}, 0};
       }
     }
-    // strtod with no end pointer is atof, also where the C library's atof differs.
-    const double in[3] = {std::strtod(runs[1].c_str(), nullptr),
-                          std::strtod(runs[2].c_str(), nullptr),
-                          std::strtod(runs[3].c_str(), nullptr)};
+    // Each of the three must be wholly a number as strtod reads it ("1,5", "abc", "#10" fail).
+    double in[3] = {0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < 3; ++i) {
+      if (!wholeNumber(runs[i + 1], in[i])) {
+        return {Status::shortVertexLine, line.lineNumber, {}, 0};
+      }
+    }
     double out[3] = {0.0, 0.0, 0.0};
     if (!convert(in, out)) return {Status::convertFailed, line.lineNumber, {}, 0};
     for (const double value : out) {
