@@ -45,7 +45,17 @@ inline std::vector<Physical> physicalLines(const std::string& bytes) {
   return lines;
 }
 
-inline std::vector<Line> logicalLines(const std::string& bytes) {
+// A UTF-8 byte-order mark at the very start is not part of the first line's text; it stays in
+// that line's raw bytes (a line copied as read keeps it).
+inline constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+inline bool startsWithByteOrderMark(const std::string& bytes) {
+  return bytes.compare(0, 3, kByteOrderMark) == 0;
+}
+
+inline std::vector<Line> logicalLines(const std::string& file) {
+  const bool mark = startsWithByteOrderMark(file);
+  const std::string bytes = mark ? file.substr(3) : file;
   const std::vector<Physical> physical = physicalLines(bytes);
   std::vector<Line> lines;
   for (std::size_t i = 0; i < physical.size(); ++i) {
@@ -69,6 +79,13 @@ inline std::vector<Line> logicalLines(const std::string& bytes) {
       line.runs.push_back(text.substr(k, j - k));
       k = j;
     }
+    if (mark && lines.empty()) line.raw.insert(0, kByteOrderMark);
+    lines.push_back(line);
+  }
+  if (mark && lines.empty()) {  // the mark alone: one line of no text that holds it
+    Line line;
+    line.lineNumber = 1;
+    line.raw = kByteOrderMark;
     lines.push_back(line);
   }
   return lines;
@@ -128,6 +145,8 @@ Outcome convertText(const std::string& bytes, Convert convert) {
     for (const double value : out) {
       if (value - value != 0.0) return {Status::convertFailed, line.lineNumber, {}, 0};  // inf, nan
     }
+    // The mark is written back before a converted first line.
+    if (line.lineNumber == 1 && startsWithByteOrderMark(line.raw)) outcome.text += kByteOrderMark;
     outcome.text += "v " + percentF(out[0]) + " " + percentF(out[1]) + " " + percentF(out[2]);
     for (std::size_t i = 4; i < runs.size(); ++i) outcome.text.append(" ").append(token(runs[i]));
     outcome.text += line.lineEnd;
