@@ -2,7 +2,8 @@
 //   1. through ObjLineReader from memory, at a block size taken from the input and at a size
 //      larger than any input, and must give exactly the kinds, copied bytes, tokens and line
 //      numbers of the string model of the line rules;
-//   2. through convertObjFile from a file, and must give the status, failing line and output
+//   2. through convertObjFile from a file, and through the block path (convertObjFileParallel,
+//      tiny blocks, 2 and 7 threads), and must give the status, failing line and output
 //      bytes that the model gives with C's strtod (each number whole) and "%f".
 // Any difference aborts with both results on standard error.
 #include <stdlib.h>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "../obj/reference_obj_reader.h"
 #include "obj/convert_obj_file.h"
 #include "obj/obj_line_reader.h"
+#include "obj/parallel_obj_convert.h"
 #include "obj/vertex_bounds.h"
 
 namespace {
@@ -90,14 +93,40 @@ std::string readBytes(const std::string& path) {
   return text.str();
 }
 
-void checkRewriter(const std::string& bytes, const std::string& folder, std::size_t blockSize) {
+// The block path's side of the same conversion: no order-dependent state to settle.
+class ConversionWorker : public BlockWorker {
+ public:
+  void beginBlock() override {}
+  bool convert(const double in[3], double out[3], std::string* why) override {
+    if (kConversion(in, out)) return true;
+    *why = "x above 1e6";
+    return false;
+  }
+  std::unique_ptr<BlockNotes> endBlock() override { return std::make_unique<BlockNotes>(); }
+};
+
+class ConversionSettler : public BlockSettler {
+ public:
+  std::unique_ptr<BlockWorker> makeWorker() override {
+    return std::make_unique<ConversionWorker>();
+  }
+  bool settle(BlockNotes&) override { return true; }
+};
+
+// `workers` = 0: the one-thread streaming rewriter; else the block path with that many threads
+// (blocks of about `blockSize` bytes, cut at logical line ends).
+void checkRewriter(const std::string& bytes, const std::string& folder, std::size_t blockSize,
+                   unsigned workers = 0) {
   const std::string input = folder + "/in.obj";
   const std::string output = folder + "/out.obj";
   std::remove(output.c_str());
   std::ofstream(input, std::ios::binary) << bytes;
 
   const reference::Outcome expected = reference::convertText(bytes, kConversion);
-  const ConvertOutcome outcome = convertObjFile(input, output, kConversion, blockSize);
+  ConversionSettler settler;
+  const ConvertOutcome outcome =
+      workers == 0 ? convertObjFile(input, output, kConversion, blockSize)
+                   : convertObjFileParallel(input, output, settler, workers, blockSize);
   const bool written = std::filesystem::exists(output);
   switch (expected.status) {
     case reference::Status::converted:
@@ -188,6 +217,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkReader(bytes, smallBlock, expected);
   checkReader(bytes, 4096, expected);  // larger than any input: no boundary
   checkRewriter(bytes, workFolder(), smallBlock);
+  // The block path with blocks of 1..16 bytes: cuts at nearly every logical line end, which the
+  // cutter must find (never inside a CR LF or after a "\\"); 2 and 7 threads.
+  checkRewriter(bytes, workFolder(), smallBlock, 2);
+  checkRewriter(bytes, workFolder(), smallBlock, 7);
   checkBounds(bytes, workFolder(), smallBlock, expected);
   return 0;
 }
