@@ -119,7 +119,9 @@ std::optional<RunFailure> Run::parse() {
       parseCoordTranslateInfo(text, local_, process_, &error, &warnings, &console) &&
       parseCoordTranslateInfo(text, process_.info, process_, &error, nullptr, &console);
   if (!console_.print(console.out, console.err)) return kStandardOutputFailed;
-  if (!parsed) return RunFailure{RunMessage::parseCoordTranslateInfo, options_.coord + ": " + error};
+  if (!parsed) {
+    return RunFailure{RunMessage::parseCoordTranslateInfo, options_.coord + ": " + error};
+  }
   for (const std::string& warning : warnings) output_.warn(options_.coord + ": " + warning);
   record_.coordPath = options_.coord;
   return std::nullopt;

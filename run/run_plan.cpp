@@ -74,7 +74,9 @@ class PathRegistry {
   }
 
   void add(Role role, const std::string& path) {
-    if (const auto identity = fileIdentity(path)) byIdentity_.emplace(*identity, std::pair{role, path});
+    if (const auto identity = fileIdentity(path)) {
+      byIdentity_.emplace(*identity, std::pair{role, path});
+    }
     const std::string name = resolvedName(path);
     if (!name.empty()) byName_.emplace(name, std::pair{role, path});
   }
@@ -101,7 +103,9 @@ std::optional<RunFailure> findInputs(const RunOptions& options, RunPlan& plan) {
                                                ": " + error.reason};
   }
   const std::string folder = input.empty() ? "the current folder" : quoted(input);
-  if (plan.inputs.empty()) plan.warnings.push_back("no .obj file found in " + folder + " or below it");
+  if (plan.inputs.empty()) {
+    plan.warnings.push_back("no .obj file found in " + folder + " or below it");
+  }
   // The search rule: a folder holding OBJ files is not searched below (but for sub-folders
   // named *.obj), which surprises whoever keeps tiles beside a stray file.
   for (const SkippedFolders& s : skipped) {

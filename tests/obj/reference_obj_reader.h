@@ -2,8 +2,8 @@
 
 // A slow, literal model of the OBJ logical-line rules on whole strings: split into physical
 // lines, join continuations, split the joined text into tokens; and of the rewriting of a
-// whole file on top of it, with C's strtod (each number whole) and "%f". The block reader and the rewriter are
-// checked against it; it shares no code with them.
+// whole file on top of it, with C's strtod (each number whole) and "%f". The block reader and
+// the rewriter are checked against it; it shares no code with them.
 
 #include <cstdint>
 #include <cstdio>
