@@ -20,6 +20,11 @@
 
 namespace cli {
 
+// CGCS2000 Gauss-Krüger, central meridian 117°, false easting 500000 m, base point (117°, 30°).
+inline constexpr char kCoord117[] =
+    R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": 117,
+        "xoffset": 500000, "basepoint": [117, 30]}})";
+
 namespace fs = std::filesystem;
 
 struct RunResult {

@@ -11,10 +11,7 @@ namespace {
 using cli::RunResult;
 using cli::Sandbox;
 
-// CGCS2000 Gauss-Krüger, central meridian 117°, false easting 500000 m, base point (117°, 30°).
-const char* const kCoord117 =
-    R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude": 117,
-        "xoffset": 500000, "basepoint": [117, 30]}})";
+using cli::kCoord117;
 
 // (117°, 30°) and (118.5°, 31°) on that projection (worked values; PROJ agrees:
 // echo "118.5 31 0 0" | cct -d 4 +proj=tmerc +lon_0=117 +x_0=500000 +ellps=GRS80).
