@@ -179,7 +179,7 @@ ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
   std::uint64_t vertexCount = 0;
   while (reader.readObjLine()) {
     if (!reader.isVertexLine()) {
-      if (!reader.copyLine(pending)) return pending.failed();
+      if (!reader.copyLines(pending)) return pending.failed();
       continue;
     }
     double in[3];
@@ -212,7 +212,7 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
   std::uint64_t vertexCount = 0;
   while (reader.readObjLine()) {
     if (!reader.isVertexLine()) {
-      if (!reader.copyLine(output)) return failure(ConvertStatus::writeFailed, 0, "");
+      if (!reader.copyLines(output)) return failure(ConvertStatus::writeFailed, 0, "");
       continue;
     }
     double in[3];

@@ -24,10 +24,19 @@ const char* findLineEnd(const char* p, const char* end) {
   return cr != nullptr ? static_cast<const char*>(cr) : stop;
 }
 
+// The physical line at `p` (in a block ending at `end`) is certainly not a vertex line, nor
+// one continued onto one: it starts with neither a blank, a NUL nor '\\', nor with "v" and
+// then a blank, a NUL, '\\', a line end or the block's end ("vt", "vn", "vp" are not "v").
+bool startsOtherLine(const char* p, const char* end) {
+  const auto ends = [](char c) { return isBlank(c) || c == 0 || c == '\\' || isLineEndByte(c); };
+  if (*p == 'v') return p + 1 != end && !ends(p[1]);
+  return !isBlank(*p) && *p != 0 && *p != '\\';
+}
+
 }  // namespace
 
 ObjLineReader::ObjLineReader(std::size_t blockSize)
-    : blockSize_(std::max<std::size_t>(blockSize, 1)), block_(new char[blockSize_]) {}
+    : blockSize_(std::max<std::size_t>(blockSize, 1)) {}
 
 ObjLineReader::~ObjLineReader() { close(); }
 
@@ -57,6 +66,7 @@ bool ObjLineReader::openFile(const std::string& path, std::uint64_t offset) {
     return false;
   }
   // The reader has its own large block: the stream's buffer would only add a copy.
+  if (!block_) block_.reset(new char[blockSize_]);
   std::setvbuf(file_, nullptr, _IONBF, 0);
   if (offset != 0) {
 #ifdef _WIN32
@@ -87,6 +97,7 @@ bool ObjLineReader::refill() {
   begin_ = end_ = 0;
   ++refills_;
   if (file_ != nullptr) {
+    data_ = block_.get();
     end_ = std::fread(block_.get(), 1, blockSize_, file_);
     bytesRead_ += end_;
     if (progress_ != nullptr && end_ != 0) progress_->advanced(bytesRead_);
@@ -97,8 +108,9 @@ bool ObjLineReader::refill() {
       close();
     }
   } else {
+    // Read in place: the memory outlives the reading, so the block is a view of it.
+    data_ = memory_.data();
     end_ = std::min(blockSize_, memory_.size());
-    if (end_ != 0) std::memcpy(block_.get(), memory_.data(), end_);
     memory_.remove_prefix(end_);
   }
   return end_ != 0;
@@ -107,8 +119,8 @@ bool ObjLineReader::refill() {
 // Reads the line end at the cursor (precondition: a '\n' or '\r' is there).
 std::string_view ObjLineReader::takeLineEnd() {
   ++physicalLines_;
-  if (block_[begin_++] == '\n') return "\n";
-  if (more() && block_[begin_] == '\n') {
+  if (data_[begin_++] == '\n') return "\n";
+  if (more() && data_[begin_] == '\n') {
     ++begin_;
     return "\r\n";
   }
@@ -127,7 +139,7 @@ int ObjLineReader::get() {
   if (lineDone_) return kLineEnd;
   for (;;) {
     if (!more()) return endLine("");
-    const char c = block_[begin_];
+    const char c = data_[begin_];
     if (isLineEndByte(c)) {
       const std::string_view end = takeLineEnd();
       if (capturing_) held_.append(end);
@@ -140,7 +152,7 @@ int ObjLineReader::get() {
       return static_cast<unsigned char>(c);
     }
     if (!more()) return endLine("");  // a trailing backslash with nothing after it
-    if (!isLineEndByte(block_[begin_])) {
+    if (!isLineEndByte(data_[begin_])) {
       lastRaw_ = '\\';
       return '\\';
     }
@@ -154,8 +166,8 @@ int ObjLineReader::get() {
 // The token bytes that follow at the cursor within the block, up to a blank, a NUL, a line end
 // or a backslash (which get() must look at): the bulk of a token taken without a call per byte.
 std::string_view ObjLineReader::plainRun() {
-  const char* const start = block_.get() + begin_;
-  const char* const end = block_.get() + end_;
+  const char* const start = data_ + begin_;
+  const char* const end = data_ + end_;
   const char* p = start;
   while (p != end && !isBlank(*p) && *p != 0 && !isLineEndByte(*p) && *p != '\\') ++p;
   if (p == start) return {};
@@ -227,8 +239,8 @@ bool ObjLineReader::rawRest(Write write) {
       lineEnd_ = "";
       return true;
     }
-    const char* const start = block_.get() + begin_;
-    const char* const blockEnd = block_.get() + end_;
+    const char* const start = data_ + begin_;
+    const char* const blockEnd = data_ + end_;
     const char* const stop = findLineEnd(start, blockEnd);
     if (stop != start) lastRaw_ = stop[-1];
     const bool continued = lastRaw_ == '\\';
@@ -254,7 +266,11 @@ bool ObjLineReader::rawRest(Write write) {
   }
 }
 
-bool ObjLineReader::copyLine(ObjSink& out) {
+bool ObjLineReader::copyLine(ObjSink& out) { return copy(out, false); }
+
+bool ObjLineReader::copyLines(ObjSink& out) { return copy(out, true); }
+
+bool ObjLineReader::copy(ObjSink& out, bool following) {
   if (!vertex_ && refills_ == lineStartRefills_ && physicalLines_ + 1 == lineNumber_ &&
       !lineDone_) {
     // The bytes read to decide the kind are still in the block: copied with the rest.
@@ -264,7 +280,48 @@ bool ObjLineReader::copyLine(ObjSink& out) {
     return false;
   }
   held_.clear();
-  return rawRest([&out](std::string_view bytes) { return out.write(bytes); });
+  const std::size_t from = begin_;
+  if (!lineDone_ && !restOfLineAhead()) {
+    return rawRest([&out](std::string_view bytes) { return out.write(bytes); });
+  }
+  lineOpen_ = false;
+  if (following) otherLinesAhead();
+  return begin_ == from || out.write(std::string_view(data_ + from, begin_ - from));
+}
+
+// When the rest of the current physical line, its whole line end included, is in the block
+// and does not continue the line ('\\' before the line end): moves the cursor past it.
+bool ObjLineReader::restOfLineAhead() {
+  const char* const start = data_ + begin_;
+  const char* const end = data_ + end_;
+  const char* const stop = findLineEnd(start, end);
+  if (stop == end || (*stop == '\r' && stop + 1 == end)) return false;
+  if ((stop != start ? stop[-1] : lastRaw_) == '\\') return false;
+  lineEnd_ = *stop == '\n' ? "\n" : stop[1] == '\n' ? "\r\n" : "\r";
+  begin_ += static_cast<std::size_t>(stop - start) + lineEnd_.size();
+  ++physicalLines_;
+  lastRaw_ = 0;
+  return true;
+}
+
+// Moves the cursor past the whole physical lines that follow it in the block, line ends
+// included, that are each a logical line of its own and not a vertex line: each starts with a
+// byte that cannot begin "v" or blanks before it, or a continuation, and does not end in
+// '\\'. Counts their line ends.
+void ObjLineReader::otherLinesAhead() {
+  const char* const end = data_ + end_;
+  const char* p = data_ + begin_;
+  while (p != end) {
+    if (!startsOtherLine(p, end)) break;
+    const char* const stop = findLineEnd(p, end);
+    if (stop == end || (*stop == '\r' && stop + 1 == end)) break;  // CR or CR LF: not known
+    if (stop != p && stop[-1] == '\\') break;  // continued: read the usual way
+    const std::size_t endSize = *stop == '\r' && stop[1] == '\n' ? 2 : 1;
+    lineEnd_ = endSize == 2 ? "\r\n" : *stop == '\n' ? "\n" : "\r";
+    p = stop + endSize;
+    ++physicalLines_;
+  }
+  begin_ = static_cast<std::size_t>(p - data_);
 }
 
 void ObjLineReader::skipLine() {
@@ -272,12 +329,17 @@ void ObjLineReader::skipLine() {
   (void)rawRest([](std::string_view) { return true; });
 }
 
+void ObjLineReader::skipLines() {
+  skipLine();
+  if (!lineEnd_.empty()) otherLinesAhead();
+}
+
 // The usual vertex line: the rest of its physical line, line end included, lies in the block
 // and holds no backslash and no NUL. Its numbers are then views into the block, found without
 // a call per byte. kNotInBlock, with nothing read, otherwise.
 std::size_t ObjLineReader::readNumbersInBlock() {
-  const char* const start = block_.get() + begin_;
-  const char* const end = block_.get() + end_;
+  const char* const start = data_ + begin_;
+  const char* const end = data_ + end_;
   const char* stop = start;
   while (stop != end && !isLineEndByte(*stop) && *stop != '\\' && *stop != 0) ++stop;
   // A CR at the block's end needs the next block to tell CR from CR LF.

@@ -84,8 +84,14 @@ class ObjLineReader {
   // A line that is not a vertex line: writes all of it exactly as read, continuations and
   // line ends included. False when `out` refused.
   [[nodiscard]] bool copyLine(ObjSink& out);
+  // copyLine(), then, in the same write, the lines that follow it in the block and certainly
+  // are not vertex lines (whole physical lines, none continued), so that a run of "vt", "f" or
+  // comment lines costs one write; the next readObjLine() reads the line after them.
+  [[nodiscard]] bool copyLines(ObjSink& out);
   // Any line: reads past the rest of it.
   void skipLine();
+  // skipLine(), then the lines copyLines() would copy with it.
+  void skipLines();
 
   // Vertex line: reads the tokens after "v", up to three; returns how many there were.
   std::size_t readNumbers();
@@ -118,13 +124,17 @@ class ObjLineReader {
   static constexpr std::size_t kNotInBlock = 4;
   std::size_t readNumbersInBlock();
   std::string_view plainRun();
+  bool copy(ObjSink& out, bool following);
+  bool restOfLineAhead();
+  void otherLinesAhead();
   int skipRun();
   int readByteOrderMark(int c);
   template <typename Write>
   bool rawRest(Write write);
 
   std::size_t blockSize_;
-  std::unique_ptr<char[]> block_;
+  std::unique_ptr<char[]> block_;  // a file's bytes are read into it
+  const char* data_ = nullptr;     // the current block: block_, or a piece of the memory read
   std::size_t begin_ = 0;  // next unread byte of the block
   std::size_t end_ = 0;    // end of the valid bytes of the block
   std::FILE* file_ = nullptr;

@@ -83,7 +83,10 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
     }
     const std::uint64_t before = bounds.vertexCount;
     while (reader.readObjLine()) {
-      if (!reader.isVertexLine()) continue;
+      if (!reader.isVertexLine()) {
+        reader.skipLines();
+        continue;
+      }
       double xyz[3];
       if (std::string why; !readVertexNumbers(reader, xyz, why)) {
         return fail(VertexBounds::Status::shortVertexLine, path, reader.lineNumber(),
