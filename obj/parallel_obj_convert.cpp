@@ -14,6 +14,12 @@
 
 namespace {
 
+// A scan's: the converted text is not kept.
+class NullSink : public ObjSink {
+ public:
+  [[nodiscard]] bool write(std::string_view) override { return true; }
+};
+
 class StringSink : public ObjSink {
  public:
   explicit StringSink(std::string& out) : out_(out) {}
@@ -40,9 +46,23 @@ struct Block {
   std::uint64_t lines = 0;  // line ends in the block
   ByteOrderMark mark = ByteOrderMark::none;  // a block that starts the file: the file's
   std::unique_ptr<BlockNotes> notes;
+
+  // Ready to be read into again; the strings keep their memory, so that a block reused takes
+  // no allocation and no page fault.
+  void reset() {
+    input.clear();
+    endOffset = 0;
+    end = tooLong = fileStart = done = false;
+    error.clear();
+    output.clear();
+    outcome = ConvertOutcome{};
+    lines = 0;
+    mark = ByteOrderMark::none;
+    notes.reset();
+  }
 };
 
-// The reader's own block when reading a block from memory (it copies in pieces of this size).
+// The streaming reader's block, for the rest of a file whose line is too long for a block.
 constexpr std::size_t kReadSize = std::size_t{64} << 10;
 
 // A block grows for a long line up to 4 block sizes, and at least this (tests use tiny
@@ -50,7 +70,8 @@ constexpr std::size_t kReadSize = std::size_t{64} << 10;
 constexpr std::size_t kMinLongLine = std::size_t{64} << 10;
 
 // Converts `block` with `worker`: the same rewriting as convertObjFile, from memory.
-void convertBlock(Block& block, BlockWorker& worker) {
+// `keep`: the converted text goes to block.output (else nowhere: a scan).
+void convertBlock(Block& block, BlockWorker& worker, bool keep) {
   worker.beginBlock();
   std::string why;
   auto one = [&worker, &why](const double* in, double* out) {
@@ -60,12 +81,14 @@ void convertBlock(Block& block, BlockWorker& worker) {
     return worker.convertMany(in, out, count, &why);
   };
   const VertexConversion convert(one, many);
-  ObjLineReader reader(kReadSize);
+  // Read in place, as one piece: a line never straddles two pieces.
+  ObjLineReader reader(std::max<std::size_t>(block.input.size(), 1));
   reader.openMemory(block.input, block.fileStart);
   block.output.clear();
-  block.output.reserve(block.input.size() + block.input.size() / 8);
-  StringSink sink(block.output);
-  block.outcome = rewriteObjLines(reader, sink, convert);
+  if (keep) block.output.reserve(block.input.size() + block.input.size() / 8);
+  StringSink text(block.output);
+  NullSink nowhere;
+  block.outcome = rewriteObjLines(reader, keep ? static_cast<ObjSink&>(text) : nowhere, convert);
   if (block.outcome.status == ConvertStatus::convertFailed && !why.empty()) {
     block.outcome.detail += ": " + why;
   }
@@ -76,7 +99,8 @@ void convertBlock(Block& block, BlockWorker& worker) {
 
 class Pipeline {
  public:
-  Pipeline(BlockCutter& cutter, unsigned workers) : cutter_(cutter), limit_(2 * workers + 2) {}
+  Pipeline(BlockCutter& cutter, unsigned workers, bool keep)
+      : cutter_(cutter), limit_(2 * workers + 2), keep_(keep) {}
 
   void push(std::unique_ptr<Block> block) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -92,7 +116,7 @@ class Pipeline {
         space_.wait(lock, [this] { return stopped_ || window_.size() < limit_; });
         if (stopped_) return;
       }
-      auto block = std::make_unique<Block>();
+      std::unique_ptr<Block> block = reuse();
       const bool more = cutter_.next(block->input);
       block->endOffset = cutter_.consumed();
       if (!more) {
@@ -127,7 +151,7 @@ class Pipeline {
         ++claimed_;
         if (block->end) continue;
       }
-      convertBlock(*block, worker);
+      convertBlock(*block, worker, keep_);
       std::lock_guard<std::mutex> lock(mutex_);
       block->done = true;
       done_.notify_all();
@@ -144,9 +168,20 @@ class Pipeline {
 
   void pop() {
     std::lock_guard<std::mutex> lock(mutex_);
+    window_.front()->reset();
+    free_.push_back(std::move(window_.front()));
     window_.pop_front();
     ++front_;
     space_.notify_one();
+  }
+
+  // A block written before, or a new one: the window's limit bounds how many there are.
+  std::unique_ptr<Block> reuse() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.empty()) return std::make_unique<Block>();
+    std::unique_ptr<Block> block = std::move(free_.back());
+    free_.pop_back();
+    return block;
   }
 
   void stop() {
@@ -159,9 +194,11 @@ class Pipeline {
  private:
   BlockCutter& cutter_;
   const std::size_t limit_;
+  const bool keep_;  // the converted text is written (else the file is only scanned)
   std::mutex mutex_;
   std::condition_variable work_, done_, space_;
   std::deque<std::unique_ptr<Block>> window_;  // read, not yet written, in file order
+  std::vector<std::unique_ptr<Block>> free_;   // written, to be read into again
   std::uint64_t front_ = 0;                    // index of window_.front() in the file
   std::uint64_t claimed_ = 0;                  // index of the next block to convert
   bool stopped_ = false;
@@ -218,7 +255,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
   for (unsigned i = 0; i < workers; ++i) owned.push_back(settler.makeWorker());
   const std::unique_ptr<BlockWorker> again = settler.makeWorker();
 
-  Pipeline pipeline(cutter, workers);
+  Pipeline pipeline(cutter, workers, writing);
   pipeline.push(std::move(first));
   std::vector<std::thread> threads;
   if (more) threads.emplace_back([&pipeline] { pipeline.readAll(); });
@@ -275,7 +312,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
     ++counts.blocks;
     while (!settler.settle(*block.notes)) {
       ++counts.reconverted;
-      convertBlock(block, *again);
+      convertBlock(block, *again, writing);
     }
     if (block.outcome.status != ConvertStatus::converted) {
       outcome = block.outcome;
