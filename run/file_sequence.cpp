@@ -24,17 +24,26 @@ bool FileSequence::small(std::size_t index) const {
 ConvertOutcome FileSequence::convert(std::size_t index, ProgressSink* progress,
                                      Bounds3* inputBox, Bounds3* outputBox,
                                      std::optional<int32_t>* fileZone) {
-  // Keep the pool busy: queue the small files that follow, two per thread ahead, and at most
-  // kMaxAhead (each holds an open, synced temporary file until it is named).
-  const std::size_t lookahead = std::min(2 * static_cast<std::size_t>(threads_), kMaxAhead);
+  // Keep the pools busy: queue the small files that follow, two per converting thread and one
+  // per syncing thread ahead, and at most kMaxAhead (each holds an open temporary file until
+  // it is named).
+  const std::size_t lookahead =
+      std::min(2 * static_cast<std::size_t>(threads_) + kSyncThreads, kMaxAhead);
   if (submitted_ < index) submitted_ = index;
   while (submitted_ < inputs_.size() && pending_.size() < lookahead && small(submitted_)) {
-    if (!pool_) pool_ = std::make_unique<WorkerPool>(threads_);
+    if (!pool_) {
+      syncPool_ = std::make_unique<WorkerPool>(kSyncThreads);
+      pool_ = std::make_unique<WorkerPool>(threads_);
+    }
     pending_.push_back(
         std::make_unique<WholeFileJob>(converter_, state_, kind_, inputs_[submitted_],
                                        outputs_[submitted_]));
     WholeFileJob* job = pending_.back().get();
-    pool_->post([job] { job->convert(); });
+    WorkerPool* syncing = syncPool_.get();
+    pool_->post([job, syncing] {
+      job->convert();
+      syncing->post([job] { job->sync(); });
+    });
     ++submitted_;
   }
   if (pending_.empty()) {  // a larger file (or one thread): alone, in blocks

@@ -30,6 +30,9 @@ class FileSequence {
   // Small files converted ahead of the one being named, at most (each keeps a temporary file
   // open: within the descriptors and the interrupt clean-up's slots of one process).
   static constexpr std::size_t kMaxAhead = 32;
+  // Threads that wait for small files to reach the disk (fsync), besides those converting:
+  // a thread waiting on the device takes no CPU, and the device serves several at once.
+  static constexpr unsigned kSyncThreads = 4;
 
   FileSequence(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs,
                const Converter& converter, RunState& state, ConversionKind kind,
@@ -51,5 +54,7 @@ class FileSequence {
   unsigned threads_;
   std::size_t submitted_ = 0;  // files [index, submitted_) are queued in pending_
   std::deque<std::unique_ptr<WholeFileJob>> pending_;
-  std::unique_ptr<WorkerPool> pool_;  // after pending_: stopped before the jobs go
+  // Stopped in this order, before the jobs go: the converting pool posts to the syncing one.
+  std::unique_ptr<WorkerPool> syncPool_;
+  std::unique_ptr<WorkerPool> pool_;
 };

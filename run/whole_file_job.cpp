@@ -64,14 +64,19 @@ void WholeFileJob::convertNow() {
   notes_ = worker_->endBlock();
   if (outcome_.status != ConvertStatus::converted) return;
   writer_ = std::make_unique<AtomicFileWriter>();
-  if (!writer_->open(outputPath_) || !writer_->write(bytes) || !writer_->sync()) {
+  if (!writer_->open(outputPath_) || !writer_->write(bytes)) {
     outcome_ = writeFailure(writer_->error());
     writer_.reset();
   }
 }
 
-void WholeFileJob::convert() {
-  convertNow();
+void WholeFileJob::convert() { convertNow(); }
+
+void WholeFileJob::sync() {
+  if (writer_ && !writer_->sync()) {
+    outcome_ = writeFailure(writer_->error());
+    writer_.reset();
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     done_ = true;

@@ -16,19 +16,22 @@
 #include "run/block_settler.h"
 
 // One small file of a run converted whole on any thread (into memory, then into a temporary
-// file beside its output, synced to the disk), then settled and renamed into place on the
-// calling thread in file order, so that several files convert and reach the disk at once while
-// the run's state, messages and files written stay those of converting one file after the
-// other: a job never committed leaves nothing. Made on the calling thread; convert() once on a
-// worker; wait() and commit() on the calling thread.
+// file beside its output), synced to the disk on another, then settled and renamed into place
+// on the calling thread in file order, so that several files convert and reach the disk at
+// once while the run's state, messages and files written stay those of converting one file
+// after the other: a job never committed leaves nothing. Made on the calling thread; convert()
+// once on a worker, then sync() once on any thread; wait() and commit() on the calling
+// thread.
 class WholeFileJob {
  public:
   WholeFileJob(const Converter& converter, RunState& state, ConversionKind kind,
                std::string inputPath, std::string outputPath);
 
-  // Reads and converts the file into memory (any thread).
+  // Reads and converts the file and writes it to its temporary file (any thread).
   void convert();
-  // Blocks until convert() has finished.
+  // Waits for the device to hold the temporary file (any thread, after convert()).
+  void sync();
+  // Blocks until sync() has finished.
   void wait();
   // In file order: takes the file's traces and zones into the run's state (converting it again
   // here when an earlier file fixed a zone it assumed otherwise), then renames it over its
