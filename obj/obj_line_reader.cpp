@@ -1,6 +1,7 @@
 #include "obj/obj_line_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -23,6 +24,13 @@ const char* findLineEnd(const char* p, const char* end) {
   const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(stop - p));
   return cr != nullptr ? static_cast<const char*>(cr) : stop;
 }
+
+// The bytes that end a run of token bytes in a block: a blank, a line end, a backslash, a NUL.
+constexpr std::array<bool, 256> kTokenStop = [] {
+  std::array<bool, 256> stop{};
+  for (const char c : {' ', '\t', '\n', '\r', '\\', '\0'}) stop[static_cast<unsigned char>(c)] = true;
+  return stop;
+}();
 
 // The physical line at `p` (in a block ending at `end`) is certainly not a vertex line, nor
 // one continued onto one: it starts with neither a blank, a NUL nor '\\', nor with "v" and
@@ -335,26 +343,32 @@ void ObjLineReader::skipLines() {
 }
 
 // The usual vertex line: the rest of its physical line, line end included, lies in the block
-// and holds no backslash and no NUL. Its numbers are then views into the block, found without
-// a call per byte. kNotInBlock, with nothing read, otherwise.
+// and holds no backslash and no NUL. Its numbers are then views into the block, found in one
+// pass without a call per byte. kNotInBlock, with nothing read, otherwise.
 std::size_t ObjLineReader::readNumbersInBlock() {
   const char* const start = data_ + begin_;
   const char* const end = data_ + end_;
-  const char* stop = start;
-  while (stop != end && !isLineEndByte(*stop) && *stop != '\\' && *stop != 0) ++stop;
-  // A CR at the block's end needs the next block to tell CR from CR LF.
-  if (stop == end || !isLineEndByte(*stop) || (*stop == '\r' && stop + 1 == end)) {
-    return kNotInBlock;
-  }
-  std::size_t count = 0;
   const char* p = start;
+  std::size_t count = 0;
+  std::string_view found[3];
   while (count < 3) {
-    while (p != stop && isBlank(*p)) ++p;
-    if (p == stop) break;
+    while (p != end && isBlank(*p)) ++p;
+    if (p == end) return kNotInBlock;
+    if (isLineEndByte(*p)) break;
     const char* const token = p;
-    while (p != stop && !isBlank(*p)) ++p;
-    numberViews_[count++] = std::string_view(token, static_cast<std::size_t>(p - token));
+    while (p != end && !kTokenStop[static_cast<unsigned char>(*p)]) ++p;
+    if (p == end || *p == '\\' || *p == 0) return kNotInBlock;
+    found[count++] = std::string_view(token, static_cast<std::size_t>(p - token));
   }
+  // The rest of the physical line: further tokens, checked for a backslash or a NUL.
+  const char* stop = p;
+  while (stop != end && !isLineEndByte(*stop)) {
+    if (*stop == '\\' || *stop == 0) return kNotInBlock;
+    ++stop;
+  }
+  // A CR at the block's end needs the next block to tell CR from CR LF.
+  if (stop == end || (*stop == '\r' && stop + 1 == end)) return kNotInBlock;
+  for (std::size_t i = 0; i < count; ++i) numberViews_[i] = found[i];
   if (p != stop) ++p;  // the blank after the third number, as get() would have read it
   if (p != start) lastRaw_ = p[-1];
   begin_ += static_cast<std::size_t>(p - start);
