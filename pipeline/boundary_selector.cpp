@@ -99,6 +99,10 @@ std::optional<std::size_t> BoundarySelector::select(const std::vector<PreparedBo
     }
     return chosen.value_or(0);
   }
+  if ((chosen = selectByGrid(boundaries, entries, frame, p))) {
+    reach_ = entries.size();  // the containment rule visits every definition
+    return chosen;
+  }
   Query query(context_, p);
   chosen = selectByContainment(boundaries, entries, frame, query, unusable);
   if (!chosen && !unusable) chosen = selectByDistance(boundaries, entries, frame, query, unusable);
@@ -267,4 +271,88 @@ double BoundarySelector::boxDistance(const Entry& entry, const Point3& p) {
 // distance.
 double BoundarySelector::margin(const Entry& entry, const Point3& p, double boxDistance) {
   return kShortcutMargin * (entry.magnitude + std::fabs(p.x) + std::fabs(p.y) + boxDistance);
+}
+
+std::optional<std::size_t> BoundarySelector::selectByGrid(
+    const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+    BoundaryFrame frame, const Point3& p) {
+  Grid& grid = grids_[frameIndex(frame)];
+  if (!grid.checked) buildGrid(boundaries, entries, frame, grid);
+  if (grid.cells.empty() || !finitePoint(p)) return std::nullopt;
+  const double cx = std::floor((p.x - grid.minX) / grid.stepX);
+  const double cy = std::floor((p.y - grid.minY) / grid.stepY);
+  if (!(cx >= 0.0 && cx < kGridCells && cy >= 0.0 && cy < kGridCells)) return std::nullopt;
+  const int ix = static_cast<int>(cx);
+  const int iy = static_cast<int>(cy);
+  // The cell's edges as the cell was measured; the division above may round a point near an
+  // edge into the neighbouring cell, which the exact comparison catches.
+  const double x0 = grid.minX + ix * grid.stepX, x1 = grid.minX + (ix + 1) * grid.stepX;
+  const double y0 = grid.minY + iy * grid.stepY, y1 = grid.minY + (iy + 1) * grid.stepY;
+  if (!(p.x >= x0 && p.x <= x1 && p.y >= y0 && p.y <= y1)) return std::nullopt;
+  std::int32_t& cell = grid.cells[static_cast<std::size_t>(iy) * kGridCells + ix];
+  if (cell == Grid::kUnknown) cell = decideCell(entries, x0, y0, x1, y1);
+  if (cell < 0) return std::nullopt;
+  return static_cast<std::size_t>(cell);
+}
+
+void BoundarySelector::buildGrid(const std::vector<PreparedBoundary>& boundaries,
+                                 std::vector<Entry>& entries, BoundaryFrame frame, Grid& grid) {
+  grid.checked = true;
+  bool any = false;
+  double minX = 0.0, minY = 0.0, maxX = 0.0, maxY = 0.0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    reach(boundaries, entries, i, frame);
+    const Entry& entry = entries[i];
+    if (entry.state == State::passedOver) continue;
+    if (entry.state != State::polygon || entry.prepared == nullptr) return;
+    minX = any ? std::min(minX, entry.minX) : entry.minX;
+    minY = any ? std::min(minY, entry.minY) : entry.minY;
+    maxX = any ? std::max(maxX, entry.maxX) : entry.maxX;
+    maxY = any ? std::max(maxY, entry.maxY) : entry.maxY;
+    any = true;
+  }
+  grid.stepX = (maxX - minX) / kGridCells;
+  grid.stepY = (maxY - minY) / kGridCells;
+  if (!any || !(grid.stepX > 0.0) || !(grid.stepY > 0.0)) return;
+  grid.minX = minX;
+  grid.minY = minY;
+  grid.cells.assign(static_cast<std::size_t>(kGridCells) * kGridCells, Grid::kUnknown);
+}
+
+// The definition of every point of the closed box [x0, x1] x [y0, y1], or Grid::kNone.
+std::int32_t BoundarySelector::decideCell(const std::vector<Entry>& entries, double x0,
+                                          double y0, double x1, double y1) {
+  GEOSGeometry* box = makeBox(x0, y0, x1, y1);
+  if (box == nullptr) return Grid::kNone;
+  std::int32_t chosen = Grid::kNone;
+  const Point3 corner{std::max(std::fabs(x0), std::fabs(x1)),
+                      std::max(std::fabs(y0), std::fabs(y1)), 0.0};
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Entry& entry = entries[i];
+    if (entry.state != State::polygon) continue;
+    if (GEOSPreparedContainsProperly_r(context_, entry.prepared, box) == 1) {
+      chosen = static_cast<std::int32_t>(i);
+      break;
+    }
+    // Before the one that holds the cell, each must be certainly apart from all of it.
+    double d = kNaN;
+    if (GEOSPreparedDistance_r(context_, entry.prepared, box, &d) != 1 ||
+        !(d > margin(entry, corner, d))) {
+      break;
+    }
+  }
+  GEOSGeom_destroy_r(context_, box);
+  return chosen;
+}
+
+// The closed box as a GEOS polygon (null when GEOS refuses it).
+GEOSGeometry* BoundarySelector::makeBox(double x0, double y0, double x1, double y1) const {
+  GEOSCoordSequence* sequence = GEOSCoordSeq_create_r(context_, 5, 2);
+  if (sequence == nullptr) return nullptr;
+  const double xs[5] = {x0, x1, x1, x0, x0};
+  const double ys[5] = {y0, y0, y1, y1, y0};
+  for (unsigned int i = 0; i < 5; ++i) GEOSCoordSeq_setXY_r(context_, sequence, i, xs[i], ys[i]);
+  GEOSGeometry* shell = GEOSGeom_createLinearRing_r(context_, sequence);
+  if (shell == nullptr) return nullptr;
+  return GEOSGeom_createPolygon_r(context_, shell, nullptr, 0);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,13 @@ enum class BoundaryFrame { project, enu };
 // - once best is 0 (or NaN) no later distance can replace it;
 // - a polygon whose bounding box is farther than best (with a margin far above the rounding
 //   of the distance) cannot replace it either.
+// - a grid over the polygons' bounding boxes (kGridCells x kGridCells, each cell decided on
+//   the first point that falls in it): a cell that lies wholly and strictly inside a polygon,
+//   while every polygon before it is certainly at a distance > 0 from the whole cell (beyond
+//   the rounding margin), has that polygon as the choice of every point in it, as the
+//   containment rule above would find it; other cells, and points outside the grid, take the
+//   rules above. Used when every definition has a valid polygon of finite coordinates or is
+//   passed over, so that no empty boundary or unusable definition can take part.
 // Valid polygons of finite coordinates are tested through a prepared geometry; others, and
 // non-finite points, take the plain distance only.
 class BoundarySelector {
@@ -63,6 +71,9 @@ class BoundarySelector {
   // How many definitions, from the first, the last select() looked at: a definition the
   // choice depended on lies among them, and none after them was visited.
   std::size_t lastReach() const { return reach_; }
+
+  // Cells per side of the grid.
+  static constexpr int kGridCells = 64;
 
  private:
   class Query;
@@ -95,7 +106,26 @@ class BoundarySelector {
   static double boxDistance(const Entry& entry, const Point3& p);
   static double margin(const Entry& entry, const Point3& p, double boxDistance);
 
+  // The cells of one frame; `cells` is empty when the grid is not used for it.
+  struct Grid {
+    static constexpr std::int32_t kUnknown = -2;  // not decided yet
+    static constexpr std::int32_t kNone = -1;     // no choice certain over the whole cell
+    bool checked = false;                         // whether it can be used has been decided
+    double minX = 0.0, minY = 0.0, stepX = 0.0, stepY = 0.0;
+    std::vector<std::int32_t> cells;  // kGridCells x kGridCells, by rows of equal y
+  };
+  // The grid's choice for `p`, when its cell has one.
+  std::optional<std::size_t> selectByGrid(const std::vector<PreparedBoundary>& boundaries,
+                                          std::vector<Entry>& entries, BoundaryFrame frame,
+                                          const Point3& p);
+  void buildGrid(const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+                 BoundaryFrame frame, Grid& grid);
+  std::int32_t decideCell(const std::vector<Entry>& entries, double x0, double y0, double x1,
+                          double y1);
+  GEOSGeometry* makeBox(double x0, double y0, double x1, double y1) const;
+
   GEOSContextHandle_t context_ = nullptr;
+  std::array<Grid, 2> grids_;  // per BoundaryFrame
   std::size_t reach_ = 0;
   std::array<std::vector<Entry>, 2> entries_;  // per BoundaryFrame
 };
