@@ -216,9 +216,29 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
 void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
                                const double* in, double* out, unsigned char* done,
                                std::size_t count) const {
+  if (definitions_.size() != 1) {
+    std::fill(done, done + count, 0);
+    return;
+  }
+  convertInLanes(kernel, kind, zones, 0, in, out, done, count);
+}
+
+std::optional<std::size_t> Converter::chooseFor(ConversionKind kind, const Point3& p,
+                                                ConverterScratch& scratch) const {
+  return choose(p, kind == ConversionKind::enuToProject ? BoundaryFrame::enu
+                                                        : BoundaryFrame::project,
+                scratch, nullptr);
+}
+
+void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
+                               std::size_t index, const double* in, double* out,
+                               unsigned char* done, std::size_t count) const {
   std::fill(done, done + count, 0);
-  if (kernel == nullptr || definitions_.size() != 1 || !prepared_[0].chain) return;
-  const DefinitionChain& chain = *prepared_[0].chain;
+  if (kernel == nullptr || index >= definitions_.size() || !prepared_[index].chain ||
+      !definitions_[index].isDefined() || definitions_[index].isControlPoints()) {
+    return;
+  }
+  const DefinitionChain& chain = *prepared_[index].chain;
   LaneJob job;
   job.kind = kind;
   job.chain = &chain;
@@ -228,12 +248,12 @@ void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const Zon
       if (!chain.lanesToEnu()) return;
       break;
     case ConversionKind::enuToProject:
-      if (!definitions_[0].isCustomGauss() || !chain.lanesFromEnu()) return;
+      if (!definitions_[index].isCustomGauss() || !chain.lanesFromEnu()) return;
       break;
     case ConversionKind::projectToZone:
       if (!chain.lanesToEnu()) return;
       // A zone not fixed yet is fixed by the first point, in file order: one at a time.
-      job.zone = prepared_[0].zone ? &*prepared_[0].zone : zones.projection(0);
+      job.zone = prepared_[index].zone ? &*prepared_[index].zone : zones.projection(index);
       if (job.zone == nullptr) return;
       break;
   }

@@ -107,6 +107,16 @@ class Converter {
   void convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
                       const double* in, double* out, unsigned char* done,
                       std::size_t count) const;
+  // The same through definition `index`, for vertices whose selection chose it (of several
+  // definitions): done[i] = 1 gives the bits of the one-vertex conversion, which would choose
+  // `index`, and whose only trace is that choice.
+  void convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
+                      std::size_t index, const double* in, double* out, unsigned char* done,
+                      std::size_t count) const;
+  // The definition a conversion of `kind` chooses for `p`, without converting: the trace of
+  // the choice is then scratch.trace(), as that of a conversion through it that succeeds.
+  std::optional<std::size_t> chooseFor(ConversionKind kind, const Point3& p,
+                                       ConverterScratch& scratch) const;
 
   std::size_t definitionCount() const { return definitions_.size(); }
   const EnuOrigin& origin() const { return frame_.origin(); }

@@ -1,7 +1,10 @@
 #include "run/vertex_adapter.h"
 
 bool VertexAdapter::sameZoneAsFile(std::string* why) {
-  const std::optional<std::size_t> chosen = scratch_.trace().chosen;
+  return sameZoneAsFile(scratch_.trace().chosen, why);
+}
+
+bool VertexAdapter::sameZoneAsFile(std::optional<std::size_t> chosen, std::string* why) {
   const std::optional<int32_t> code =
       chosen ? converter_.zoneCode(*chosen, zones()) : std::optional<int32_t>();
   if (!code) return true;
@@ -45,9 +48,26 @@ bool VertexAdapter::convert(const double in[3], double out[3], std::string* why)
 
 std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_t count,
                                        std::string* why) {
+  auto single = [this, why](const double* one, double* result) {
+    return convert(one, result, why);
+  };
+  if (converter_.definitionCount() > 1) {
+    return lanes_.convertByDefinition(
+        scratch_, zones(), in, out, count, single,
+        [this](const double* one, const double* result, const ConversionTrace& trace) {
+          // The zone of the definition chosen must be the file's; else the one-vertex
+          // conversion says why.
+          if (kind_ == ConversionKind::projectToZone && !sameZoneAsFile(trace.chosen, nullptr)) {
+            return false;
+          }
+          traced(trace);
+          inputBox.add(one);
+          outputBox.add(result);
+          return true;
+        });
+  }
   return lanes_.convert(
-      zones(), in, out, count,
-      [this, why](const double* one, double* result) { return convert(one, result, why); },
+      zones(), in, out, count, single,
       [this](const double* one, const double* result) {
         // Lanes convert through the only definition, whose zone is fixed: the file's.
         if (kind_ == ConversionKind::projectToZone && !fileZone) {
@@ -55,5 +75,6 @@ std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_
         }
         inputBox.add(one);
         outputBox.add(result);
+        return true;
       });
 }

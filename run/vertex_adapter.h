@@ -51,6 +51,7 @@ class VertexAdapter {
   // Zone mode, after a conversion: its zone is the file's (taken as the file's when it is the
   // first); false with the reason otherwise.
   bool sameZoneAsFile(std::string* why);
+  bool sameZoneAsFile(std::optional<std::size_t> chosen, std::string* why);
 
   const Converter& converter_;
   ConversionKind kind_;
