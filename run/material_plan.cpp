@@ -40,36 +40,18 @@ class MaterialPlanner {
     const std::string inputFolder = folderOfFile(input);
     for (const std::string& name : libraries) {
       const std::optional<std::string> relative = pathWithinFolder(name);
-      if (!relative) {
-        warn(quoted(input) + " names the material library " + quoted(name) +
-             " outside its folder: not copied");
-        continue;
-      }
-      const std::string source = joinPath(inputFolder, *relative);
-      if (!isRegularFile(source)) {
-        warn("the material library " + quoted(source) + " named by " + quoted(input) +
-             " does not exist: not copied");
-        continue;
-      }
-      if (auto failure = add(source, joinPath(outputFolder, *relative), index)) return failure;
+      const auto source = sourceOf(relative, "material library", name, input, inputFolder);
+      if (!source) continue;
+      if (auto failure = add(*source, joinPath(outputFolder, *relative), index)) return failure;
       const std::string mapFolder = relativeFolder(*relative);
-      for (const std::string& map : mapsOf(source)) {
+      for (const std::string& map : mapsOf(*source)) {
         const std::optional<std::string> mapRelative =
             namesAbsolutePath(map) ? std::nullopt
                                    : pathWithinFolder(mapFolder.empty() ? map
                                                                         : mapFolder + "/" + map);
-        if (!mapRelative) {
-          warn(quoted(source) + " names the map " + quoted(map) + " outside the folder of " +
-               quoted(input) + ": not copied");
-          continue;
-        }
-        const std::string mapSource = joinPath(inputFolder, *mapRelative);
-        if (!isRegularFile(mapSource)) {
-          warn("the map " + quoted(mapSource) + " named by " + quoted(source) +
-               " does not exist: not copied");
-          continue;
-        }
-        if (auto failure = add(mapSource, joinPath(outputFolder, *mapRelative), index)) {
+        const auto mapSource = sourceOf(mapRelative, "map", map, *source, inputFolder);
+        if (!mapSource) continue;
+        if (auto failure = add(*mapSource, joinPath(outputFolder, *mapRelative), index)) {
           return failure;
         }
       }
@@ -83,6 +65,25 @@ class MaterialPlanner {
       if (said == warning) return;
     }
     plan_.warnings.push_back(std::move(warning));
+  }
+
+  // The file a name within the OBJ's folder (`relative`) brings; none, with a warning, when
+  // the name leaves that folder or the file does not exist.
+  std::optional<std::string> sourceOf(const std::optional<std::string>& relative,
+                                      const char* what, const std::string& name,
+                                      const std::string& namedBy, const std::string& objFolder) {
+    if (!relative) {
+      warn(quoted(namedBy) + " names the " + what + " " + quoted(name) +
+           " outside the folder of its OBJ file: not copied");
+      return std::nullopt;
+    }
+    std::string source = joinPath(objFolder, *relative);
+    if (!isRegularFile(source)) {
+      warn("the " + std::string(what) + " " + quoted(source) + " named by " + quoted(namedBy) +
+           " does not exist: not copied");
+      return std::nullopt;
+    }
+    return source;
   }
 
   const std::vector<std::string>& mapsOf(const std::string& library) {
@@ -133,9 +134,10 @@ class MaterialPlanner {
 void warnOfMissingLibraries(const std::vector<std::pair<std::string, std::size_t>>& missing,
                             std::vector<std::string>& warnings) {
   for (const auto& [name, files] : missing) {
-    warnings.push_back("material library " + quoted(name) + ", named by " +
-                       std::to_string(files) + (files == 1 ? " file, is not beside its output"
-                                                           : " files, is not beside their outputs") +
+    const std::string count = files == 1 ? "1 file, is not beside its output"
+                                         : std::to_string(files) +
+                                               " files, is not beside their outputs";
+    warnings.push_back("material library " + quoted(name) + ", named by " + count +
                        " (give -materials=copy or -materials=link to bring it)");
   }
 }
