@@ -113,14 +113,15 @@ class MaterialPlanner {
     }
     sources_.emplace(key, source);
     if (sameFile(source, destination)) return std::nullopt;  // the output's folder is its own
-    if (pathExists(destination)) {
-      if (sameBytes(source, destination)) return std::nullopt;
+    const bool exists = pathExists(destination);
+    if (exists && !sameBytes(source, destination)) {
       return RunFailure{RunMessage::outputNameConflict,
                         "the material file " + quoted(destination) + " exists with other " +
                             "contents than " + quoted(source) + ", which would replace it"};
     }
+    // Left alone when it exists, but no other path of the run may replace it either.
     if (auto failure = written_.add(PathRole::material, destination, true)) return failure;
-    plan_.copies.push_back({source, destination, index});
+    if (!exists) plan_.copies.push_back({source, destination, index});
     return std::nullopt;
   }
 

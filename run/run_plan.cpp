@@ -87,7 +87,7 @@ std::optional<RunFailure> checkTree(const RunOptions& options) {
   if (!options.input.empty() && !isDirectory(options.input)) {
     return RunFailure{RunMessage::treeSet, "-tree=1 keeps the folders below an -input folder, "
                                            "but -input " + quoted(options.input) +
-                                               " is one file"};
+                                               " is not a folder"};
   }
   if (!options.baseOnly && outputNamesFile(options.output)) {
     return RunFailure{RunMessage::treeSet, "-tree=1 writes into an output folder, but -output " +

@@ -103,7 +103,7 @@ TEST(Materials, WarningsAndRefusals) {
       {"a file where a sub-folder goes", {"-tree=1"}, "out/Data", "write file error!!\n",
        "'out/Data' is not a folder"},
       {"one input file", {"-tree=1", "-input=in/Data/T1/T1.obj"}, "", "tree set error!!\n",
-       "-input 'in/Data/T1/T1.obj' is one file"},
+       "-input 'in/Data/T1/T1.obj' is not a folder"},
       {"one output file", {"-tree=1", "-output=out/t.obj"}, "", "tree set error!!\n",
        "-output 'out/t.obj' names one file"},
       {"a value that is no choice", {"-materials=all"}, "", "materials set error!!\n",
