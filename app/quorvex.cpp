@@ -64,6 +64,13 @@ DEFINE_string(baseonly, "0",
               "1: with -toProj=0 and -base, write the base point of the inputs, convert nothing");
 DEFINE_string(threads, "0",
               "threads converting each file: 0 = all hardware threads, 1 = one (no other thread)");
+DEFINE_string(tree, "0",
+              "1: write each input found below the -input folder to the same path below the "
+              "output folder (sub-folders created)");
+DEFINE_string(materials, "none",
+              "none: warn of material libraries not beside the outputs; copy: copy the "
+              "libraries and their texture maps beside the outputs; link: hard-link them "
+              "where possible, else copy");
 
 namespace {
 
@@ -96,6 +103,8 @@ const char* messageText(RunMessage message) {
     case RunMessage::threadsSet: return "threads set error!!\n";
     case RunMessage::baseonlySet: return "baseonly set error!!\n";
     case RunMessage::maxresidualSet: return "maxresidual set error!!\n";
+    case RunMessage::treeSet: return "tree set error!!\n";
+    case RunMessage::materialsSet: return "materials set error!!\n";
     case RunMessage::openObj: return "open obj error!!\n";
     case RunMessage::vertexLine: return "vertex line error!!\n";
     case RunMessage::convertVertex: return "convert vertex error!!\n";
@@ -162,7 +171,8 @@ int main(int argc, char** argv) {
   gflags::ParseCommandLineFlags(&argc, &argv, true);
   const FlagValues flags{FLAGS_input,       FLAGS_output,   FLAGS_coord,   FLAGS_base,
                          FLAGS_inputbase,   FLAGS_bENU,     FLAGS_toProj,  FLAGS_report,
-                         FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly};
+                         FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly,
+                         FLAGS_tree,        FLAGS_materials};
   gflags::ShutDownCommandLineFlags();
 
   const OptionsResult options = runOptionsFromFlags(flags);

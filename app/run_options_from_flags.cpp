@@ -69,6 +69,17 @@ OptionsResult runOptionsFromFlags(const FlagValues& flags) {
                                               flags.threads + "'");
   }
   options.threads = *threads;
+  options.tree = flags.tree == "1";
+  if (flags.materials == "none") {
+    options.materials = MaterialsChoice::none;
+  } else if (flags.materials == "copy") {
+    options.materials = MaterialsChoice::copy;
+  } else if (flags.materials == "link") {
+    options.materials = MaterialsChoice::link;
+  } else {
+    return refuse(RunMessage::materialsSet,
+                  "-materials: expected none, copy or link, got '" + flags.materials + "'");
+  }
   options.baseOnly = flags.baseonly == "1";
   if (options.baseOnly) {
     const char* why = options.mode != ConversionKind::projectToEnu

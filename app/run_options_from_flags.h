@@ -9,14 +9,16 @@
 // The flag values as given on the command line.
 struct FlagValues {
   std::string input, output, coord, base, inputbase, bENU, toProj;
-  std::string report, maxresidual, progress, threads, baseonly;
+  std::string report, maxresidual, progress, threads, baseonly, tree, materials;
 };
 
 // The typed options of a run, or why the flags cannot make one:
 // - maxresidualSet: -maxresidual (looked at only with -report) is not a positive number;
 // - threadsSet: -threads is not a whole number from 0 (all hardware threads) to 256;
 // - baseonlySet: -baseonly=1 outside project -> ENU, without -base or with -inputbase;
-// - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position.
+// - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position;
+// - materialsSet: -materials is not none, copy or link.
+// -tree is on when exactly "1".
 // The mode: -toProj exactly "1" is the zone; else -bENU exactly "1" is ENU -> project; else
 // project -> ENU.
 struct OptionsResult {

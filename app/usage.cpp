@@ -12,7 +12,8 @@ namespace {
 constexpr const char* kUsageLine =
     "usage: quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE]"
     " [-inputbase=ENU:LON,LAT] [-toProj=1|0] [-bENU=0|1] [-threads=N] [-baseonly=1]"
-    " [-report=FILE.html] [-maxresidual=M] [-progress=1|0]";
+    " [-report=FILE.html] [-maxresidual=M] [-progress=1|0] [-tree=1]"
+    " [-materials=none|copy|link]";
 
 constexpr const char* kPurpose =
     "quorvex converts the vertices of Wavefront OBJ files between a surveying project frame, a\n"

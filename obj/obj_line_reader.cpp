@@ -210,6 +210,7 @@ bool ObjLineReader::readObjLine() {
     c = readByteOrderMark(c);
   }
   while (isBlank(c)) c = get();
+  firstByte_ = c;
   if (c == 'v') {
     c = get();
     vertex_ = c == kLineEnd || c == 0 || isBlank(c);
@@ -340,6 +341,16 @@ void ObjLineReader::skipLine() {
 void ObjLineReader::skipLines() {
   skipLine();
   if (!lineEnd_.empty()) otherLinesAhead();
+}
+
+std::string ObjLineReader::readText() {
+  std::string text;
+  if (vertex_) return text;
+  lineOpen_ = false;
+  if (firstByte_ == 'v') text.push_back('v');  // read to tell "vt" from "v"
+  for (int c = next_; c != kLineEnd; c = get()) text.push_back(static_cast<char>(c));
+  next_ = kLineEnd;
+  return text;
 }
 
 // The usual vertex line: the rest of its physical line, line end included, lies in the block

@@ -71,6 +71,9 @@ class ObjLineReader {
   // no byte remains, or when reading failed (then failed() is true).
   [[nodiscard]] bool readObjLine();
   bool isVertexLine() const { return vertex_; }
+  // The first byte of the line after its leading blanks (and a byte-order mark), or -1 when
+  // the line holds nothing else: a cheap look at the keyword before reading a line's text.
+  int firstByte() const { return firstByte_; }
   // The current line is the first of the file and follows a UTF-8 byte-order mark.
   bool afterByteOrderMark() const { return afterMark_; }
   // The mark the file starts with, known once its first line has been read.
@@ -92,6 +95,10 @@ class ObjLineReader {
   void skipLine();
   // skipLine(), then the lines copyLines() would copy with it.
   void skipLines();
+  // A line that is not a vertex line: its text from its first token to its end, continuations
+  // joined as for tokens (the backslash and the line end removed), without the line end. For
+  // the few lines a caller needs as text (material statements): held whole.
+  std::string readText();
 
   // Vertex line: reads the tokens after "v", up to three; returns how many there were.
   std::size_t readNumbers();
@@ -143,6 +150,7 @@ class ObjLineReader {
   bool lineOpen_ = false;  // a line was started and not read to its end by a copy or skip
   bool lineDone_ = false;  // the current line's end has been read
   bool vertex_ = false;
+  int firstByte_ = kLineEnd;
   bool fileStart_ = false;  // the next line read is the first of the file
   bool afterMark_ = false;
   ByteOrderMark mark_ = ByteOrderMark::none;

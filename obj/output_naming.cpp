@@ -19,3 +19,13 @@ std::string makeOutputPath(const std::string& output, const std::string& inputPa
   if (outputNamesFile(output)) return output;
   return joinPath(output, getFileName(inputPath));
 }
+
+std::string makeTreeOutputPath(const std::string& output, const std::string& inputFolder,
+                               const std::string& inputPath) {
+  // The folder search names every file as inputFolder joined to its path below it.
+  const std::string prefix = inputFolder.empty() ? std::string() : joinPath(inputFolder, "");
+  if (inputPath.compare(0, prefix.size(), prefix) != 0) {
+    return joinPath(output, getFileName(inputPath));
+  }
+  return joinPath(output, inputPath.substr(prefix.size()));
+}

@@ -15,3 +15,9 @@ std::string getFileName(const std::string& path);
 // separator that `output` already ends with. Folders are not created. `output` is not empty
 // (the driver refuses an empty one).
 std::string makeOutputPath(const std::string& output, const std::string& inputPath);
+
+// Where `inputPath`, found by searching the folder `inputFolder` (the -input value; empty: the
+// current folder), is written with the folder tree kept: its path below `inputFolder` inside
+// the folder `output` ("tiles" + "tiles/Data/T1/T1.obj" into "out": "out/Data/T1/T1.obj").
+std::string makeTreeOutputPath(const std::string& output, const std::string& inputFolder,
+                               const std::string& inputPath);

@@ -15,6 +15,7 @@
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
 #include "platform/atomic_file.h"
+#include "platform/file_copy.h"
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
@@ -91,6 +92,8 @@ class Run {
  private:
   std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state);
   std::optional<RunFailure> checkReadableTwice() const;
+  std::optional<RunFailure> createFolders() const;
+  std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next) const;
   std::optional<RunFailure> drain(RunState& state) {
     if (console_.drain(state)) return std::nullopt;
     return kStandardOutputFailed;
@@ -205,8 +208,33 @@ std::optional<RunFailure> Run::checkReadableTwice() const {
   return std::nullopt;
 }
 
+// The folders the plan found missing, just before the first file is written into them.
+std::optional<RunFailure> Run::createFolders() const {
+  for (const std::string& folder : plan_.foldersToCreate) {
+    std::string error;
+    if (!::createFolders(folder, &error)) return RunFailure{RunMessage::writeFile, error};
+  }
+  return std::nullopt;
+}
+
+// The material files the input `index` is the first to need, from copies[next] on.
+std::optional<RunFailure> Run::copyMaterials(std::size_t index, std::size_t& next) const {
+  const std::vector<MaterialCopy>& copies = plan_.materials.copies;
+  const CopyWay way =
+      options_.materials == MaterialsChoice::link ? CopyWay::link : CopyWay::copy;
+  for (; next < copies.size() && copies[next].afterInput == index; ++next) {
+    std::string error;
+    if (!copyFile(copies[next].source, copies[next].destination, way, &error)) {
+      return RunFailure{RunMessage::writeFile, error};
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState& state) {
   const ConversionKind mode = options_.mode;
+  if (auto failure = createFolders()) return failure;
+  std::size_t nextCopy = 0;
   const bool showProgress =
       options_.progress == ProgressChoice::on ||
       (options_.progress == ProgressChoice::automatic && output_.progressStream() != nullptr &&
@@ -230,6 +258,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
     for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
+    if (auto failure = copyMaterials(index, nextCopy)) return failure;
     progress.finishFile(outcome.vertexCount);
     file.input = path;
     file.output = outputPath;
@@ -250,6 +279,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     }
   }
   progress.summary();
+  for (const std::string& warning : plan_.materials.warnings) output_.warn(warning);
   if (filesOnZone.size() > 1) {
     std::string counts;
     for (const auto& [code, files] : filesOnZone) {

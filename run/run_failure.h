@@ -15,6 +15,8 @@ enum class RunMessage {
   threadsSet,               // "threads set error!!"
   baseonlySet,              // "baseonly set error!!"
   maxresidualSet,           // "maxresidual set error!!"
+  treeSet,                  // "tree set error!!"
+  materialsSet,             // "materials set error!!"
   openObj,                  // "open obj error!!"
   vertexLine,               // "vertex line error!!"
   convertVertex,            // "convert vertex error!!"

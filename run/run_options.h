@@ -9,6 +9,11 @@
 // Whether a run shows its progress line and summary on standard error.
 enum class ProgressChoice { automatic, on, off };  // automatic: when it is a terminal
 
+// Whether the material libraries and texture maps the inputs name are brought beside the
+// outputs: not at all (a warning names those missing there), copied, or hard-linked where the
+// file system allows (else copied).
+enum class MaterialsChoice { none, copy, link };
+
 // What one run is asked to do, typed once from the command line: the conversion, the paths
 // as given (not yet resolved or checked: see RunPlan) and the numbers already read.
 struct RunOptions {
@@ -24,4 +29,8 @@ struct RunOptions {
   bool baseOnly = false;      // project -> ENU: write the computed base point, convert nothing
   double maxResidual = 0.05;  // m: control-point residuals above it are highlighted
   ProgressChoice progress = ProgressChoice::automatic;
+  // Each input found below the -input folder is written to the same path below the output
+  // folder (sub-folders created), instead of into the output folder itself.
+  bool tree = false;
+  MaterialsChoice materials = MaterialsChoice::none;
 };

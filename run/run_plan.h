@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "run/material_plan.h"
 #include "run/run_failure.h"
 #include "run/run_options.h"
 
@@ -18,6 +19,10 @@ struct RunPlan {
   // coordinate file gives no basepoint; it is checked as if it were written).
   bool writesBase = false;
   std::vector<std::string> warnings; // what the folder search noticed, one line each
+  // Missing folders of the outputs (-tree) and of the material files, created just before the
+  // first file is written (never for a run the plan refuses).
+  std::vector<std::string> foldersToCreate;
+  MaterialPlan materials;  // the material files to bring, and the warnings of the scan
 
   // The base point may be computed from every vertex before the conversion pass.
   bool computesBasePoint() const {
@@ -30,12 +35,15 @@ struct RunPlan {
 // - outputSet: no -output (but with baseOnly, which writes no output);
 // - openObj: the folder search could not list a folder or tell an entry's kind, or a path is
 //   too long;
-// - writeFile: the folder of an output, of the base file or of the report does not exist, or a
-//   written path is a folder;
+// - treeSet: -tree=1 with one input file, or with -output naming one file;
+// - writeFile: the folder of an output, of the base file or of the report does not exist (with
+//   -tree, the sub-folders of the output folder are created; what exists of them must be
+//   folders), or a written path is a folder;
 // - outputNameConflict: two inputs go to one output, or a written path (each output, the base
 //   file where the mode writes it, the report) is the same file or the same name as an input,
 //   the coordinate file or another written path (through links, hard links, "..", and letter
-//   case on Windows), or on Windows is named like a device (con, aux, nul, com1 ...).
+//   case on Windows), or on Windows is named like a device (con, aux, nul, com1 ...); a material
+//   file to copy clashes so, or with a different existing file (see planMaterials).
 struct PlanResult {
   std::optional<RunPlan> plan;
   RunFailure failure;  // when there is no plan

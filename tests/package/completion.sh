@@ -27,6 +27,9 @@ cases=(
   'quorvex -bENU=\e*|-bENU=0 1'
   'quorvex -progress=\e*|-progress=0 1'
   'quorvex -baseonly=\e*|-baseonly=0 1'
+  'quorvex -tree=\e*|-tree=0 1'
+  'quorvex -materials=\e*|-materials=copy link none'
+  'quorvex -mat\tc\t|-materials=copy'
   'quorvex -inputbase=\t|-inputbase=ENU:'
   'quorvex -to\t1 -thr\t2|-toProj=1 -threads=2'
 )

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/run_failure.h"
+#include "run/run_options.h"
+#include "run/written_paths.h"
+
+// One file a converted OBJ needs beside its output: a material library or a texture map,
+// brought from `source` to `destination` once the input `afterInput` has been converted.
+struct MaterialCopy {
+  std::string source;
+  std::string destination;
+  std::size_t afterInput = 0;
+};
+
+struct MaterialPlan {
+  std::vector<MaterialCopy> copies;   // each destination once, in the order they are needed
+  std::vector<std::string> warnings;  // said after the conversion, one line each
+};
+
+// The material files of a run whose inputs[i] is written to outputs[i], for each input
+// written into another folder than its own. Its "mtllib" names are read by a light scan now
+// (an input that is not a regular file, or cannot be read, is left to its conversion).
+// - MaterialsChoice::none: a warning per library that does not resolve from the folder of the
+//   outputs naming it, with their count.
+// - copy / link: each library, and each map it names, at the same path relative to the OBJ's
+//   folder beside the output (the map relative to its library's folder). A name that leaves
+//   the OBJ's folder (a leading "..", absolute, a drive letter), or a file that does not exist,
+//   is a warning and not copied. A destination that is its source is left alone, as is an
+//   existing one with the same bytes; one with other bytes, or two sources with different
+//   bytes for one destination, is outputNameConflict. Every destination copied is added to
+//   `written` (checked against every path of the run; its missing folders are created).
+std::optional<RunFailure> planMaterials(const std::vector<std::string>& inputs,
+                                        const std::vector<std::string>& outputs,
+                                        MaterialsChoice choice, WrittenPaths& written,
+                                        MaterialPlan& plan);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+
+#include "platform/file_identity.h"
+
+// What a path is to a run, for the messages of a clash.
+enum class PathRole { input, coordinate, output, base, report, material };
+
+// "the input", "the coordinate file", ... as a message names a path of that role.
+const char* pathRoleName(PathRole role);
+
+// The absolute, normalised name of a path that may not exist yet: links of the part that
+// exists are followed, "." and ".." removed; letter case folded on Windows, where names compare
+// without it. Empty when the system cannot resolve it (then only the file identity compares).
+std::string resolvedName(const std::string& path);
+
+// The paths of a run by role, to find any two that are one file (through links and hard
+// links) or one name.
+class PathRegistry {
+ public:
+  // The path already registered that `path` is, with its role, or null.
+  const std::pair<PathRole, std::string>* find(const std::string& path) const;
+  void add(PathRole role, const std::string& path);
+
+ private:
+  std::map<FileIdentity, std::pair<PathRole, std::string>> byIdentity_;
+  std::map<std::string, std::pair<PathRole, std::string>> byName_;
+};
