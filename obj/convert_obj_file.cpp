@@ -1,5 +1,6 @@
 #include "obj/convert_obj_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "obj/material_statements.h"
 #include "obj/vertex_line.h"
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
@@ -75,6 +77,57 @@ std::optional<ConvertOutcome> vertexFailure(bool converted, const double in[3],
                        pointText(out) + " is not finite");
   }
   return std::nullopt;
+}
+
+// Copies raw bytes on and keeps them.
+class KeepingSink : public ObjSink {
+ public:
+  explicit KeepingSink(ObjSink& output) : output_(output) {}
+  [[nodiscard]] bool write(std::string_view bytes) override {
+    kept.append(bytes);
+    return output_.write(bytes);
+  }
+  std::string kept;
+
+ private:
+  ObjSink& output_;
+};
+
+// A logical line's raw bytes as text: continuations joined ('\\' and the line end after it
+// removed), up to its line end.
+std::string joinedText(std::string_view raw) {
+  std::string text;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    const char c = raw[i];
+    if (c == '\n' || c == '\r') break;
+    if (c == '\\' && (i + 1 == raw.size() || raw[i + 1] == '\n' || raw[i + 1] == '\r')) {
+      if (i + 2 < raw.size() && raw[i + 1] == '\r' && raw[i + 2] == '\n') ++i;
+      ++i;
+      continue;
+    }
+    text.push_back(c);
+  }
+  return text;
+}
+
+// A line that is not a vertex line, copied; a line that may be "mtllib" (its first token
+// starts with 'm': few lines) is copied alone and the libraries it names kept in `libraries`.
+[[nodiscard]] bool copyOtherLines(ObjLineReader& reader, ObjSink& output,
+                                  std::vector<std::string>& libraries) {
+  if (reader.firstByte() != 'm') return reader.copyLines(output);
+  KeepingSink keeping(output);
+  if (!reader.copyLine(keeping)) return false;
+  std::string_view raw = keeping.kept;
+  if (reader.afterByteOrderMark()) raw.remove_prefix(kUtf8ByteOrderMark.size());
+  const std::string text = joinedText(raw);
+  const std::size_t first = text.find_first_not_of(" \t");
+  for (std::string& name :
+       materialLibraryNames(first == std::string::npos ? "" : text.substr(first))) {
+    if (std::find(libraries.begin(), libraries.end(), name) == libraries.end()) {
+      libraries.push_back(std::move(name));
+    }
+  }
+  return true;
 }
 
 // "v X Y Z" of a converted vertex.
@@ -177,9 +230,10 @@ ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
                                       VertexConversion convert) {
   PendingVertices pending(output, convert);
   std::uint64_t vertexCount = 0;
+  std::vector<std::string> libraries;
   while (reader.readObjLine()) {
     if (!reader.isVertexLine()) {
-      if (!reader.copyLines(pending)) return pending.failed();
+      if (!copyOtherLines(reader, pending, libraries)) return pending.failed();
       continue;
     }
     double in[3];
@@ -201,6 +255,7 @@ ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
   if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
   ConvertOutcome outcome;
   outcome.vertexCount = vertexCount;
+  outcome.materialLibraries = std::move(libraries);
   return outcome;
 }
 
@@ -210,9 +265,12 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
                                VertexConversion convert) {
   if (convert.batched()) return rewriteObjLinesBatched(reader, output, convert);
   std::uint64_t vertexCount = 0;
+  std::vector<std::string> libraries;
   while (reader.readObjLine()) {
     if (!reader.isVertexLine()) {
-      if (!reader.copyLines(output)) return failure(ConvertStatus::writeFailed, 0, "");
+      if (!copyOtherLines(reader, output, libraries)) {
+        return failure(ConvertStatus::writeFailed, 0, "");
+      }
       continue;
     }
     double in[3];
@@ -233,6 +291,7 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
   if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
   ConvertOutcome outcome;
   outcome.vertexCount = vertexCount;
+  outcome.materialLibraries = std::move(libraries);
   return outcome;
 }
 

@@ -25,6 +25,8 @@ struct ConvertOutcome {
   // converted: what the user should hear of although the file was written (a file without
   // any vertex line, noVertexLineWarning), without the path.
   std::vector<std::string> warnings;
+  // The material libraries the file's "mtllib" lines name, each once, in the order named.
+  std::vector<std::string> materialLibraries;
 };
 
 // Converts one OBJ file into `outputPath`, streaming (see ObjLineReader for what a logical

@@ -33,12 +33,14 @@ constexpr std::array<bool, 256> kTokenStop = [] {
 }();
 
 // The physical line at `p` (in a block ending at `end`) is certainly not a vertex line, nor
-// one continued onto one: it starts with neither a blank, a NUL nor '\\', nor with "v" and
-// then a blank, a NUL, '\\', a line end or the block's end ("vt", "vn", "vp" are not "v").
+// one continued onto one, nor one that may be "mtllib": it starts with neither a blank, a NUL,
+// '\\' nor 'm', nor with "v" and then a blank, a NUL, '\\', a line end or the block's end
+// ("vt", "vn", "vp" are not "v").
 bool startsOtherLine(const char* p, const char* end) {
   const auto ends = [](char c) { return isBlank(c) || c == 0 || c == '\\' || isLineEndByte(c); };
   if (*p == 'v') return p + 1 != end && !ends(p[1]);
-  return !isBlank(*p) && *p != 0 && *p != '\\';
+  // A line that may name a material library ("mtllib") is read on its own.
+  return !isBlank(*p) && *p != 0 && *p != '\\' && *p != 'm';
 }
 
 }  // namespace

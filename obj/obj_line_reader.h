@@ -88,8 +88,9 @@ class ObjLineReader {
   // line ends included. False when `out` refused.
   [[nodiscard]] bool copyLine(ObjSink& out);
   // copyLine(), then, in the same write, the lines that follow it in the block and certainly
-  // are not vertex lines (whole physical lines, none continued), so that a run of "vt", "f" or
-  // comment lines costs one write; the next readObjLine() reads the line after them.
+  // are not vertex lines (whole physical lines, none continued, none starting with 'm': a
+  // "mtllib" line is read on its own), so that a run of "vt", "f" or comment lines costs one
+  // write; the next readObjLine() reads the line after them.
   [[nodiscard]] bool copyLines(ObjSink& out);
   // Any line: reads past the rest of it.
   void skipLine();

@@ -216,6 +216,13 @@ class WriterSink : public ObjSink {
   AtomicFileWriter* writer_;
 };
 
+// The libraries a later piece of the file names after those of the earlier ones, each once.
+void addLibraries(std::vector<std::string>& to, std::vector<std::string>& from) {
+  for (std::string& name : from) {
+    if (std::find(to.begin(), to.end(), name) == to.end()) to.push_back(std::move(name));
+  }
+}
+
 ConvertOutcome failure(ConvertStatus status, std::string detail) {
   ConvertOutcome outcome;
   outcome.status = status;
@@ -295,6 +302,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       ++counts.blocks;
       if (rest.status == ConvertStatus::converted) {
         outcome.vertexCount += rest.vertexCount;
+        addLibraries(outcome.materialLibraries, rest.materialLibraries);
         break;
       }
       outcome = rest;
@@ -324,6 +332,7 @@ ConvertOutcome convertObjFileParallel(const std::string& inputPath,
       break;
     }
     outcome.vertexCount += block.outcome.vertexCount;
+    addLibraries(outcome.materialLibraries, block.outcome.materialLibraries);
     if (block.fileStart) mark = block.mark;
     lineOffset += block.lines;
     if (progress != nullptr) progress->advanced(block.endOffset);

@@ -245,6 +245,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   }
   ProgressLine progress(output_.progressStream(), showProgress, totalBytes, plan_.inputs.size());
   std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
+  MissingLibraries missingLibraries;
   FileSequence sequence(plan_.inputs, plan_.outputs, converter, state, mode, options_.threads);
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
@@ -259,6 +260,9 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
     for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
     if (auto failure = copyMaterials(index, nextCopy)) return failure;
+    if (options_.materials == MaterialsChoice::none) {
+      missingLibraries.note(path, outputPath, outcome.materialLibraries);
+    }
     progress.finishFile(outcome.vertexCount);
     file.input = path;
     file.output = outputPath;
@@ -280,6 +284,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   }
   progress.summary();
   for (const std::string& warning : plan_.materials.warnings) output_.warn(warning);
+  for (const std::string& warning : missingLibraries.warnings()) output_.warn(warning);
   if (filesOnZone.size() > 1) {
     std::string counts;
     for (const auto& [code, files] : filesOnZone) {

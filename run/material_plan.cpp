@@ -131,45 +131,47 @@ class MaterialPlanner {
   std::map<std::string, std::string> sources_;            // by the destination's resolved name
 };
 
-// The default: name the libraries that will not be found beside the outputs.
-void warnOfMissingLibraries(const std::vector<std::pair<std::string, std::size_t>>& missing,
-                            std::vector<std::string>& warnings) {
-  for (const auto& [name, files] : missing) {
+}  // namespace
+
+void MissingLibraries::note(const std::string& input, const std::string& output,
+                            const std::vector<std::string>& names) {
+  const std::string outputFolder = folderOfFile(output);
+  if (names.empty() || sameFile(folderOfFile(input), outputFolder)) return;
+  for (const std::string& name : names) {
+    if (pathExists(namesAbsolutePath(name) ? name : joinPath(outputFolder, name))) continue;
+    auto it = missing_.begin();
+    while (it != missing_.end() && it->first != name) ++it;
+    if (it == missing_.end()) it = missing_.insert(missing_.end(), {name, 0});
+    ++it->second;
+  }
+}
+
+std::vector<std::string> MissingLibraries::warnings() const {
+  std::vector<std::string> warnings;
+  for (const auto& [name, files] : missing_) {
     const std::string count = files == 1 ? "1 file, is not beside its output"
                                          : std::to_string(files) +
                                                " files, is not beside their outputs";
     warnings.push_back("material library " + quoted(name) + ", named by " + count +
                        " (give -materials=copy or -materials=link to bring it)");
   }
+  return warnings;
 }
-
-}  // namespace
 
 std::optional<RunFailure> planMaterials(const std::vector<std::string>& inputs,
                                         const std::vector<std::string>& outputs,
                                         MaterialsChoice choice, WrittenPaths& written,
                                         MaterialPlan& plan) {
+  if (choice == MaterialsChoice::none) return std::nullopt;  // MissingLibraries, as converted
   MaterialPlanner planner(written, plan);
-  std::vector<std::pair<std::string, std::size_t>> missing;  // library, files; in first order
   for (std::size_t i = 0; i < inputs.size() && i < outputs.size(); ++i) {
     const std::string outputFolder = folderOfFile(outputs[i]);
     // A FIFO or device cannot be read twice: its libraries are not looked for.
     if (!isRegularFile(inputs[i]) || sameFile(folderOfFile(inputs[i]), outputFolder)) continue;
     const FileReferences libraries = materialLibrariesOf(inputs[i]);
-    if (choice != MaterialsChoice::none) {
-      if (auto failure = planner.copyLibraries(inputs[i], outputFolder, libraries.names, i)) {
-        return failure;
-      }
-      continue;
-    }
-    for (const std::string& name : libraries.names) {
-      if (pathExists(namesAbsolutePath(name) ? name : joinPath(outputFolder, name))) continue;
-      auto it = missing.begin();
-      while (it != missing.end() && it->first != name) ++it;
-      if (it == missing.end()) it = missing.insert(missing.end(), {name, 0});
-      ++it->second;
+    if (auto failure = planner.copyLibraries(inputs[i], outputFolder, libraries.names, i)) {
+      return failure;
     }
   }
-  warnOfMissingLibraries(missing, plan.warnings);
   return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/run_failure.h"
@@ -25,8 +26,7 @@ struct MaterialPlan {
 // The material files of a run whose inputs[i] is written to outputs[i], for each input
 // written into another folder than its own. Its "mtllib" names are read by a light scan now
 // (an input that is not a regular file, or cannot be read, is left to its conversion).
-// - MaterialsChoice::none: a warning per library that does not resolve from the folder of the
-//   outputs naming it, with their count.
+// - MaterialsChoice::none: nothing (no input is read twice: see MissingLibraries).
 // - copy / link: each library, and each map it names, at the same path relative to the OBJ's
 //   folder beside the output (the map relative to its library's folder). A name that leaves
 //   the OBJ's folder (a leading "..", absolute, a drive letter), or a file that does not exist,
@@ -38,3 +38,18 @@ std::optional<RunFailure> planMaterials(const std::vector<std::string>& inputs,
                                         const std::vector<std::string>& outputs,
                                         MaterialsChoice choice, WrittenPaths& written,
                                         MaterialPlan& plan);
+
+// With MaterialsChoice::none, the libraries the converted files name (as their conversion
+// found them) that do not resolve from the folder of the outputs naming them.
+class MissingLibraries {
+ public:
+  // After `input` has been converted into `output`, naming `names`; an input written into its
+  // own folder is left alone.
+  void note(const std::string& input, const std::string& output,
+            const std::vector<std::string>& names);
+  // One warning per library, with the count of files naming it, in the order first named.
+  std::vector<std::string> warnings() const;
+
+ private:
+  std::vector<std::pair<std::string, std::size_t>> missing_;  // library, files
+};

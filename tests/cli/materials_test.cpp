@@ -15,13 +15,15 @@ namespace {
 using cli::fs::path;
 using cli::Sandbox;
 
-// Two tiles in sub-folders, each naming its own library and a missing one; each library names
-// a texture with options (its bytes differ between the tiles), a bump map and one outside.
+// Two tiles in sub-folders, each naming its own library and a missing one (on a line of its
+// own after other lines); each library names a texture with options (its bytes differ between
+// the tiles), a bump map and one outside.
 void writeTiles(const Sandbox& box) {
   for (const std::string tile : {"T1", "T2"}) {
     const std::string folder = "in/Data/" + tile + "/";
     box.write(folder + tile + ".obj",
-              "mtllib " + tile + ".mtl common.mtl\nv 500000 3320113.398 1\nusemtl m\n");
+              "mtllib " + tile + ".mtl\nv 500000 3320113.398 1\nusemtl m\nvt 0 0\n"
+              "mtllib common.mtl\n");
     box.write(folder + tile + ".mtl",
               "newmtl m\nmap_Kd -s 1 1 1 -o 0 0 0 tex/a b.jpg\nbump -bm 0.5 n.png\n"
               "map_Ks ../../up.png\n");
