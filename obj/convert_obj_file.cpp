@@ -130,6 +130,26 @@ std::string joinedText(std::string_view raw) {
   return true;
 }
 
+// The current vertex line's numbers, converted one vertex at a time into `out`; the failure
+// of the line or of its conversion, if any.
+std::optional<ConvertOutcome> convertVertexLine(ObjLineReader& reader, VertexConversion convert,
+                                                double out[3]) {
+  double in[3];
+  if (std::string why; !readVertexNumbers(reader, in, why)) {
+    return failure(ConvertStatus::shortVertexLine, reader.lineNumber(), std::move(why));
+  }
+  out[0] = out[1] = out[2] = 0.0;
+  return vertexFailure(convert(in, out), in, out, reader.lineNumber());
+}
+
+// The outcome once every line has been read: openFailed when the reader failed.
+ConvertOutcome finished(const ObjLineReader& reader, std::uint64_t vertexCount) {
+  if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
+  ConvertOutcome outcome;
+  outcome.vertexCount = vertexCount;
+  return outcome;
+}
+
 // "v X Y Z" of a converted vertex.
 [[nodiscard]] bool writeVertex(ObjSink& output, const double out[3]) {
   // "v " + three numbers with a blank after each of the first two.
@@ -252,9 +272,7 @@ ConvertOutcome rewriteObjLinesBatched(ObjLineReader& reader, ObjSink& output,
     ++vertexCount;
   }
   if (!pending.flush()) return pending.failed();
-  if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
-  ConvertOutcome outcome;
-  outcome.vertexCount = vertexCount;
+  ConvertOutcome outcome = finished(reader, vertexCount);
   outcome.materialLibraries = std::move(libraries);
   return outcome;
 }
@@ -273,13 +291,8 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
       }
       continue;
     }
-    double in[3];
-    if (std::string why; !readVertexNumbers(reader, in, why)) {
-      return failure(ConvertStatus::shortVertexLine, reader.lineNumber(), std::move(why));
-    }
-    double out[3] = {0.0, 0.0, 0.0};
-    const bool converted = convert(in, out);
-    if (std::optional<ConvertOutcome> bad = vertexFailure(converted, in, out, reader.lineNumber())) {
+    double out[3];
+    if (std::optional<ConvertOutcome> bad = convertVertexLine(reader, convert, out)) {
       return std::move(*bad);
     }
     ++vertexCount;
@@ -288,11 +301,25 @@ ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output,
       return failure(ConvertStatus::writeFailed, 0, "");
     }
   }
-  if (reader.failed()) return failure(ConvertStatus::openFailed, 0, reader.error());
-  ConvertOutcome outcome;
-  outcome.vertexCount = vertexCount;
+  ConvertOutcome outcome = finished(reader, vertexCount);
   outcome.materialLibraries = std::move(libraries);
   return outcome;
+}
+
+ConvertOutcome scanObjLines(ObjLineReader& reader, VertexConversion convert) {
+  std::uint64_t vertexCount = 0;
+  while (reader.readObjLine()) {
+    if (!reader.isVertexLine()) {
+      reader.skipLines();
+      continue;
+    }
+    double out[3];
+    if (std::optional<ConvertOutcome> bad = convertVertexLine(reader, convert, out)) {
+      return std::move(*bad);
+    }
+    ++vertexCount;
+  }
+  return finished(reader, vertexCount);
 }
 
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,

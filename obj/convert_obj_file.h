@@ -53,6 +53,9 @@ struct ConvertOutcome {
 // Line numbers are the reader's. writeFailed (with an empty detail) when `output` refused;
 // openFailed when the reader failed.
 ConvertOutcome rewriteObjLines(ObjLineReader& reader, ObjSink& output, VertexConversion convert);
+// The same reading with nothing written (a scan): each vertex converted one at a time, the
+// other lines passed over; the outcome is rewriteObjLines's but for the libraries named.
+ConvertOutcome scanObjLines(ObjLineReader& reader, VertexConversion convert);
 
 ConvertOutcome convertObjFile(const std::string& inputPath, const std::string& outputPath,
                               VertexConversion convert,

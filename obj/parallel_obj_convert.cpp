@@ -14,12 +14,6 @@
 
 namespace {
 
-// A scan's: the converted text is not kept.
-class NullSink : public ObjSink {
- public:
-  [[nodiscard]] bool write(std::string_view) override { return true; }
-};
-
 class StringSink : public ObjSink {
  public:
   explicit StringSink(std::string& out) : out_(out) {}
@@ -87,8 +81,7 @@ void convertBlock(Block& block, BlockWorker& worker, bool keep) {
   block.output.clear();
   if (keep) block.output.reserve(block.input.size() + block.input.size() / 8);
   StringSink text(block.output);
-  NullSink nowhere;
-  block.outcome = rewriteObjLines(reader, keep ? static_cast<ObjSink&>(text) : nowhere, convert);
+  block.outcome = keep ? rewriteObjLines(reader, text, convert) : scanObjLines(reader, convert);
   if (block.outcome.status == ConvertStatus::convertFailed && !why.empty()) {
     block.outcome.detail += ": " + why;
   }
