@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kUsageLine =
     "usage: quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE]"
     " [-inputbase=ENU:LON,LAT] [-toProj=1|0] [-bENU=0|1] [-threads=N] [-baseonly=1]"
-    " [-report=FILE.html] [-maxresidual=M] [-progress=1|0]";
+    " [-report=FILE.html] [-maxresidual=M] [-maxclosure=MM] [-progress=1|0]";
 
 constexpr const char* kPurpose =
     "quorvex converts the vertices of Wavefront OBJ files between a surveying project frame, a\n"

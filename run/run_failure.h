@@ -15,6 +15,7 @@ enum class RunMessage {
   threadsSet,               // "threads set error!!"
   baseonlySet,              // "baseonly set error!!"
   maxresidualSet,           // "maxresidual set error!!"
+  maxclosureSet,            // "maxclosure set error!!"
   openObj,                  // "open obj error!!"
   vertexLine,               // "vertex line error!!"
   convertVertex,            // "convert vertex error!!"

@@ -23,5 +23,6 @@ struct RunOptions {
   unsigned threads = 1;       // at least 1
   bool baseOnly = false;      // project -> ENU: write the computed base point, convert nothing
   double maxResidual = 0.05;  // m: control-point residuals above it are highlighted
+  double maxClosureMm = 1.0;  // mm: a file whose round trip exceeds it is warned of
   ProgressChoice progress = ProgressChoice::automatic;
 };

@@ -40,6 +40,7 @@ bool VertexAdapter::convert(const double in[3], double out[3], std::string* why)
   out[2] = result.z;
   inputBox.add(in);
   outputBox.add(out);
+  if (sampler_.wanted(in)) sampler_.add(in, out, *scratch_.trace().chosen, fileZone);
   return true;
 }
 
@@ -55,5 +56,6 @@ std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_
         }
         inputBox.add(one);
         outputBox.add(result);
+        if (sampler_.wanted(one)) sampler_.add(one, result, 0, fileZone);
       });
 }
