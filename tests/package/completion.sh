@@ -29,6 +29,7 @@ cases=(
   'quorvex -baseonly=\e*|-baseonly=0 1'
   'quorvex -inputbase=\t|-inputbase=ENU:'
   'quorvex -to\t1 -thr\t2|-toProj=1 -threads=2'
+  'quorvex -maxc\t0.5|-maxclosure=0.5'
 )
 
 {
