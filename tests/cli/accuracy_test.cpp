@@ -43,8 +43,8 @@ TEST(Accuracy, MeasuredInTheSummaryAndTheReportOfEachMode) {
     EXPECT_LT(largest, 1.0) << run.err;
     const std::string html = box.read("r.html");
     for (const char* tile : {"tile_a.obj", "tile_b.obj"}) {
-      const std::string row = "<tr><td class=\"name\">" + std::string(input) + "/" + tile +
-                              "</td><td>64</td><td>";
+      const std::string row = "<tr><td class=\"name\">" +
+                              (cli::fs::path(input) / tile).string() + "</td><td>64</td><td>";
       const double horizontal = numberAfter(html, row);
       EXPECT_GT(horizontal, 0.0) << html;
       EXPECT_LE(horizontal, largest);
@@ -57,13 +57,13 @@ TEST(Accuracy, MeasuredInTheSummaryAndTheReportOfEachMode) {
                                       std::string("-output=") + output, toProj, bEnu, origin,
                                       "-report=r.html", "-maxclosure=0.000001"});
     EXPECT_EQ(strict.exitStatus, 0);
-    EXPECT_NE(strict.err.find("quorvex: warning: " + std::string(input) +
-                              "/tile_b.obj: round trip 0.0"),
+    const std::string warned = (cli::fs::path(input) / "tile_b.obj").string();
+    EXPECT_NE(strict.err.find("quorvex: warning: " + warned + ": round trip 0.0"),
               std::string::npos)
         << strict.err;
     EXPECT_NE(strict.err.find(" exceeds -maxclosure=1e-06 mm\n"), std::string::npos);
     EXPECT_NE(box.read("r.html").find("<tr class=\"over\"><td class=\"name\">" +
-                                      std::string(input) + "/tile_a.obj"),
+                                      (cli::fs::path(input) / "tile_a.obj").string()),
               std::string::npos);
   }
 }

@@ -58,11 +58,13 @@ struct Fixture {
 const std::string kTiles = source("data/tiles/tile_a.obj") + source("data/tiles/tile_b.obj");
 
 TEST(RoundTrip, SameFiguresForAnyThreadsBlocksAndLanesWithin1Mm) {
-  // "control" has two definitions: every vertex goes one at a time, through either.
-  for (const auto& [coord, kind] : {std::pair{"data/coord-gauss117.json", ConversionKind::projectToEnu},
-                                    {"data/coord-gauss117.json", ConversionKind::projectToZone},
-                                    {"data/coord-control-site.json", ConversionKind::projectToEnu},
-                                    {"data/coord-control-site.json", ConversionKind::projectToZone}}) {
+  // The control site has two definitions: every vertex goes one at a time, through either.
+  const char* gauss = "data/coord-gauss117.json";
+  const char* control = "data/coord-control-site.json";
+  for (const auto& [coord, kind] : {std::pair{gauss, ConversionKind::projectToEnu},
+                                    {gauss, ConversionKind::projectToZone},
+                                    {control, ConversionKind::projectToEnu},
+                                    {control, ConversionKind::projectToZone}}) {
     SCOPED_TRACE(std::string(coord) + ", kind " + std::to_string(static_cast<int>(kind)));
     Fixture f(coord, kTiles);
     const ConverterWayBack lanes(*f.converter, kind), oneByOne(*f.converter, kind, nullptr);
