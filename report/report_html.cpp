@@ -194,10 +194,11 @@ std::string projectionErrorText(const FileRecord& f) {
 // there, the control fits in brief, and the resolution of the numbers written.
 std::string accuracySection(const RunRecord& run, const std::vector<ControlFitReport>& fits) {
   std::string html =
-      "<h2>Accuracy</h2>\n<p>Round trip: the vertices sampled from each file (all of a file "
-      "under 100,000 vertices, else an even sample of about 100,000 or more) converted, "
-      "rounded to the six decimals written, and converted back through the inverse "
-      "conversion; the distance to the input as read, largest / RMS in mm. Highlighted above "
+      "<h2>Accuracy</h2>\n<p>Round trip: the vertices sampled from each file (every vertex of "
+      "a file up to 15 MB, else one in size / 15 MB, chosen by a hash of its numbers: about "
+      "100,000 or more) converted, rounded to the six decimals written, and converted back "
+      "through the inverse conversion; the distance to the input as read, largest / RMS in "
+      "mm. Highlighted above "
       "-maxclosure=" + shortest(run.maxClosureMm) + " mm or where a way back failed (off the "
       "projection).</p>\n<table>\n<tr><th>input</th><th>sampled</th><th>horizontal mm</th>"
       "<th>vertical mm</th><th>from central meridian</th><th>projection's own error mm</th>"
