@@ -60,6 +60,8 @@ DEFINE_string(progress, "",
               "1: progress line and summary on standard error; 0: none; empty: on a terminal");
 DEFINE_string(maxresidual, "0.05",
               "control-point residual (m) above which the report highlights and warns");
+DEFINE_string(maxclosure, "1",
+              "round trip (mm) above which a file is warned of and highlighted in the report");
 DEFINE_string(baseonly, "0",
               "1: with -toProj=0 and -base, write the base point of the inputs, convert nothing");
 DEFINE_string(threads, "0",
@@ -105,6 +107,7 @@ const char* messageText(RunMessage message) {
     case RunMessage::maxresidualSet: return "maxresidual set error!!\n";
     case RunMessage::treeSet: return "tree set error!!\n";
     case RunMessage::materialsSet: return "materials set error!!\n";
+    case RunMessage::maxclosureSet: return "maxclosure set error!!\n";
     case RunMessage::openObj: return "open obj error!!\n";
     case RunMessage::vertexLine: return "vertex line error!!\n";
     case RunMessage::convertVertex: return "convert vertex error!!\n";
@@ -172,7 +175,7 @@ int main(int argc, char** argv) {
   const FlagValues flags{FLAGS_input,       FLAGS_output,   FLAGS_coord,   FLAGS_base,
                          FLAGS_inputbase,   FLAGS_bENU,     FLAGS_toProj,  FLAGS_report,
                          FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly,
-                         FLAGS_tree,        FLAGS_materials};
+                         FLAGS_tree,        FLAGS_materials, FLAGS_maxclosure};
   gflags::ShutDownCommandLineFlags();
 
   const OptionsResult options = runOptionsFromFlags(flags);

@@ -38,6 +38,18 @@ OptionsResult refuse(RunMessage message, std::string detail) {
   return {std::nullopt, {message, std::move(detail)}};
 }
 
+// Flag -`name`'s `text` as a positive finite number of `unit` into `value`; else the refusal.
+std::optional<OptionsResult> readPositive(const char* name, const std::string& text,
+                                          const char* unit, RunMessage message, double& value) {
+  const std::optional<double> number = positiveNumber(text);
+  if (!number) {
+    return refuse(message, std::string("-") + name + ": expected a positive number of " + unit +
+                               ", got '" + text + "'");
+  }
+  value = *number;
+  return std::nullopt;
+}
+
 }  // namespace
 
 OptionsResult runOptionsFromFlags(const FlagValues& flags) {
@@ -54,13 +66,14 @@ OptionsResult runOptionsFromFlags(const FlagValues& flags) {
                      : flags.progress == "0" ? ProgressChoice::off
                                              : ProgressChoice::automatic;
   if (!flags.report.empty()) {
-    const std::optional<double> threshold = positiveNumber(flags.maxresidual);
-    if (!threshold) {
-      return refuse(RunMessage::maxresidualSet,
-                    "-maxresidual: expected a positive number of metres, got '" +
-                        flags.maxresidual + "'");
+    if (auto refused = readPositive("maxresidual", flags.maxresidual, "metres",
+                                    RunMessage::maxresidualSet, options.maxResidual)) {
+      return *refused;
     }
-    options.maxResidual = *threshold;
+  }
+  if (auto refused = readPositive("maxclosure", flags.maxclosure, "millimetres",
+                                  RunMessage::maxclosureSet, options.maxClosureMm)) {
+    return *refused;
   }
   const std::optional<unsigned> threads = threadCount(flags.threads);
   if (!threads) {

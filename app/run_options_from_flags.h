@@ -9,11 +9,13 @@
 // The flag values as given on the command line.
 struct FlagValues {
   std::string input, output, coord, base, inputbase, bENU, toProj;
-  std::string report, maxresidual, progress, threads, baseonly, tree, materials;
+  std::string report, maxresidual, progress, threads, baseonly, tree, materials,
+      maxclosure;
 };
 
 // The typed options of a run, or why the flags cannot make one:
 // - maxresidualSet: -maxresidual (looked at only with -report) is not a positive number;
+// - maxclosureSet: -maxclosure is not a positive finite number (of millimetres);
 // - threadsSet: -threads is not a whole number from 0 (all hardware threads) to 256;
 // - baseonlySet: -baseonly=1 outside project -> ENU, without -base or with -inputbase;
 // - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position;

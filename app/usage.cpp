@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kUsageLine =
     "usage: quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE]"
     " [-inputbase=ENU:LON,LAT] [-toProj=1|0] [-bENU=0|1] [-threads=N] [-baseonly=1]"
-    " [-report=FILE.html] [-maxresidual=M] [-progress=1|0] [-tree=1]"
+    " [-report=FILE.html] [-maxresidual=M] [-maxclosure=MM] [-progress=1|0] [-tree=1]"
     " [-materials=none|copy|link]";
 
 constexpr const char* kPurpose =

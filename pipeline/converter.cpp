@@ -260,6 +260,70 @@ void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const Zon
   kernel(job, in, out, done, count);
 }
 
+bool Converter::toProjectThrough(std::size_t index, const Point3& enu, Point3& out) const {
+  if (index >= definitions_.size() || !definitions_[index].isDefined()) return false;
+  if (definitions_[index].isControlPoints()) {
+    return controlApply(index, ControlDirection::enuToProject, enu, out, nullptr);
+  }
+  return prepared_[index].chain->fromEnu(enu, out);
+}
+
+bool Converter::toEnuThrough(std::size_t index, const Point3& project, Point3& out) const {
+  if (index >= definitions_.size() || !definitions_[index].isDefined()) return false;
+  if (definitions_[index].isControlPoints()) {
+    return controlApply(index, ControlDirection::projectToEnu, project, out, nullptr);
+  }
+  return prepared_[index].chain->toEnu(project, out);
+}
+
+bool Converter::convertBack(ConversionKind kind, std::size_t index,
+                            const GaussKrugerProjection* zone, const Point3& result,
+                            Point3& back) const {
+  switch (kind) {
+    case ConversionKind::projectToEnu:
+      return toProjectThrough(index, result, back);
+    case ConversionKind::enuToProject:
+      return toEnuThrough(index, result, back);
+    case ConversionKind::projectToZone: {
+      if (zone == nullptr) return false;
+      const Point3 geodetic = zone->inverse(result);  // the height passes through
+      if (offProjection(geodetic, zone->params().centralMeridian)) return false;
+      if (index < definitions_.size() && prepared_[index].chain) {
+        const std::optional<Point3> project = prepared_[index].chain->geodeticToProject(geodetic);
+        if (!project || !isFinite(*project)) return false;
+        back = *project;
+        return true;
+      }
+      const Point3 enu = frame_.ecefToEnu(frame_.geodeticToEcef(geodetic));
+      return isFinite(enu) && toProjectThrough(index, enu, back);
+    }
+  }
+  return false;
+}
+
+void Converter::convertBackInLanes(LaneKernel kernel, ConversionKind kind,
+                                   const GaussKrugerProjection* zone, const double* in,
+                                   double* out, unsigned char* done, std::size_t count) const {
+  std::fill(done, done + count, 0);
+  if (kernel == nullptr || definitions_.size() != 1 || !prepared_[0].chain) return;
+  const DefinitionChain& chain = *prepared_[0].chain;
+  const bool lanes = kind == ConversionKind::enuToProject ? chain.lanesToEnu()
+                                                           : chain.lanesFromEnu();
+  if (!lanes || (kind == ConversionKind::projectToZone && zone == nullptr)) return;
+  LaneJob job;
+  job.kind = kind;
+  job.back = true;
+  job.chain = &chain;
+  job.frame = &frame_;
+  job.zone = zone;
+  kernel(job, in, out, done, count);
+}
+
+std::optional<double> Converter::centralMeridian(std::size_t index) const {
+  if (index >= definitions_.size() || !prepared_[index].chain) return std::nullopt;
+  return definitions_[index].info.centralMeridianLongitude;
+}
+
 std::optional<int32_t> Converter::zoneCode(std::size_t index, const ZoneCodes& zones) const {
   if (index >= definitions_.size()) return std::nullopt;
   if (definitions_[index].zonecode >= 0) return definitions_[index].zonecode;

@@ -118,6 +118,26 @@ class Converter {
   std::optional<std::size_t> chooseFor(ConversionKind kind, const Point3& p,
                                        ConverterScratch& scratch) const;
 
+  // The way back of a `kind` conversion that went through definition `index`, to measure the
+  // round trip: ENU -> project frame for projectToEnu (every projected type, where
+  // enuToProject takes "Custom Gauss" only), project frame -> ENU for enuToProject, and for
+  // projectToZone zone (on `zone`) -> geodetic on the origin's ellipsoid -> project frame
+  // (through ENU for "Control points"). A "Control points" definition goes through its other
+  // fitted transform. False when a point lies off a projection, the fit failed or the result
+  // is not finite.
+  [[nodiscard]] bool convertBack(ConversionKind kind, std::size_t index,
+                                 const GaussKrugerProjection* zone, const Point3& result,
+                                 Point3& back) const;
+  // convertBack of `count` points through definition 0 in lanes, where convertInLanes would
+  // convert `kind`: done[i] = 1 where out holds the bits convertBack gives point i, 0 where
+  // it is left to convertBack. A null kernel converts none.
+  void convertBackInLanes(LaneKernel kernel, ConversionKind kind,
+                          const GaussKrugerProjection* zone, const double* in, double* out,
+                          unsigned char* done, std::size_t count) const;
+  // The central meridian (degree) of definition `index`'s projection; empty for "Control
+  // points" and a definition that defines nothing.
+  std::optional<double> centralMeridian(std::size_t index) const;
+
   std::size_t definitionCount() const { return definitions_.size(); }
   const EnuOrigin& origin() const { return frame_.origin(); }
   // The origin set up once (ENU <-> geodetic of the run's frame).
@@ -158,6 +178,9 @@ class Converter {
   // Through the control-point applier of definition `index` in one direction.
   bool controlApply(std::size_t index, ControlDirection direction, const Point3& in, Point3& out,
                     std::string* why) const;
+  // ENU about the origin -> project frame, and back, through definition `index` as chosen.
+  bool toProjectThrough(std::size_t index, const Point3& enu, Point3& out) const;
+  bool toEnuThrough(std::size_t index, const Point3& project, Point3& out) const;
 
   std::vector<ProjectDefinition> definitions_;  // the model's, as parsed
   std::vector<Prepared> prepared_;

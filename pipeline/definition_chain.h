@@ -71,6 +71,9 @@ class DefinitionChain {
   [[nodiscard]] M toEnuLanes(V& x, V& y, V& z) const;
   template <class V, class M>
   [[nodiscard]] M fromEnuLanes(V& x, V& y, V& z) const;
+  // geodeticToProject of lanes (lon°, lat°, h m in; x, y, z out), where lanesFromEnu().
+  template <class V, class M>
+  [[nodiscard]] M geodeticToProjectLanes(V lon, V lat, V h, V& x, V& y, V& z) const;
 
  private:
   std::optional<AdjustConv> adjust_;

@@ -23,6 +23,18 @@ M DefinitionChain::toEnuLanes(V& x, V& y, V& z) const {
 }
 
 template <class V, class M>
+M DefinitionChain::geodeticToProjectLanes(V lon, V lat, V h, V& x, V& y, V& z) const {
+  const M on = plainlyOnProjection(lon, lat, h, fromEnuProjection_.params().centralMeridian);
+  fromEnuProjection_.forwardPlane(lon, lat, x, y);
+  z = h;  // the height passes through the projection
+  if (plane_) plane_->applyTo(x, y);
+  // Same position as going the other way: plane transform applied, offsets not yet added.
+  if (alt_) z = alt_->applyTo(x, y, z);
+  if (adjust_) applyAdjustOffsets(*adjust_, x, y, z);
+  return on & isFinite(x) & isFinite(y) & isFinite(z);
+}
+
+template <class V, class M>
 M DefinitionChain::fromEnuLanes(V& x, V& y, V& z) const {
   V ex, ey, ez;
   frame_.enuToEcef(x, y, z, ex, ey, ez);
@@ -31,12 +43,5 @@ M DefinitionChain::fromEnuLanes(V& x, V& y, V& z) const {
   V lon, lat, h;
   M regular;
   frame_.ecefToGeodeticOffAxis(ex, ey, ez, lon, lat, h, regular);
-  const M on = plainlyOnProjection(lon, lat, h, fromEnuProjection_.params().centralMeridian);
-  fromEnuProjection_.forwardPlane(lon, lat, x, y);
-  z = h;  // the height passes through the projection
-  if (plane_) plane_->applyTo(x, y);
-  // Same position as going the other way: plane transform applied, offsets not yet added.
-  if (alt_) z = alt_->applyTo(x, y, z);
-  if (adjust_) applyAdjustOffsets(*adjust_, x, y, z);
-  return offAxis & regular & on & isFinite(x) & isFinite(y) & isFinite(z);
+  return offAxis & regular & geodeticToProjectLanes<V, M>(lon, lat, h, x, y, z);
 }

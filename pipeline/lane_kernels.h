@@ -14,6 +14,8 @@ struct LaneJob {
   // The run's frame, for the way back to geodetic positions in the zone mode.
   const EnuFrame* frame = nullptr;
   const GaussKrugerProjection* zone = nullptr;  // the zone mode's projection
+  // The way back of `kind` (Converter::convertBack) instead of the conversion itself.
+  bool back = false;
 };
 
 // Converts `count` vertices (in: x, y, z each) a few lanes at a time through `job`: where

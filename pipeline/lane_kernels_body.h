@@ -14,8 +14,26 @@
 
 namespace QUORVEX_LANES_NAMESPACE {
 
+// The way back of one group of lanes, in place, as Converter::convertBack.
+inline Mask convertGroupBack(const LaneJob& job, Lanes& x, Lanes& y, Lanes& z) {
+  switch (job.kind) {
+    case ConversionKind::projectToEnu:
+      return job.chain->fromEnuLanes<Lanes, Mask>(x, y, z);
+    case ConversionKind::enuToProject:
+      return job.chain->toEnuLanes<Lanes, Mask>(x, y, z);
+    case ConversionKind::projectToZone: {
+      Lanes lon, lat;
+      job.zone->inversePlane(x, y, lon, lat);
+      const Mask on = plainlyOnProjection(lon, lat, z, job.zone->params().centralMeridian);
+      return on & job.chain->geodeticToProjectLanes<Lanes, Mask>(lon, lat, z, x, y, z);
+    }
+  }
+  return maskOf(false);
+}
+
 // The conversion of one group of lanes, in place; the lanes that hold the one-value bits.
 inline Mask convertGroup(const LaneJob& job, Lanes& x, Lanes& y, Lanes& z) {
+  if (job.back) return convertGroupBack(job, x, y, z);
   switch (job.kind) {
     case ConversionKind::projectToEnu:
       return job.chain->toEnuLanes<Lanes, Mask>(x, y, z);

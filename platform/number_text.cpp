@@ -229,14 +229,21 @@ constexpr double kFastFixedLimit = 1e9;
 // one half, the exact product rounds to the same integer as y. The fraction y − floor(y) is
 // exact (Sterbenz's lemma). False, with nothing written, when the fraction is too near one half
 // (about one value in 10^4 at survey magnitudes): fixed6Exact decides those.
-bool fixed6Fast(char** out, double value) {
+// q = round(|value| · 10^6), the six decimals' digits as one integer below 2^50.
+bool fastMicros(double value, std::uint64_t& q) {
   const double magnitude = std::fabs(value);
   if (!(magnitude < kFastFixedLimit)) return false;
   const double scaled = magnitude * static_cast<double>(kMicro);
   const auto whole = static_cast<std::uint64_t>(scaled);  // truncation: 0 <= scaled < 2^50
   const double fraction = scaled - static_cast<double>(whole);
   if (std::fabs(fraction - 0.5) <= scaled * 0x1p-52) return false;
-  const std::uint64_t q = whole + (fraction > 0.5 ? 1 : 0);
+  q = whole + (fraction > 0.5 ? 1 : 0);
+  return true;
+}
+
+bool fixed6Fast(char** out, double value) {
+  std::uint64_t q = 0;
+  if (!fastMicros(value, q)) return false;
   *out = writeFixed6(*out, std::signbit(value), q / kMicro, q % kMicro);
   return true;
 }
@@ -289,4 +296,19 @@ char* formatFixed6(char* out, double value) {
   // to_chars with a precision is printf's "%.*f" in the "C" locale, correctly rounded, and
   // writes "inf" / "-inf" / "nan" / "-nan" as glibc does.
   return std::to_chars(out, out + kFixed6MaxChars, value, std::chars_format::fixed, 6).ptr;
+}
+
+double writtenFixed6(double value) {
+  // q / 10^6 with q < 2^50: both exact, so the one rounding of the division is that of
+  // reading the decimal text q · 10^-6.
+  if (std::uint64_t q = 0; fastMicros(value, q)) {
+    const double read = static_cast<double>(q) / static_cast<double>(kMicro);
+    return std::signbit(value) ? -read : read;
+  }
+  if (!std::isfinite(value)) return value;
+  char text[kFixed6MaxChars];
+  const char* end = formatFixed6(text, value);
+  double read = value;
+  (void)parseWholeNumber(std::string_view(text, static_cast<std::size_t>(end - text)), read);
+  return read;
 }

@@ -27,3 +27,7 @@ inline constexpr int kFixed6MaxChars = 1 + 309 + 1 + 6;
 // kFixed6MaxChars characters; returns the end of the text written. Non-finite values give
 // "inf", "-inf", "nan" or "-nan" as glibc does.
 char* formatFixed6(char* out, double value);
+
+// The value the text formatFixed6 writes for `value` reads back as (parseWholeNumber of it):
+// `value` rounded to six decimals as a reader of the output sees it. Not finite: `value`.
+double writtenFixed6(double value);

@@ -49,7 +49,8 @@ void ProgressLine::advanced(std::uint64_t bytesRead) {
   draw(false);
 }
 
-void ProgressLine::finishFile(std::uint64_t vertices) {
+void ProgressLine::finishFile(std::uint64_t vertices, const RoundTripTally& roundTrip) {
+  roundTrip_.merge(roundTrip);
   doneBytes_ += std::max(fileBytes_, fileRead_);
   ++doneFiles_;
   vertices_ += vertices;
@@ -94,17 +95,28 @@ void ProgressLine::summary() {
   if (!enabled_) return;
   erase();
   std::fprintf(out_, "%s\n",
-               summaryText(doneFiles_, vertices_, doneBytes_, secondsSince(start_)).c_str());
+               summaryText(doneFiles_, vertices_, doneBytes_, secondsSince(start_), roundTrip_)
+                   .c_str());
   std::fflush(out_);
 }
 
 std::string ProgressLine::summaryText(std::size_t files, std::uint64_t vertices,
-                                      std::uint64_t bytes, double seconds) {
+                                      std::uint64_t bytes, double seconds,
+                                      const RoundTripTally& roundTrip) {
   const double perSecond = seconds > 0.0 ? static_cast<double>(vertices) / seconds : 0.0;
-  char text[200];
+  char closure[100];
+  if (roundTrip.failed() > 0) {
+    std::snprintf(closure, sizeof closure, "round trip failed for %llu vertices",
+                  static_cast<unsigned long long>(roundTrip.failed()));
+  } else if (roundTrip.sampled() == 0) {
+    std::snprintf(closure, sizeof closure, "no vertex sampled");
+  } else {
+    std::snprintf(closure, sizeof closure, "largest round trip %.4f mm", roundTrip.worstMm());
+  }
+  char text[300];
   std::snprintf(text, sizeof text,
-                "quorvex: %zu file%s, %llu vertices, %.1f MB, %.2f s, %.0f vertices/s", files,
+                "quorvex: %zu file%s, %llu vertices, %.1f MB, %.2f s, %.0f vertices/s, %s", files,
                 files == 1 ? "" : "s", static_cast<unsigned long long>(vertices),
-                static_cast<double>(bytes) / kBytesPerMB, seconds, perSecond);
+                static_cast<double>(bytes) / kBytesPerMB, seconds, perSecond, closure);
   return text;
 }

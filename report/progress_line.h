@@ -6,10 +6,12 @@
 #include <string>
 
 #include "obj/progress_sink.h"
+#include "pipeline/round_trip_tally.h"
 
 // One line on a terminal that follows a batch: "[k/n] name  37%  112.4 MB/s  0:12 left",
 // rewritten in place at most ten times a second (from the block loop, never per vertex),
-// erased at the end; then one summary line: files, vertices, MB, seconds, vertices per second.
+// erased at the end; then one summary line: files, vertices, MB, seconds, vertices per second
+// and the largest round trip of the run.
 // Writes nothing when not enabled. Time left assumes the rate so far for the bytes still to
 // read.
 class ProgressLine : public ProgressSink {
@@ -20,17 +22,18 @@ class ProgressLine : public ProgressSink {
   // The next file (1-based `index`), of `bytes` bytes.
   void startFile(std::size_t index, const std::string& name, std::uint64_t bytes);
   void advanced(std::uint64_t bytesRead) override;
-  // The current file is done, with this many vertices.
-  void finishFile(std::uint64_t vertices);
+  // The current file is done, with this many vertices and this round trip.
+  void finishFile(std::uint64_t vertices, const RoundTripTally& roundTrip = {});
   // Erases the line (a failure's messages follow on a clean line).
   void erase();
   // Erases the line and writes the summary.
   void summary();
 
   // The text of a summary, e.g. "quorvex: 3 files, 1000000 vertices, 148.5 MB, 1.52 s,
-  // 657894 vertices/s".
+  // 657894 vertices/s, largest round trip 0.0452 mm" (or "round trip failed for 2 vertices",
+  // "no vertex sampled").
   static std::string summaryText(std::size_t files, std::uint64_t vertices, std::uint64_t bytes,
-                                 double seconds);
+                                 double seconds, const RoundTripTally& roundTrip);
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -51,4 +54,5 @@ class ProgressLine : public ProgressSink {
   std::uint64_t doneBytes_ = 0;  // of the finished files
   std::size_t doneFiles_ = 0;
   std::uint64_t vertices_ = 0;
+  RoundTripTally roundTrip_;  // of the finished files
 };

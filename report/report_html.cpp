@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "geodesy/gauss_kruger_accuracy.h"
 #include "geodesy/units.h"
 
 namespace {
@@ -18,6 +19,12 @@ constexpr double kMapMargin = 40.0;            // px
 std::string fixed(double value, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string shortest(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%g", value);
   return text;
 }
 
@@ -163,6 +170,64 @@ std::string mapSvg(const RunRecord& run, const CoordTranslateInfo& info,
   return svg + "</svg>\n";
 }
 
+// "largest / RMS" of a round trip's distances, mm.
+std::string largestAndRms(double largest, double rms) {
+  return fixed(largest, 4) + " / " + fixed(rms, 4);
+}
+
+// The projection's own error where a file lies (geodesy/gauss_kruger_accuracy.h).
+std::string projectionErrorText(const FileRecord& f) {
+  if (!f.meridianOffset) return "—";
+  const std::optional<GaussKrugerErrorBand> band =
+      gaussKrugerError(*f.meridianOffset, f.largestLatitude);
+  if (band) {
+    return "forward " + fixed(band->forwardMm, 3) + ", inverse " + fixed(band->inverseMm, 3) +
+           " (|latitude| ≤ " + fixed(band->maxLatitude, 0) + "°)";
+  }
+  return *f.meridianOffset > kGaussKrugerMeasuredOffset
+             ? "not measured beyond " + fixed(kGaussKrugerMeasuredOffset, 0) +
+                   "°: grows quickly"
+             : std::string("not measured beyond 80° latitude");
+}
+
+// Each file's round trip, its place from the central meridian with the projection's own error
+// there, the control fits in brief, and the resolution of the numbers written.
+std::string accuracySection(const RunRecord& run, const std::vector<ControlFitReport>& fits) {
+  std::string html =
+      "<h2>Accuracy</h2>\n<p>Round trip: the vertices sampled from each file (every vertex of "
+      "a file up to 15 MB, else one in size / 15 MB, chosen by a hash of its numbers: about "
+      "100,000 or more) converted, rounded to the six decimals written, and converted back "
+      "through the inverse conversion; the distance to the input as read, largest / RMS in "
+      "mm. Highlighted above "
+      "-maxclosure=" + shortest(run.maxClosureMm) + " mm or where a way back failed (off the "
+      "projection).</p>\n<table>\n<tr><th>input</th><th>sampled</th><th>horizontal mm</th>"
+      "<th>vertical mm</th><th>from central meridian</th><th>projection's own error mm</th>"
+      "</tr>\n";
+  for (const FileRecord& f : run.files) {
+    const RoundTripTally& t = f.roundTrip;
+    html += std::string(t.exceeds(run.maxClosureMm) ? "<tr class=\"over\">" : "<tr>") +
+            "<td class=\"name\">" + htmlEscaped(f.input) + "</td><td>" +
+            std::to_string(t.sampled()) + "</td>";
+    if (t.failed() > 0) {
+      html += "<td colspan=\"2\" class=\"name\">failed for " + std::to_string(t.failed()) +
+              " vertices</td>";
+    } else {
+      html += "<td>" + largestAndRms(t.maxHorizontalMm(), t.rmsHorizontalMm()) + "</td><td>" +
+              largestAndRms(t.maxVerticalMm(), t.rmsVerticalMm()) + "</td>";
+    }
+    html += "<td>" + (f.meridianOffset ? fixed(*f.meridianOffset, 3) + "°" : "—") +
+            "</td><td class=\"name\">" + projectionErrorText(f) + "</td></tr>\n";
+  }
+  html += "</table>\n";
+  for (const ControlFitReport& fit : fits) {
+    if (!fit.ok) continue;
+    html += "<p>Control points \"" + htmlEscaped(fit.projectid) + "\": largest residual " +
+            fixed(fit.maxHorizontal * 1000, 1) + " mm horizontally, " +
+            fixed(fit.maxUp * 1000, 1) + " mm up (its section below).</p>\n";
+  }
+  return html + "<p>Written numbers: six decimals, a resolution of 1 µm.</p>\n";
+}
+
 const char kStyle[] = R"(
 body { font: 14px/1.4 sans-serif; margin: 2em; color: #222; max-width: 1000px; }
 h1 { font-size: 1.5em; } h2 { font-size: 1.2em; margin-top: 2em; }
@@ -233,6 +298,7 @@ std::string renderReportHtml(const RunRecord& run, const CoordTranslateInfo& inf
             boundsText(f.inputBounds) + "</td><td>" + boundsText(f.outputBounds) + "</td></tr>\n";
   }
   html += "</table>\n";
+  html += accuracySection(run, fits);
 
   for (const ControlFitReport& fit : fits) {
     html += "<h2>Control points \"" + htmlEscaped(fit.projectid) + "\"</h2>\n";

@@ -9,7 +9,9 @@
 
 // The fit report: one self-contained HTML page (inline CSS and SVG; no script, nothing
 // fetched) with the run (mode, coordinate file, origin, zone, files with their vertex counts
-// and boxes in both frames, time), each "Control points" definition's residuals and seven
+// and boxes in both frames, time), each file's accuracy (its measured round trip, highlighted
+// above run.maxClosureMm, its distance from the central meridian with the projection's own
+// error there), each "Control points" definition's residuals and seven
 // parameters (residuals above `maxResidual` metres highlighted), and a map of the tile
 // outlines, the definitions' boundary polygons and the control points with their residual
 // vectors, exaggerated by a stated factor, with a scale bar.

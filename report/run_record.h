@@ -10,9 +10,10 @@
 #include "coordinfo/bounds3.h"
 #include "coordinfo/enu_origin.h"
 #include "coordinfo/point3.h"
+#include "pipeline/round_trip_tally.h"
 
 // One converted file as the report shows it: its vertices' boxes in the input frame and in the
-// output frame, and its outline on the Earth (lon°, lat° corners), when known.
+// output frame, its outline on the Earth (lon°, lat° corners), when known, and its accuracy.
 struct FileRecord {
   std::string input;
   std::string output;
@@ -20,6 +21,11 @@ struct FileRecord {
   Bounds3 inputBounds;
   Bounds3 outputBounds;
   std::vector<Point3> footprint;
+  RoundTripTally roundTrip;
+  // Degree: the largest distance of the footprint's corners from the central meridian of the
+  // projections converting them; empty without a projection (control points) or footprint.
+  std::optional<double> meridianOffset;
+  double largestLatitude = 0.0;  // degree: the largest |latitude| of the footprint's corners
 };
 
 // What a run did, for the report.
@@ -29,6 +35,7 @@ struct RunRecord {
   std::optional<EnuOrigin> origin;  // the ENU origin of the ENU modes
   std::string originSource;         // how the origin was chosen
   std::optional<int> zoneCode;      // the zone code printed last in the zone mode
+  double maxClosureMm = 1.0;        // -maxclosure: a larger round trip is highlighted
   std::vector<FileRecord> files;
   double seconds = 0.0;
   std::string outcome;  // "convert success!!" or the failure message and its detail

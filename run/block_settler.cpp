@@ -12,6 +12,7 @@ struct Notes : BlockNotes {
   // projectToZone: the zones this block fixed itself (definition, code).
   std::vector<std::pair<std::size_t, int32_t>> fixedZones;
   Bounds3 inputBox, outputBox;
+  RoundTripTally roundTrip;
   // Zone mode: the file's zone when the block started (from earlier blocks), and its zone at
   // the end (the first vertex's when none was known at the start).
   bool zoneKnownAtStart = false;
@@ -23,8 +24,8 @@ struct Notes : BlockNotes {
 // traces that could print something kept in the block's notes, to be replayed in file order.
 class BlockAdapter : public VertexAdapter {
  public:
-  BlockAdapter(const Converter& converter, ConversionKind kind)
-      : VertexAdapter(converter, kind), zones_(converter.definitionCount()) {}
+  BlockAdapter(const Converter& converter, ConversionKind kind, const RoundTripSampling& sampling)
+      : VertexAdapter(converter, kind, sampling), zones_(converter.definitionCount()) {}
 
   void begin(const ZoneCodes& zones, std::optional<int32_t> knownFileZone, Notes& notes) {
     notes_ = &notes;
@@ -44,6 +45,7 @@ class BlockAdapter : public VertexAdapter {
   void end() {
     notes_->inputBox = inputBox;
     notes_->outputBox = outputBox;
+    notes_->roundTrip = takeRoundTrip();
     if (kind() != ConversionKind::projectToZone) return;
     notes_->fileZone = fileZone;
     for (std::size_t i = 0; i < fixedBefore_.size(); ++i) {
@@ -77,8 +79,9 @@ class BlockAdapter : public VertexAdapter {
 
 class Worker : public BlockWorker {
  public:
-  Worker(FileSettler& settler, const Converter& converter, ConversionKind kind)
-      : settler_(settler), adapter_(converter, kind) {}
+  Worker(FileSettler& settler, const Converter& converter, ConversionKind kind,
+         const RoundTripSampling& sampling)
+      : settler_(settler), adapter_(converter, kind, sampling) {}
 
   void beginBlock() override;
   bool convert(const double in[3], double out[3], std::string* why) override {
@@ -108,7 +111,7 @@ void Worker::beginBlock() {
 }  // namespace
 
 std::unique_ptr<BlockWorker> FileSettler::makeWorker() {
-  return std::make_unique<Worker>(*this, converter_, kind_);
+  return std::make_unique<Worker>(*this, converter_, kind_, sampling_);
 }
 
 bool FileSettler::settle(BlockNotes& blockNotes) {
@@ -143,5 +146,6 @@ bool FileSettler::settle(BlockNotes& blockNotes) {
   }
   if (inputBox_ != nullptr) inputBox_->merge(notes.inputBox);
   if (outputBox_ != nullptr) outputBox_->merge(notes.outputBox);
+  if (roundTrip_ != nullptr) roundTrip_->merge(notes.roundTrip);
   return true;
 }

@@ -12,6 +12,7 @@
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
 #include "pipeline/zone_codes.h"
+#include "run/round_trip_sampler.h"
 
 // The order-dependent side of converting one file in pieces on several threads (blocks of a
 // big file, or a small file converted whole beside others): each worker converts a piece with
@@ -21,11 +22,14 @@
 // fixed otherwise, or the file's zone), which is then converted again.
 class FileSettler : public BlockSettler {
  public:
-  // `inputBox` and `outputBox` (when not null) receive the boxes of the settled vertices.
+  // `inputBox` and `outputBox` (when not null) receive the boxes of the settled vertices,
+  // `roundTrip` (when not null) the round trip of those `sampling` picks.
   FileSettler(const Converter& converter, RunState& state, ConversionKind kind,
-              Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr)
+              Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr,
+              const RoundTripSampling& sampling = {}, RoundTripTally* roundTrip = nullptr)
       : converter_(converter), state_(state), kind_(kind), inputBox_(inputBox),
-        outputBox_(outputBox), published_(state.zones()) {}
+        outputBox_(outputBox), sampling_(sampling), roundTrip_(roundTrip),
+        published_(state.zones()) {}
 
   std::unique_ptr<BlockWorker> makeWorker() override;
   bool settle(BlockNotes& notes) override;
@@ -50,6 +54,8 @@ class FileSettler : public BlockSettler {
   ConversionKind kind_;
   Bounds3* inputBox_;
   Bounds3* outputBox_;
+  RoundTripSampling sampling_;
+  RoundTripTally* roundTrip_;
   std::mutex mutex_;
   ZoneCodes published_;  // a copy of state_.zones() the workers may read under mutex_
   std::optional<int32_t> fileZone_;           // the zone of the file's vertices settled so far

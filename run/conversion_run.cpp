@@ -25,6 +25,7 @@
 #include "run/enu_origin_choice.h"
 #include "run/file_sequence.h"
 #include "run/report_gathering.h"
+#include "run/round_trip_sampler.h"
 
 namespace {
 
@@ -246,15 +247,24 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   ProgressLine progress(output_.progressStream(), showProgress, totalBytes, plan_.inputs.size());
   std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
   MissingLibraries missingLibraries;
-  FileSequence sequence(plan_.inputs, plan_.outputs, converter, state, mode, options_.threads);
+  std::vector<double> meridians;  // of the definitions with a projection
+  for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
+    if (const std::optional<double> meridian = converter.centralMeridian(i)) {
+      meridians.push_back(*meridian);
+    }
+  }
+  const ConverterWayBack wayBack(converter, mode);
+  FileSequence sequence(plan_.inputs, plan_.outputs, converter, state, mode, options_.threads,
+                        &wayBack);
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
     const std::string& outputPath = plan_.outputs[index];
     if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
     std::optional<int32_t> fileZone;
-    const ConvertOutcome outcome =
-        sequence.convert(index, &progress, &file.inputBounds, &file.outputBounds, &fileZone);
+    const ConvertOutcome outcome = sequence.convert(index, &progress, &file.inputBounds,
+                                                    &file.outputBounds, &fileZone,
+                                                    &file.roundTrip);
     progress.erase();
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
@@ -263,7 +273,10 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     if (options_.materials == MaterialsChoice::none) {
       missingLibraries.note(path, outputPath, outcome.materialLibraries);
     }
-    progress.finishFile(outcome.vertexCount);
+    progress.finishFile(outcome.vertexCount, file.roundTrip);
+    if (file.roundTrip.exceeds(options_.maxClosureMm)) {
+      output_.warn(roundTripWarning(path, file.roundTrip, options_.maxClosureMm));
+    }
     file.input = path;
     file.output = outputPath;
     file.vertexCount = outcome.vertexCount;
@@ -272,6 +285,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     if (fileZone) ++filesOnZone[*fileZone];
     if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
     recordFootprint(mode, zoneCode, file, record_);
+    recordMeridianOffset(mode, meridians, fileZone, file);
     record_.files.push_back(std::move(file));
     if (mode == ConversionKind::projectToZone) {
       const std::string zone = std::to_string(zoneCode);
@@ -299,6 +313,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
 
 std::optional<RunFailure> Run::writeReport(bool succeeded, double seconds) {
   record_.succeeded = succeeded;
+  record_.maxClosureMm = options_.maxClosureMm;
   record_.seconds = seconds;
   std::vector<std::string> warnings;
   auto failure = writeRunReport(options_.report, local_, record_, options_.maxResidual, warnings);

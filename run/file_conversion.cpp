@@ -20,8 +20,9 @@ constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
 // One thread: the run's own zones, and every trace recorded into the run's state at once.
 class DirectAdapter : public VertexAdapter {
  public:
-  DirectAdapter(const Converter& converter, ConversionKind kind, RunState& state)
-      : VertexAdapter(converter, kind), state_(state) {}
+  DirectAdapter(const Converter& converter, ConversionKind kind, RunState& state,
+                const RoundTripSampling& sampling)
+      : VertexAdapter(converter, kind, sampling), state_(state) {}
 
  protected:
   ZoneCodes& zones() override { return state_.zones(); }
@@ -38,8 +39,10 @@ ConvertOutcome convertObjFileThreaded(const std::string& inputPath,
                                       RunState& state, ConversionKind kind, unsigned workers,
                                       std::size_t blockSize, ProgressSink* progress,
                                       Bounds3* inputBox, Bounds3* outputBox,
-                                      ParallelStats* stats, std::optional<int32_t>* fileZone) {
-  FileSettler settler(converter, state, kind, inputBox, outputBox);
+                                      ParallelStats* stats, std::optional<int32_t>* fileZone,
+                                      const RoundTripSampling& sampling,
+                                      RoundTripTally* roundTrip) {
+  FileSettler settler(converter, state, kind, inputBox, outputBox, sampling, roundTrip);
   ConvertOutcome outcome = convertObjFileParallel(inputPath, outputPath, settler, workers,
                                                   blockSize, progress, stats);
   if (fileZone != nullptr) *fileZone = settler.fileZone();
@@ -49,13 +52,14 @@ ConvertOutcome convertObjFileThreaded(const std::string& inputPath,
 ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& outputPath,
                               const Converter& converter, RunState& state, ConversionKind kind,
                               unsigned threads, ProgressSink* progress, Bounds3* inputBox,
-                              Bounds3* outputBox, std::optional<int32_t>* fileZone) {
+                              Bounds3* outputBox, std::optional<int32_t>* fileZone,
+                              const RoundTripSampling& sampling, RoundTripTally* roundTrip) {
   if (threads > 1) {
     return convertObjFileThreaded(inputPath, outputPath, converter, state, kind, threads,
                                   kThreadedBlock, progress, inputBox, outputBox, nullptr,
-                                  fileZone);
+                                  fileZone, sampling, roundTrip);
   }
-  DirectAdapter adapter(converter, kind, state);
+  DirectAdapter adapter(converter, kind, state, sampling);
   std::string why;  // the reason of the last failed conversion
   auto one = [&](const double* in, double* out) { return adapter.convert(in, out, &why); };
   auto many = [&](const double* in, double* out, std::size_t count) {
@@ -69,5 +73,6 @@ ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& o
   if (inputBox != nullptr) inputBox->merge(adapter.inputBox);
   if (outputBox != nullptr) outputBox->merge(adapter.outputBox);
   if (fileZone != nullptr) *fileZone = adapter.fileZone;
+  if (roundTrip != nullptr) roundTrip->merge(adapter.takeRoundTrip());
   return outcome;
 }

@@ -11,6 +11,7 @@
 #include "pipeline/conversion_kind.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
+#include "run/round_trip_sampler.h"
 #include "coordinfo/bounds3.h"
 
 // Converts one OBJ file through `converter` with `workers` threads (convertObjFileParallel),
@@ -24,14 +25,18 @@
 //   order a zone the block fixed is taken into `state` when still unfixed there, and when an
 //   earlier block has meanwhile fixed it to another code, the block is converted again with
 //   the zones as they are.
-// `inputBox` and `outputBox` (when not null) receive the boxes of the converted vertices.
+// `inputBox` and `outputBox` (when not null) receive the boxes of the converted vertices,
+// `roundTrip` (when not null) the round trip of the vertices `sampling` picks: the same
+// figures for any number of workers and any block size.
 ConvertOutcome convertObjFileThreaded(const std::string& inputPath,
                                       const std::string& outputPath, const Converter& converter,
                                       RunState& state, ConversionKind kind, unsigned workers,
                                       std::size_t blockSize, ProgressSink* progress = nullptr,
                                       Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr,
                                       ParallelStats* stats = nullptr,
-                                      std::optional<int32_t>* fileZone = nullptr);
+                                      std::optional<int32_t>* fileZone = nullptr,
+                                      const RoundTripSampling& sampling = {},
+                                      RoundTripTally* roundTrip = nullptr);
 
 // One file of a run: with one thread, convertObjFile streaming through a VertexAdapter that
 // records every trace into `state` at once (so the converter's zones and label lines follow
@@ -43,4 +48,6 @@ ConvertOutcome convertRunFile(const std::string& inputPath, const std::string& o
                               const Converter& converter, RunState& state, ConversionKind kind,
                               unsigned threads, ProgressSink* progress = nullptr,
                               Bounds3* inputBox = nullptr, Bounds3* outputBox = nullptr,
-                              std::optional<int32_t>* fileZone = nullptr);
+                              std::optional<int32_t>* fileZone = nullptr,
+                              const RoundTripSampling& sampling = {},
+                              RoundTripTally* roundTrip = nullptr);

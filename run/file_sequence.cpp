@@ -8,9 +8,17 @@
 
 FileSequence::FileSequence(const std::vector<std::string>& inputs,
                            const std::vector<std::string>& outputs, const Converter& converter,
-                           RunState& state, ConversionKind kind, unsigned threads)
+                           RunState& state, ConversionKind kind, unsigned threads,
+                           const WayBack* wayBack)
     : inputs_(inputs), outputs_(outputs), converter_(converter), state_(state), kind_(kind),
-      threads_(threads) {}
+      threads_(threads), wayBack_(wayBack) {}
+
+RoundTripSampling FileSequence::sampling(std::size_t index) const {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(inputs_[index]),
+                                                          error);
+  return {wayBack_, sampleStride(error ? 0 : static_cast<std::uint64_t>(size))};
+}
 
 bool FileSequence::small(std::size_t index) const {
   if (threads_ < 2) return false;
@@ -23,7 +31,8 @@ bool FileSequence::small(std::size_t index) const {
 
 ConvertOutcome FileSequence::convert(std::size_t index, ProgressSink* progress,
                                      Bounds3* inputBox, Bounds3* outputBox,
-                                     std::optional<int32_t>* fileZone) {
+                                     std::optional<int32_t>* fileZone,
+                                     RoundTripTally* roundTrip) {
   // Keep the pools busy: queue the small files that follow, two per converting thread and one
   // per syncing thread ahead, and at most kMaxAhead (each holds an open temporary file until
   // it is named).
@@ -37,7 +46,7 @@ ConvertOutcome FileSequence::convert(std::size_t index, ProgressSink* progress,
     }
     pending_.push_back(
         std::make_unique<WholeFileJob>(converter_, state_, kind_, inputs_[submitted_],
-                                       outputs_[submitted_]));
+                                       outputs_[submitted_], sampling(submitted_)));
     WholeFileJob* job = pending_.back().get();
     WorkerPool* syncing = syncPool_.get();
     pool_->post([job, syncing] {
@@ -49,10 +58,10 @@ ConvertOutcome FileSequence::convert(std::size_t index, ProgressSink* progress,
   if (pending_.empty()) {  // a larger file (or one thread): alone, in blocks
     submitted_ = index + 1;
     return convertRunFile(inputs_[index], outputs_[index], converter_, state_, kind_, threads_,
-                          progress, inputBox, outputBox, fileZone);
+                          progress, inputBox, outputBox, fileZone, sampling(index), roundTrip);
   }
   std::unique_ptr<WholeFileJob> job = std::move(pending_.front());
   pending_.pop_front();
   job->wait();
-  return job->commit(inputBox, outputBox, fileZone);
+  return job->commit(inputBox, outputBox, fileZone, roundTrip);
 }

@@ -1,10 +1,13 @@
 #include "run/report_gathering.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/atomic_file.h"
 #include "report/control_fit_report.h"
 #include "report/footprint.h"
+#include "geodesy/zone.h"
 #include "report/report_html.h"
 
 const char* modeName(ConversionKind mode) {
@@ -25,6 +28,29 @@ void recordFootprint(ConversionKind mode, std::optional<int> zoneCode, FileRecor
         mode == ConversionKind::projectToEnu ? file.outputBounds : file.inputBounds,
         *record.origin);
   }
+}
+
+void recordMeridianOffset(ConversionKind mode, const std::vector<double>& definitionMeridians,
+                          std::optional<int> zoneCode, FileRecord& file) {
+  const auto offset = [](double lon, double meridian) {
+    return std::fabs(std::remainder(lon - meridian, 360.0));  // within [0°, 180°]
+  };
+  const bool onZone = mode == ConversionKind::projectToZone && zoneCode;
+  if (file.footprint.empty() || (definitionMeridians.empty() && !onZone)) return;
+  double largest = 0.0;
+  for (const Point3& corner : file.footprint) {
+    double nearest = onZone ? offset(corner.x, zoneCentralMeridian(*zoneCode)) : 0.0;
+    if (!definitionMeridians.empty()) {
+      double own = 360.0;
+      for (const double meridian : definitionMeridians) {
+        own = std::min(own, offset(corner.x, meridian));
+      }
+      nearest = std::max(nearest, own);
+    }
+    largest = std::max(largest, nearest);
+    file.largestLatitude = std::max(file.largestLatitude, std::fabs(corner.y));
+  }
+  file.meridianOffset = largest;
 }
 
 std::optional<RunFailure> writeRunReport(const std::string& path, const CoordTranslateInfo& local,

@@ -18,6 +18,13 @@ const char* modeName(ConversionKind mode);
 void recordFootprint(ConversionKind mode, std::optional<int> zoneCode, FileRecord& file,
                      const RunRecord& record);
 
+// The largest distance (degree) of `file`'s footprint corners from the central meridian of
+// their projection: the nearest of `definitionMeridians`, and in the zone mode that of
+// `zoneCode` when farther; and their largest |latitude|. Nothing without a footprint or a
+// meridian.
+void recordMeridianOffset(ConversionKind mode, const std::vector<double>& definitionMeridians,
+                          std::optional<int> zoneCode, FileRecord& file);
+
 // Writes the report of a run that ended with `failed` (or not) to `path`. `warnings` receives
 // one line for each control point whose residual exceeds `maxResidual` metres. A report that
 // cannot be written is a failure (the caller decides what it does to a failed run).

@@ -17,6 +17,7 @@ enum class RunMessage {
   maxresidualSet,           // "maxresidual set error!!"
   treeSet,                  // "tree set error!!"
   materialsSet,             // "materials set error!!"
+  maxclosureSet,            // "maxclosure set error!!"
   openObj,                  // "open obj error!!"
   vertexLine,               // "vertex line error!!"
   convertVertex,            // "convert vertex error!!"

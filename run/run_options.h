@@ -28,6 +28,7 @@ struct RunOptions {
   unsigned threads = 1;       // at least 1
   bool baseOnly = false;      // project -> ENU: write the computed base point, convert nothing
   double maxResidual = 0.05;  // m: control-point residuals above it are highlighted
+  double maxClosureMm = 1.0;  // mm: a file whose round trip exceeds it is warned of
   ProgressChoice progress = ProgressChoice::automatic;
   // Each input found below the -input folder is written to the same path below the output
   // folder (sub-folders created), instead of into the output folder itself.

@@ -43,6 +43,7 @@ bool VertexAdapter::convert(const double in[3], double out[3], std::string* why)
   out[2] = result.z;
   inputBox.add(in);
   outputBox.add(out);
+  if (sampler_.wanted(in)) sampler_.add(in, out, *scratch_.trace().chosen, fileZone);
   return true;
 }
 
@@ -63,6 +64,7 @@ std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_
           traced(trace);
           inputBox.add(one);
           outputBox.add(result);
+          if (sampler_.wanted(one)) sampler_.add(one, result, *trace.chosen, fileZone);
           return true;
         });
   }
@@ -75,6 +77,7 @@ std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_
         }
         inputBox.add(one);
         outputBox.add(result);
+        if (sampler_.wanted(one)) sampler_.add(one, result, 0, fileZone);
         return true;
       });
 }

@@ -10,19 +10,22 @@
 #include "pipeline/converter.h"
 #include "pipeline/zone_codes.h"
 #include "run/lane_batch.h"
+#include "run/round_trip_sampler.h"
 
 // The one adapter from a Converter to the OBJ rewriting, for one thread and for each worker of
 // many: converts one vertex or a batch (in lanes where the run allows it, each vertex with the
 // bits of the one-vertex conversion), grows the boxes of the vertices converted, and hands
 // every conversion's trace to traced() (what the run prints the first time it is needed).
-// Zones a first point fixes go into zones().
+// Zones a first point fixes go into zones(). The vertices `sampling` picks are measured on
+// their way back (RoundTripSampler), on whichever path converted them.
 //
 // In the zone mode a file is projected onto one zone: the zone of its first vertex converted
 // (fileZone()); a vertex whose definition projects onto another zone fails, naming both codes.
 class VertexAdapter {
  public:
-  VertexAdapter(const Converter& converter, ConversionKind kind)
-      : converter_(converter), kind_(kind), lanes_(converter, kind) {}
+  VertexAdapter(const Converter& converter, ConversionKind kind,
+                const RoundTripSampling& sampling = {})
+      : converter_(converter), kind_(kind), lanes_(converter, kind), sampler_(sampling) {}
   virtual ~VertexAdapter() = default;
   VertexAdapter(const VertexAdapter&) = delete;
   VertexAdapter& operator=(const VertexAdapter&) = delete;
@@ -33,6 +36,9 @@ class VertexAdapter {
   // `count` vertices: the number converted from the first, all, up to the first that fails
   // (its reason in `*why`), or up to and including the first not finite.
   std::size_t convertMany(const double* in, double* out, std::size_t count, std::string* why);
+
+  // The round trip of the vertices sampled since the last take.
+  RoundTripTally takeRoundTrip() { return sampler_.take(); }
 
   // The boxes of the input and output numbers of the vertices converted so far.
   Bounds3 inputBox, outputBox;
@@ -57,4 +63,5 @@ class VertexAdapter {
   ConversionKind kind_;
   ConverterScratch scratch_;
   LaneBatch lanes_;
+  RoundTripSampler sampler_;
 };

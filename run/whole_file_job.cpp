@@ -29,10 +29,11 @@ ConvertOutcome writeFailure(std::string detail) {
 }  // namespace
 
 WholeFileJob::WholeFileJob(const Converter& converter, RunState& state, ConversionKind kind,
-                           std::string inputPath, std::string outputPath)
+                           std::string inputPath, std::string outputPath,
+                           const RoundTripSampling& sampling)
     : inputPath_(std::move(inputPath)),
       outputPath_(std::move(outputPath)),
-      settler_(converter, state, kind, &inputBox_, &outputBox_),
+      settler_(converter, state, kind, &inputBox_, &outputBox_, sampling, &roundTrip_),
       worker_(settler_.makeWorker()) {}
 
 void WholeFileJob::convertNow() {
@@ -90,7 +91,8 @@ void WholeFileJob::wait() {
 }
 
 ConvertOutcome WholeFileJob::commit(Bounds3* inputBox, Bounds3* outputBox,
-                                    std::optional<int32_t>* fileZone) {
+                                    std::optional<int32_t>* fileZone,
+                                    RoundTripTally* roundTrip) {
   while (!settler_.settle(*notes_)) {
     settler_.refresh();  // the zones the earlier files fixed
     convertNow();
@@ -102,5 +104,6 @@ ConvertOutcome WholeFileJob::commit(Bounds3* inputBox, Bounds3* outputBox,
   if (inputBox != nullptr) inputBox->merge(inputBox_);
   if (outputBox != nullptr) outputBox->merge(outputBox_);
   if (fileZone != nullptr) *fileZone = settler_.fileZone();
+  if (roundTrip != nullptr) roundTrip->merge(roundTrip_);
   return outcome_;
 }

@@ -25,7 +25,8 @@
 class WholeFileJob {
  public:
   WholeFileJob(const Converter& converter, RunState& state, ConversionKind kind,
-               std::string inputPath, std::string outputPath);
+               std::string inputPath, std::string outputPath,
+               const RoundTripSampling& sampling = {});
 
   // Reads and converts the file and writes it to its temporary file (any thread).
   void convert();
@@ -36,7 +37,8 @@ class WholeFileJob {
   // In file order: takes the file's traces and zones into the run's state (converting it again
   // here when an earlier file fixed a zone it assumed otherwise), then renames it over its
   // output when it converted. The outcome as convertRunFile gives it.
-  ConvertOutcome commit(Bounds3* inputBox, Bounds3* outputBox, std::optional<int32_t>* fileZone);
+  ConvertOutcome commit(Bounds3* inputBox, Bounds3* outputBox, std::optional<int32_t>* fileZone,
+                        RoundTripTally* roundTrip = nullptr);
 
  private:
   void convertNow();
@@ -44,6 +46,7 @@ class WholeFileJob {
   std::string inputPath_;
   std::string outputPath_;
   Bounds3 inputBox_, outputBox_;
+  RoundTripTally roundTrip_;
   FileSettler settler_;
   std::unique_ptr<BlockWorker> worker_;
   std::unique_ptr<BlockNotes> notes_;

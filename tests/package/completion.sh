@@ -32,6 +32,7 @@ cases=(
   'quorvex -mat\tc\t|-materials=copy'
   'quorvex -inputbase=\t|-inputbase=ENU:'
   'quorvex -to\t1 -thr\t2|-toProj=1 -threads=2'
+  'quorvex -maxc\t0.5|-maxclosure=0.5'
 )
 
 {

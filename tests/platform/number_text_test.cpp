@@ -262,6 +262,10 @@ TEST(FormatFixed6, TrickyValuesMatchPrintf) {
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(formatted(cases[i]), printfFixed(cases[i])) << "case " << i;
+    // writtenFixed6 reads the text back: the same bits as parsing it.
+    if (!std::isfinite(cases[i])) continue;
+    EXPECT_EQ(bitsOf(writtenFixed6(cases[i])), bitsOf(parseAtof(printfFixed(cases[i]))))
+        << "case " << i;
   }
   EXPECT_EQ(formatted(31.5), "31.500000");
   EXPECT_EQ(formatted(-1e-9), "-0.000000");
@@ -282,9 +286,10 @@ TEST(FormatFixed6, RandomValuesMatchPrintf) {
     }
     const std::string got = formatted(value);
     const std::string expected = printfFixed(value);
-    if (got != expected) {
+    if (got != expected ||
+        (std::isfinite(value) && bitsOf(writtenFixed6(value)) != bitsOf(parseAtof(expected)))) {
       ADD_FAILURE() << "value " << i << " (bits " << std::hex << bitsOf(value) << "): " << got
-                    << " vs printf " << expected;
+                    << " vs printf " << expected << ", read back " << writtenFixed6(value);
       return;
     }
   }
