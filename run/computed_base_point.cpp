@@ -12,6 +12,8 @@
 namespace {
 
 constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
+// The read block of a small file scanned whole (several at once, each with its own).
+constexpr std::size_t kSmallRead = std::size_t{256} << 10;
 
 bool smallFile(const std::string& path) {
   std::error_code error;
@@ -34,7 +36,7 @@ VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads) 
         large.push_back(i);
         continue;
       }
-      pool.post([&scanned, &files, i] { scanned[i] = scanVertexBounds({files[i]}); });
+      pool.post([&scanned, &files, i] { scanned[i] = scanVertexBounds({files[i]}, kSmallRead); });
     }
     for (const std::size_t i : large) {
       scanned[i] = scanVertexBoundsThreaded({files[i]}, threads, kThreadedBlock);

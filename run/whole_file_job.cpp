@@ -1,5 +1,8 @@
 #include "run/whole_file_job.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "obj/obj_line_reader.h"
@@ -18,6 +21,9 @@ class MemorySink : public ObjSink {
  private:
   std::string& bytes_;
 };
+
+// The smallest read block of a small file.
+constexpr std::size_t kMinReadBytes = std::size_t{64} << 10;
 
 ConvertOutcome writeFailure(std::string detail) {
   ConvertOutcome outcome;
@@ -38,8 +44,14 @@ WholeFileJob::WholeFileJob(const Converter& converter, RunState& state, Conversi
 
 void WholeFileJob::convertNow() {
   writer_.reset();  // a temporary file of an earlier conversion is removed
+  // Sized for the file (at most FileSequence's small-file size): one read, and the converted
+  // text (about as long as the input) without growing.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(inputPath_, error);
+  const std::size_t expected = error ? 0 : static_cast<std::size_t>(size);
   std::string bytes;
-  ObjLineReader reader;
+  bytes.reserve(expected + expected / 8);
+  ObjLineReader reader(std::clamp(expected + 1, kMinReadBytes, ObjLineReader::kDefaultBlockSize));
   worker_->beginBlock();
   if (!reader.openFile(inputPath_)) {
     outcome_ = ConvertOutcome{};
