@@ -135,25 +135,33 @@ class MaterialPlanner {
 
 void MissingLibraries::note(const std::string& input, const std::string& output,
                             const std::vector<std::string>& names) {
+  const std::string inputFolder = folderOfFile(input);
   const std::string outputFolder = folderOfFile(output);
-  if (names.empty() || sameFile(folderOfFile(input), outputFolder)) return;
+  if (names.empty() || sameFile(inputFolder, outputFolder)) return;
   for (const std::string& name : names) {
-    if (pathExists(namesAbsolutePath(name) ? name : joinPath(outputFolder, name))) continue;
+    const bool absolute = namesAbsolutePath(name);
+    if (pathExists(absolute ? name : joinPath(outputFolder, name))) continue;
     auto it = missing_.begin();
-    while (it != missing_.end() && it->first != name) ++it;
-    if (it == missing_.end()) it = missing_.insert(missing_.end(), {name, 0});
-    ++it->second;
+    while (it != missing_.end() && it->name != name) ++it;
+    if (it == missing_.end()) it = missing_.insert(missing_.end(), Missing{name});
+    ++it->files;
+    it->besideAnInput = it->besideAnInput || (!absolute && pathExists(joinPath(inputFolder, name)));
   }
 }
 
 std::vector<std::string> MissingLibraries::warnings() const {
   std::vector<std::string> warnings;
-  for (const auto& [name, files] : missing_) {
-    const std::string count = files == 1 ? "1 file, is not beside its output"
-                                         : std::to_string(files) +
-                                               " files, is not beside their outputs";
-    warnings.push_back("material library " + quoted(name) + ", named by " + count +
-                       " (give -materials=copy or -materials=link to bring it)");
+  for (const Missing& library : missing_) {
+    const bool one = library.files == 1;
+    std::string text = "material library " + quoted(library.name) + ", named by " +
+                       (one ? std::string("1 file, is not beside its output")
+                            : std::to_string(library.files) +
+                                  " files, is not beside their outputs");
+    // Not beside any input either: there is nothing to bring.
+    text += library.besideAnInput
+                ? " (give -materials=copy or -materials=link to bring it)"
+                : (one ? " nor beside its input" : " nor beside their inputs");
+    warnings.push_back(std::move(text));
   }
   return warnings;
 }

@@ -47,9 +47,16 @@ class MissingLibraries {
   // own folder is left alone.
   void note(const std::string& input, const std::string& output,
             const std::vector<std::string>& names);
-  // One warning per library, with the count of files naming it, in the order first named.
+  // One warning per library, with the count of files naming it, in the order first named;
+  // it says to give -materials=copy or link when the library is beside an input naming it,
+  // and that it is beside none of them otherwise.
   std::vector<std::string> warnings() const;
 
  private:
-  std::vector<std::pair<std::string, std::size_t>> missing_;  // library, files
+  struct Missing {
+    std::string name;
+    std::size_t files = 0;
+    bool besideAnInput = false;
+  };
+  std::vector<Missing> missing_;  // in the order first named
 };

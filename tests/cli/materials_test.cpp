@@ -97,7 +97,8 @@ TEST(Materials, WarningsAndRefusals) {
     const char* err;
   } cases[] = {
       {"flat, no flag: a warning per library", {}, "", "convert success!!\n",
-       "material library 'common.mtl', named by 2 files, is not beside their outputs"},
+       "material library 'common.mtl', named by 2 files, is not beside their outputs nor beside "
+       "their inputs\n"},
       {"an existing different texture", {"-tree=1", "-materials=copy"}, "out/Data/T1/tex/a b.jpg",
        "output name conflict!!\n", "'out/Data/T1/tex/a b.jpg' exists with other contents"},
       {"flat: two textures of one name", {"-materials=link"}, "", "output name conflict!!\n",
