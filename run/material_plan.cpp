@@ -1,5 +1,6 @@
 #include "run/material_plan.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -22,6 +23,12 @@ bool sameFile(const std::string& a, const std::string& b) {
   return !name.empty() && name == resolvedName(b);
 }
 
+// `relative` ('/' separators) within `folder`, written with the system's separator.
+std::string joinRelative(const std::string& folder, std::string relative) {
+  std::replace(relative.begin(), relative.end(), '/', kPathSeparator);
+  return joinPath(folder, relative);
+}
+
 // The folder part of a relative path with '/' separators ("" for a bare name).
 std::string relativeFolder(const std::string& relative) {
   const std::size_t slash = relative.rfind('/');
@@ -42,7 +49,7 @@ class MaterialPlanner {
       const std::optional<std::string> relative = pathWithinFolder(name);
       const auto source = sourceOf(relative, "material library", name, input, inputFolder);
       if (!source) continue;
-      if (auto failure = add(*source, joinPath(outputFolder, *relative), index)) return failure;
+      if (auto failure = add(*source, joinRelative(outputFolder, *relative), index)) return failure;
       const std::string mapFolder = relativeFolder(*relative);
       for (const std::string& map : mapsOf(*source)) {
         const std::optional<std::string> mapRelative =
@@ -51,7 +58,7 @@ class MaterialPlanner {
                                                                         : mapFolder + "/" + map);
         const auto mapSource = sourceOf(mapRelative, "map", map, *source, inputFolder);
         if (!mapSource) continue;
-        if (auto failure = add(*mapSource, joinPath(outputFolder, *mapRelative), index)) {
+        if (auto failure = add(*mapSource, joinRelative(outputFolder, *mapRelative), index)) {
           return failure;
         }
       }
@@ -77,7 +84,7 @@ class MaterialPlanner {
            " outside the folder of its OBJ file: not copied");
       return std::nullopt;
     }
-    std::string source = joinPath(objFolder, *relative);
+    std::string source = joinRelative(objFolder, *relative);
     if (!isRegularFile(source)) {
       warn("the " + std::string(what) + " " + quoted(source) + " named by " + quoted(namedBy) +
            " does not exist: not copied");
