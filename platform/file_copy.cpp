@@ -78,12 +78,16 @@ bool sameBytes(const std::string& a, const std::string& b) {
   const File fa(openForReading(a));
   const File fb(openForReading(b));
   if (!fa || !fb) return false;
-  std::vector<char> ca(kChunkBytes), cb(kChunkBytes + 1);  // one more: b is not longer
+  std::vector<char> ca(kChunkBytes), cb(kChunkBytes);
   for (;;) {
     const std::size_t got = std::fread(ca.data(), 1, ca.size(), fa.get());
-    if (std::fread(cb.data(), 1, got + 1, fb.get()) != got) return false;
+    if (std::fread(cb.data(), 1, got, fb.get()) != got) return false;
     if (std::memcmp(ca.data(), cb.data(), got) != 0) return false;
-    if (got < ca.size()) return std::ferror(fa.get()) == 0 && std::ferror(fb.get()) == 0;
+    if (got < ca.size()) {
+      // a has ended: so must b (the sizes may have changed since they were compared).
+      return std::ferror(fa.get()) == 0 && std::fgetc(fb.get()) == EOF &&
+             std::ferror(fb.get()) == 0;
+    }
   }
 }
 
