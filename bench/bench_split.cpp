@@ -151,7 +151,10 @@ int main(int argc, char** argv) {
     ObjLineReader reader;
     if (!reader.openFile(tile)) die(tile + ": " + reader.error());
     while (reader.readObjLine()) {
-      if (!reader.isVertexLine()) continue;
+      if (!reader.isVertexLine()) {
+        reader.skipLines();  // the runs of other lines, as the rewriting copies them
+        continue;
+      }
       const std::size_t count = reader.readNumbers();
       tokenCount += count;
       if (!parse || count < 3) continue;
