@@ -28,7 +28,9 @@ const char* findLineEnd(const char* p, const char* end) {
 // The bytes that end a run of token bytes in a block: a blank, a line end, a backslash, a NUL.
 constexpr std::array<bool, 256> kTokenStop = [] {
   std::array<bool, 256> stop{};
-  for (const char c : {' ', '\t', '\n', '\r', '\\', '\0'}) stop[static_cast<unsigned char>(c)] = true;
+  for (const char c : {' ', '\t', '\n', '\r', '\\', '\0'}) {
+    stop[static_cast<unsigned char>(c)] = true;
+  }
   return stop;
 }();
 
