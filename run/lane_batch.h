@@ -46,15 +46,19 @@ class LaneBatch {
     const std::size_t definitions = converter_.definitionCount();
     chosen_.assign(count, definitions);  // `definitions`: none chosen
     traces_.resize(count);
+    present_.clear();  // the definitions chosen in this batch, usually one or two
     for (std::size_t i = 0; i < count; ++i) {
       const Point3 p{in[3 * i], in[3 * i + 1], in[3 * i + 2]};
       if (const std::optional<std::size_t> c = converter_.chooseFor(kind_, p, scratch)) {
         chosen_[i] = *c;
+        if (std::find(present_.begin(), present_.end(), *c) == present_.end()) {
+          present_.push_back(*c);
+        }
       }
       traces_[i] = scratch.trace();
     }
     done_.assign(count, 0);
-    for (std::size_t d = 0; d < definitions; ++d) {
+    for (const std::size_t d : present_) {
       gatherIn_.clear();
       at_.clear();
       for (std::size_t i = 0; i < count; ++i) {
@@ -101,6 +105,7 @@ class LaneBatch {
   LaneKernel kernel_;
   std::vector<unsigned char> done_;
   std::vector<std::size_t> chosen_;        // per vertex of a batch: its definition
+  std::vector<std::size_t> present_;       // the definitions chosen in the batch
   std::vector<ConversionTrace> traces_;    // per vertex: the trace of its choice
   std::vector<double> gatherIn_, gatherOut_;  // the vertices of one definition
   std::vector<unsigned char> gatherDone_;
