@@ -11,6 +11,9 @@
 //   writing            AtomicFileWriter: a new file of the converted file's size, 1 MiB chunks
 //   rest               the whole convertObjFile run (a new file, as the driver does it) minus
 //                      the stages above: copying the other lines, chunking, the loop itself
+//   round trip         the run's measured round trip on its own: the sample the file's size
+//                      sets, converted back in lanes as written (six decimals) and measured;
+//                      given against the whole run with the fastest lanes
 //
 // The coordinate file is parsed as the driver parses it (into a local and the process-wide
 // info) and the origin set from INPUTBASE ("ENU:lon,lat"), so the conversion is the one of
@@ -49,6 +52,7 @@
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
 #include "platform/read_text_file.h"
+#include "run/round_trip_sampler.h"
 
 namespace {
 
@@ -204,6 +208,19 @@ int main(int argc, char** argv) {
                                                  out.size() * sizeof(double)) == 0});
   }
 
+  // The run's own round trip: the vertices of the sample its file size sets (chosen by the
+  // hash of their numbers), as written, converted back in lanes and measured.
+  const double stride = sampleStride(std::filesystem::file_size(tile));
+  const ConverterWayBack wayBack(*conversion.converter, ConversionKind::projectToEnu);
+  std::uint64_t sampled = 0;
+  const double tRoundTrip = timed(runs, [&] {
+    RoundTripSampler sampler(RoundTripSampling{&wayBack, stride});
+    for (std::size_t i = 0; i < vertices; ++i) {
+      if (sampler.wanted(&in[3 * i])) sampler.add(&in[3 * i], &out[3 * i], 0, std::nullopt);
+    }
+    sampled = sampler.take().sampled();
+  });
+
   std::vector<char> buffer(kChunk);
   std::string firstLine;
   std::uint64_t checksum = 0;
@@ -297,6 +314,15 @@ int main(int argc, char** argv) {
   line("writing (AtomicFileWriter, same bytes)", tWrite);
   line("rest (other lines, chunking, loop)", rest);
   line("whole convertObjFile, new file", tWhole);
+  // Against the whole run with the fastest lanes in place of the one-vertex conversion.
+  double fastest = tConvert;
+  for (const LaneRow& row : laneRows) fastest = std::min(fastest, row.seconds);
+  const double inLanes = tWhole - tConvert + fastest;
+  std::printf("  %-44s %8.3f s %6.1f %% %8.0f ns/vertex (%llu sampled; %% of the whole run "
+              "in lanes, %.3f s)\n",
+              "round trip (sample converted back)", tRoundTrip, 100.0 * tRoundTrip / inLanes,
+              1e9 * tRoundTrip / static_cast<double>(vertices),
+              static_cast<unsigned long long>(sampled), inLanes);
   sink = checksum + tokenCount;  // keeps the measured loops from being optimised away
   std::printf("  sanity: first vertex \"%s\" %s the converted file's \"%s\"\n",
               firstLine.c_str(), firstLine == fileFirst ? "matches" : "DIFFERS FROM",
