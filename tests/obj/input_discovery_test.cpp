@@ -26,13 +26,6 @@ using Paths = std::vector<std::string>;
 // folder are found, their order is taken from readdir on that folder (the search must keep
 // the directory's own order, not sort).
 
-TEST(FindFiles, FolderWithMatchesIsNotSearchedBelow) {
-  const TempFolder temp;
-  temp.write("A/a.obj", "v 1 2 3\n");
-  temp.write("A/S/b.obj", "v 1 2 3\n");
-  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), Paths{temp.path("A/a.obj")});
-}
-
 // A folder with matches of its own leaves its other sub-folders unsearched: the notes count
 // them per folder (a sub-folder whose own name matches is searched and not counted).
 TEST(FindFiles, NotesCountTheSubFoldersLeftOut) {
@@ -101,27 +94,32 @@ TEST(FindFiles, MatchingSubFolderIsSearchedInPlace) {
   EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), expected);
 }
 
-TEST(FindFiles, EachSubFolderFollowsTheSameRule) {
-  // A has no match: S1 is searched; S1 has a match, so S1/T is not. S2 has none: S2/T is.
-  const TempFolder temp;
-  temp.write("A/S1/a.obj", "");
-  temp.write("A/S1/T/deep.obj", "");
-  temp.write("A/S2/T/U/deeper.obj", "");
-  Paths found = findFiles(temp.path("A"), "*.obj");
-  std::sort(found.begin(), found.end());
-  EXPECT_EQ(found, (Paths{temp.path("A/S1/a.obj"), temp.path("A/S2/T/U/deeper.obj")}));
-}
-
-TEST(FindFiles, NamesMatchInAnyLetterCase) {
-  const TempFolder temp;
-  temp.write("A/A.OBJ", "");
-  temp.write("A/b.Obj", "");
-  temp.write("A/c.objx", "");
-  temp.write("A/d.ob", "");
-  temp.write("A/obj", "");
-  Paths found = findFiles(temp.path("A"), "*.obj");
-  std::sort(found.begin(), found.end());
-  EXPECT_EQ(found, (Paths{temp.path("A/A.OBJ"), temp.path("A/b.Obj")}));
+// The files found under A, sorted, for trees where the order does not matter.
+TEST(FindFiles, TheSearchRuleOnSmallTrees) {
+  const struct {
+    const char* name;
+    std::vector<const char*> files;  // written under the temporary folder
+    std::vector<const char*> found;  // sorted
+  } cases[] = {
+      {"a folder with matches is not searched below", {"A/a.obj", "A/S/b.obj"}, {"A/a.obj"}},
+      // A has no match: S1 is searched; S1 has a match, so S1/T is not. S2 has none: S2/T is.
+      {"each sub-folder follows the same rule",
+       {"A/S1/a.obj", "A/S1/T/deep.obj", "A/S2/T/U/deeper.obj"},
+       {"A/S1/a.obj", "A/S2/T/U/deeper.obj"}},
+      {"names match in any letter case",
+       {"A/A.OBJ", "A/b.Obj", "A/c.objx", "A/d.ob", "A/obj"},
+       {"A/A.OBJ", "A/b.Obj"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempFolder temp;
+    for (const char* file : c.files) temp.write(file, "v 1 2 3\n");
+    Paths found = findFiles(temp.path("A"), "*.obj");
+    std::sort(found.begin(), found.end());
+    Paths expected;
+    for (const char* file : c.found) expected.push_back(temp.path(file));
+    EXPECT_EQ(found, expected);
+  }
 }
 
 TEST(FindFiles, TrailingSeparatorIsNotDoubled) {
