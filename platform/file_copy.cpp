@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/filesystem.h"
 #include "platform/open_for_reading.h"
+#include "platform/path_parts.h"
 
 #ifdef _WIN32
 #include "platform/windows_path.h"
@@ -101,10 +103,31 @@ bool copyFile(const std::string& source, const std::string& target, CopyWay way,
   return copyBytes(source, target, error);
 }
 
-bool createFolders(const std::string& path, std::string* error) {
-  std::error_code failure;
-  std::filesystem::create_directories(systemFsPath(path), failure);
-  if (!failure) return true;
-  *error = "cannot create the folder '" + path + "': " + failure.message();
-  return false;
+bool createFolders(const std::string& path, std::string* error,
+                   std::vector<std::string>* created) {
+  std::vector<std::string> missing;  // deepest first
+  for (std::string folder = path; !folder.empty() && !pathExists(folder);) {
+    missing.push_back(folder);
+    const std::string above = folderOfFile(folder);
+    if (above == folder) break;
+    folder = above;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    std::error_code failure;
+    std::filesystem::create_directory(systemFsPath(*it), failure);
+    if (failure) {
+      *error = "cannot create the folder '" + *it + "': " + failure.message();
+      return false;
+    }
+    if (created != nullptr) created->push_back(*it);
+  }
+  return true;
+}
+
+void removeFolderIfEmpty(const std::string& path) {
+  std::error_code ignored;  // a folder that holds anything stays: rmdir refuses it
+  if (std::filesystem::is_directory(systemFsPath(path), ignored) &&
+      std::filesystem::is_empty(systemFsPath(path), ignored)) {
+    std::filesystem::remove(systemFsPath(path), ignored);
+  }
 }

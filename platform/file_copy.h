@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Whole files as bytes: compared, copied, hard-linked, and the folders they go into created.
 
@@ -19,6 +20,11 @@ enum class CopyWay {
 [[nodiscard]] bool copyFile(const std::string& source, const std::string& target, CopyWay way,
                             std::string* error);
 
-// Creates the folder `path` and those above it that are missing. False with the reason in
-// *error (a file in the way, no permission).
-[[nodiscard]] bool createFolders(const std::string& path, std::string* error);
+// Creates the folder `path` and those above it that are missing, each appended to *created
+// (when not null) as it is made, outermost first. False with the reason in *error (a file in
+// the way, no permission).
+[[nodiscard]] bool createFolders(const std::string& path, std::string* error,
+                                 std::vector<std::string>* created = nullptr);
+
+// Removes the folder `path` when it is empty; anything else is left as it is.
+void removeFolderIfEmpty(const std::string& path);

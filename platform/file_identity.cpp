@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -16,6 +18,24 @@ std::optional<FileIdentity> fileIdentity(const std::string& path) {
   if (identity.fullPath.empty()) return std::nullopt;
   // The system's own case mapping (NTFS compares names without case, beyond ASCII too).
   CharLowerBuffW(identity.fullPath.data(), static_cast<DWORD>(identity.fullPath.size()));
+  return identity;
+}
+
+std::optional<FileIdentity> folderIdentity(const std::string& path) {
+  const HANDLE handle = CreateFileW(systemPath(path.empty() ? "." : path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  // The path the system opened, every junction and link on the way resolved.
+  std::wstring resolved(32768, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(handle, resolved.data(),
+                                                 static_cast<DWORD>(resolved.size()), 0);
+  CloseHandle(handle);
+  if (length == 0 || length >= resolved.size()) return std::nullopt;
+  resolved.resize(length);
+  CharLowerBuffW(resolved.data(), static_cast<DWORD>(resolved.size()));
+  FileIdentity identity;
+  identity.fullPath = std::move(resolved);
   return identity;
 }
 
@@ -43,6 +63,10 @@ std::optional<FileIdentity> fileIdentity(const std::string& path) {
   identity.device = static_cast<unsigned long long>(info.st_dev);
   identity.inode = static_cast<unsigned long long>(info.st_ino);
   return identity;
+}
+
+std::optional<FileIdentity> folderIdentity(const std::string& path) {
+  return fileIdentity(path.empty() ? "." : path);
 }
 
 bool isRegularFile(const std::string& path) {

@@ -19,6 +19,10 @@ struct FileIdentity {
 // On Windows, paths beyond MAX_PATH work (the "\\?\" form).
 std::optional<FileIdentity> fileIdentity(const std::string& path);
 
+// The identity of the folder `path` leads to, links and (Windows) junctions resolved, so that
+// two paths to one folder compare equal however they reach it; none when it cannot be opened.
+std::optional<FileIdentity> folderIdentity(const std::string& path);
+
 // True when `path` leads to a regular file (links followed), which can be read more than once;
 // false for a FIFO, a device, a folder or nothing.
 [[nodiscard]] bool isRegularFile(const std::string& path);

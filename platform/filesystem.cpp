@@ -129,7 +129,8 @@ std::vector<DirectoryEntry> searchDirectory(const std::string& folder, std::stri
     if (!matchWildcard(pattern, entry.name)) continue;
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // A link to a folder (or a junction) is a reparse point with the folder bit.
-    if (entry.isDirectory && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+    entry.isLink =
+        entry.isDirectory && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entries.push_back(std::move(entry));
   } while (FindNextFileW(handle, &data) != 0);
   const DWORD code = GetLastError();
@@ -206,8 +207,8 @@ std::vector<DirectoryEntry> searchDirectory(const std::string& folder, std::stri
     if (kind == EntryKind::unknown) {
       return searchFailed(error, joinPath(folder, std::string(name)), std::strerror(errorNumber));
     }
-    if (kind == EntryKind::linkToDirectory) continue;
-    entries.push_back({std::string(name), kind == EntryKind::directory});
+    entries.push_back({std::string(name), kind != EntryKind::file,
+                       kind == EntryKind::linkToDirectory});
   }
 }
 

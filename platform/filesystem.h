@@ -33,7 +33,8 @@ std::string joinPath(const std::string& folder, const std::string& name);
 
 struct DirectoryEntry {
   std::string name;  // the bare name, without the folder
-  bool isDirectory = false;
+  bool isDirectory = false;  // a folder, or a link (Windows: a junction too) to one
+  bool isLink = false;       // with isDirectory: the entry is a link to a folder
   // False on Windows for a name with characters the program's code page has no form for:
   // `name` holds '?' for them, and no call can find the entry by it.
   bool nameIsExact = true;
@@ -48,9 +49,9 @@ struct FolderSearchError {
 
 // The entries of `folder` (the current directory when empty) whose names match `pattern`,
 // in the order the directory itself delivers them (never sorted). "." and ".." may be among
-// them. Symbolic links to folders are left out entirely, whatever their name, so that a
-// link cycle cannot make a recursive search endless; a link to anything else, or one that
-// leads nowhere, is listed as a file.
+// them. A symbolic link to a folder (on Windows also a junction) is listed as a folder with
+// isLink set: a recursive search must guard against the cycles links can make (see
+// folderIdentity). A link to anything else, or one that leads nowhere, is listed as a file.
 //
 // Nothing is silently left out: when the folder cannot be opened (missing, not a folder, no
 // permission, a path longer than the system takes) or read, or the kind of a matching entry

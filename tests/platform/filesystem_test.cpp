@@ -174,7 +174,7 @@ TEST(SearchDirectory, ReportsFolders) {
             (std::vector<std::string>{".", "..", "plain", "real.obj", "real.objx", "sub.obj"}));
 }
 
-TEST(SearchDirectory, ReportsFoldersAndSkipsLinksToFolders) {
+TEST(SearchDirectory, ReportsFoldersAndLinksToFolders) {
   SKIP_WITHOUT_SYMLINKS();
   const TempFolder temp;
   temp.makeFolder("sub.obj");
@@ -188,18 +188,20 @@ TEST(SearchDirectory, ReportsFoldersAndSkipsLinksToFolders) {
   std::vector<DirectoryEntry> entries = searchDirectory(temp.path(), "*.obj");
   std::sort(entries.begin(), entries.end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-  ASSERT_EQ(namesOf(entries),
-            (std::vector<std::string>{"dangling.obj", "file_link.obj", "real.obj", "sub.obj"}));
-  EXPECT_FALSE(entries[0].isDirectory);
-  EXPECT_FALSE(entries[1].isDirectory);
-  EXPECT_FALSE(entries[2].isDirectory);
-  EXPECT_TRUE(entries[3].isDirectory);
+  ASSERT_EQ(namesOf(entries), (std::vector<std::string>{"dangling.obj", "file_link.obj",
+                                                        "loop.obj", "real.obj", "sub.obj"}));
+  // (folder, link to a folder) of each.
+  const std::pair<bool, bool> kinds[] = {
+      {false, false}, {false, false}, {true, true}, {false, false}, {true, false}};
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(std::pair(entries[i].isDirectory, entries[i].isLink), kinds[i]) << entries[i].name;
+  }
 
-  // "*.*" lists every name, folders marked, links to folders still left out.
+  // "*.*" lists every name, folders marked, links to folders among them.
   std::vector<std::string> all = namesOf(searchDirectory(temp.path(), "*.*"));
   std::sort(all.begin(), all.end());
-  EXPECT_EQ(all, (std::vector<std::string>{".", "..", "dangling.obj", "file_link.obj", "plain",
-                                           "real.obj", "sub.obj"}));
+  EXPECT_EQ(all, (std::vector<std::string>{".", "..", "dangling.obj", "file_link.obj", "loop",
+                                           "loop.obj", "plain", "real.obj", "sub.obj"}));
 }
 
 TEST(SearchDirectory, UnreadableOrMissingFolderYieldsNothing) {
