@@ -111,7 +111,8 @@ std::string joinedText(std::string_view raw) {
 }
 
 // A line that is not a vertex line, copied; a line that may be "mtllib" (its first token
-// starts with 'm': few lines) is copied alone and the libraries it names kept in `libraries`.
+// starts with 'm': few lines) is copied alone and the text naming its libraries kept in
+// `libraries`.
 [[nodiscard]] bool copyOtherLines(ObjLineReader& reader, ObjSink& output,
                                   std::vector<std::string>& libraries) {
   if (reader.firstByte() != 'm') return reader.copyLines(output);
@@ -121,11 +122,11 @@ std::string joinedText(std::string_view raw) {
   if (reader.afterByteOrderMark()) raw.remove_prefix(kUtf8ByteOrderMark.size());
   const std::string text = joinedText(raw);
   const std::size_t first = text.find_first_not_of(" \t");
-  for (std::string& name :
-       materialLibraryNames(first == std::string::npos ? "" : text.substr(first))) {
-    if (std::find(libraries.begin(), libraries.end(), name) == libraries.end()) {
-      libraries.push_back(std::move(name));
-    }
+  std::string arguments =
+      materialLibraryArguments(first == std::string::npos ? "" : text.substr(first));
+  if (!arguments.empty() &&
+      std::find(libraries.begin(), libraries.end(), arguments) == libraries.end()) {
+    libraries.push_back(std::move(arguments));
   }
   return true;
 }

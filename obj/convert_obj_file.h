@@ -25,7 +25,8 @@ struct ConvertOutcome {
   // converted: what the user should hear of although the file was written (a file without
   // any vertex line, noVertexLineWarning), without the path.
   std::vector<std::string> warnings;
-  // The material libraries the file's "mtllib" lines name, each once, in the order named.
+  // What the file's "mtllib" lines name (materialLibraryArguments: the names, blank-separated,
+  // or one name holding blanks; see resolveLibraryArguments), each text once, in file order.
   std::vector<std::string> materialLibraries;
 };
 

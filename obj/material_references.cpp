@@ -8,6 +8,9 @@
 #include "obj/block_cutter.h"
 #include "obj/material_statements.h"
 #include "obj/obj_line_reader.h"
+#include "platform/file_identity.h"
+#include "platform/filesystem.h"
+#include "platform/path_parts.h"
 
 namespace {
 
@@ -23,8 +26,18 @@ void addOnce(std::vector<std::string>& names, std::string name) {
   }
 }
 
-void addLibraries(const std::string& line, std::vector<std::string>& names) {
-  for (std::string& name : materialLibraryNames(line)) addOnce(names, std::move(name));
+// The arguments of an "mtllib" line, each text once (resolved at the end).
+void addLibraries(const std::string& line, std::vector<std::string>& arguments) {
+  if (std::string text = materialLibraryArguments(line); !text.empty()) {
+    addOnce(arguments, std::move(text));
+  }
+}
+
+bool isFileFrom(const std::string& folder, std::string name) {
+#ifndef _WIN32
+  std::replace(name.begin(), name.end(), '\\', '/');
+#endif
+  return isRegularFile(namesAbsolutePath(name) ? name : joinPath(folder, name));
 }
 
 // From the logical line the reader is about to read on: every line whose first byte is
@@ -76,7 +89,21 @@ FileReferences materialLibrariesOf(const std::string& path) {
   } else {
     references.error = cutter.error();
   }
+  references.names = resolveLibraryArguments(references.names, {folderOfFile(path)});
   return references;
+}
+
+std::vector<std::string> resolveLibraryArguments(const std::vector<std::string>& arguments,
+                                                 const std::vector<std::string>& folders) {
+  const auto isFile = [&folders](const std::string& name) {
+    return std::any_of(folders.begin(), folders.end(),
+                       [&name](const std::string& folder) { return isFileFrom(folder, name); });
+  };
+  std::vector<std::string> names;
+  for (const std::string& text : arguments) {
+    for (std::string& name : libraryNamesOf(text, isFile)) addOnce(names, std::move(name));
+  }
+  return names;
 }
 
 FileReferences textureMapsOf(const std::string& path) {

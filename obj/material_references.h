@@ -11,8 +11,15 @@ struct FileReferences {
   std::string error;               // why the file could not be read; empty when it was
 };
 
-// The material libraries of every "mtllib" statement of the OBJ file at `path`.
+// The material libraries of every "mtllib" statement of the OBJ file at `path`, each line's
+// names resolved against the OBJ's folder (see resolveLibraryArguments).
 FileReferences materialLibrariesOf(const std::string& path);
+
+// The libraries named by "mtllib" lines with these arguments (materialLibraryArguments), each
+// line read by libraryNamesOf with a name being a file when it is a regular file relative to
+// one of `folders` ('\\' taken as '/'); each name once, in the order named.
+std::vector<std::string> resolveLibraryArguments(const std::vector<std::string>& arguments,
+                                                 const std::vector<std::string>& folders);
 
 // The texture maps named by the MTL file at `path` (see textureMapName).
 FileReferences textureMapsOf(const std::string& path);

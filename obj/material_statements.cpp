@@ -75,6 +75,11 @@ std::vector<std::string> materialLibraryNames(std::string_view line) {
   return names;
 }
 
+std::string materialLibraryArguments(std::string_view line) {
+  if (nextToken(line) != "mtllib") return {};
+  return std::string(trimmed(line));
+}
+
 std::optional<std::string> textureMapName(std::string_view line) {
   if (!isMapKeyword(nextToken(line))) return std::nullopt;
   for (;;) {

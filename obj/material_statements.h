@@ -12,6 +12,23 @@
 // order given. Empty when the line's first token is not "mtllib".
 std::vector<std::string> materialLibraryNames(std::string_view line);
 
+// The text after "mtllib", blanks at its ends cut ("a.mtl b.mtl", "my materials.mtl"); empty
+// when the line's first token is not "mtllib" or nothing follows it.
+std::string materialLibraryArguments(std::string_view line);
+
+// The libraries an "mtllib" line with these arguments names: the names split at blanks, unless
+// one of them is not a file (`isFile` false) while the whole text is: then that one file
+// ("mtllib my materials.mtl" beside "my materials.mtl", as Blender reads it).
+template <typename IsFile>
+std::vector<std::string> libraryNamesOf(const std::string& arguments, IsFile isFile) {
+  std::vector<std::string> split = materialLibraryNames("mtllib " + arguments);
+  if (split.size() < 2) return split;
+  for (const std::string& name : split) {
+    if (!isFile(name)) return isFile(arguments) ? std::vector<std::string>{arguments} : split;
+  }
+  return split;
+}
+
 // A texture map statement of an MTL file (map_Kd, map_Ka, map_Ks, map_Ke, map_Ns, map_d, any
 // other map_*, bump, disp, decal, norm, refl): the file it names, after the statement's
 // options, each skipped with its arguments (-blendu/-blendv/-cc/-clamp on|off, -bm f,

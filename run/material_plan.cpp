@@ -9,6 +9,7 @@
 #include "platform/file_copy.h"
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
+#include "platform/path_kind.h"
 #include "platform/path_parts.h"
 #include "run/path_registry.h"
 
@@ -35,30 +36,62 @@ std::string relativeFolder(const std::string& relative) {
   return slash == std::string::npos ? std::string() : relative.substr(0, slash);
 }
 
+// Where the names of one input are taken from and brought to: relative to `prefix` ('/'
+// separators, "" for none) below `inputBase`, written below `outputBase`; `outside` says
+// what a name may not leave, for the warning.
+struct NameScope {
+  std::string inputBase;
+  std::string outputBase;
+  std::string prefix;
+  std::string outside;
+};
+
+// A name from a file whose folder is `folder` (relative to the scope) as a path relative to
+// the scope; none when it leaves it.
+std::optional<std::string> withinScope(const std::string& folder, const std::string& name) {
+  if (namesAbsolutePath(name)) return std::nullopt;
+  return pathWithinFolder(folder.empty() ? name : folder + "/" + name);
+}
+
+// The scope of `input` written to `output`: its own folder, or with `tree` the whole tree.
+NameScope scopeOf(const std::string& input, const std::string& output,
+                  const std::optional<MaterialTree>& tree) {
+  if (tree) {
+    // The folder search names every file as the input folder joined to its path below it.
+    const std::string top =
+        tree->inputFolder.empty() ? std::string() : joinPath(tree->inputFolder, "");
+    if (input.compare(0, top.size(), top) == 0) {
+      const std::string below = input.substr(top.size());
+      std::string prefix = below.substr(0, fileNameStart(below));
+      if (!prefix.empty()) prefix.pop_back();  // the separator
+      return {tree->inputFolder, tree->outputFolder, prefix,
+              "the -input folder " + (tree->inputFolder.empty() ? std::string("(the current one)")
+                                                               : quoted(tree->inputFolder))};
+    }
+  }
+  return {folderOfFile(input), folderOfFile(output), "", "the folder of its OBJ file"};
+}
+
 class MaterialPlanner {
  public:
   MaterialPlanner(WrittenPaths& written, MaterialPlan& plan) : written_(written), plan_(plan) {}
 
-  // The libraries of `input` (converted into `outputFolder`) and their maps.
-  std::optional<RunFailure> copyLibraries(const std::string& input,
-                                          const std::string& outputFolder,
+  // The libraries of `input`, named relative to its folder (in `scope`), and their maps.
+  std::optional<RunFailure> copyLibraries(const std::string& input, const NameScope& scope,
                                           const std::vector<std::string>& libraries,
                                           std::size_t index) {
-    const std::string inputFolder = folderOfFile(input);
     for (const std::string& name : libraries) {
-      const std::optional<std::string> relative = pathWithinFolder(name);
-      const auto source = sourceOf(relative, "material library", name, input, inputFolder);
+      const std::optional<std::string> relative = withinScope(scope.prefix, name);
+      std::optional<std::string> source;
+      if (auto failure = bring(PathRole::library, relative, name, input, scope, index, source)) {
+        return failure;
+      }
       if (!source) continue;
-      if (auto failure = add(*source, joinRelative(outputFolder, *relative), index)) return failure;
       const std::string mapFolder = relativeFolder(*relative);
       for (const std::string& map : mapsOf(*source)) {
-        const std::optional<std::string> mapRelative =
-            namesAbsolutePath(map) ? std::nullopt
-                                   : pathWithinFolder(mapFolder.empty() ? map
-                                                                        : mapFolder + "/" + map);
-        const auto mapSource = sourceOf(mapRelative, "map", map, *source, inputFolder);
-        if (!mapSource) continue;
-        if (auto failure = add(*mapSource, joinRelative(outputFolder, *mapRelative), index)) {
+        std::optional<std::string> mapSource;
+        if (auto failure = bring(PathRole::map, withinScope(mapFolder, map), map, *source, scope,
+                                 index, mapSource)) {
           return failure;
         }
       }
@@ -74,23 +107,37 @@ class MaterialPlanner {
     plan_.warnings.push_back(std::move(warning));
   }
 
-  // The file a name within the OBJ's folder (`relative`) brings; none, with a warning, when
-  // the name leaves that folder or the file does not exist.
-  std::optional<std::string> sourceOf(const std::optional<std::string>& relative,
-                                      const char* what, const std::string& name,
-                                      const std::string& namedBy, const std::string& objFolder) {
+  // The file the name `name` (from `namedBy`; `relative` within the scope) brings: copied from
+  // below the scope's input base to the same place below its output base, `source` then set.
+  // A name leaving the scope, or that is no regular file, is a warning: not brought (but a
+  // destination another input brings already has its file).
+  std::optional<RunFailure> bring(PathRole role, const std::optional<std::string>& relative,
+                                  const std::string& name, const std::string& namedBy,
+                                  const NameScope& scope, std::size_t index,
+                                  std::optional<std::string>& source) {
+    const char* what = role == PathRole::library ? "material library" : "map";
     if (!relative) {
-      warn(quoted(namedBy) + " names the " + what + " " + quoted(name) +
-           " outside the folder of its OBJ file: not copied");
+      warn(quoted(namedBy) + " names the " + what + " " + quoted(name) + " outside " +
+           scope.outside + ": not copied");
       return std::nullopt;
     }
-    std::string source = joinRelative(objFolder, *relative);
-    if (!isRegularFile(source)) {
-      warn("the " + std::string(what) + " " + quoted(source) + " named by " + quoted(namedBy) +
-           " does not exist: not copied");
+    const std::string from = joinRelative(scope.inputBase, *relative);
+    const std::string to = joinRelative(scope.outputBase, *relative);
+    if (!isRegularFile(from)) {
+      if (sources_.count(keyOf(to)) == 0) {
+        warn("the " + std::string(what) + " " + quoted(from) + " named by " + quoted(namedBy) +
+             " " + describePath(from) + ": not copied");
+      }
       return std::nullopt;
     }
-    return source;
+    if (auto failure = written_.addRead(role, from)) return failure;
+    source = from;
+    return add(from, to, index);
+  }
+
+  static std::string keyOf(const std::string& destination) {
+    std::string key = resolvedName(destination);
+    return key.empty() ? destination : key;
   }
 
   const std::vector<std::string>& mapsOf(const std::string& library) {
@@ -110,8 +157,7 @@ class MaterialPlanner {
   // One file to bring: each destination once, from one content.
   std::optional<RunFailure> add(const std::string& source, const std::string& destination,
                                 std::size_t index) {
-    std::string key = resolvedName(destination);
-    if (key.empty()) key = destination;
+    const std::string key = keyOf(destination);
     if (const auto it = sources_.find(key); it != sources_.end()) {
       if (sameFile(it->second, source) || sameBytes(it->second, source)) return std::nullopt;
       return RunFailure{RunMessage::outputNameConflict,
@@ -141,11 +187,11 @@ class MaterialPlanner {
 }  // namespace
 
 void MissingLibraries::note(const std::string& input, const std::string& output,
-                            const std::vector<std::string>& names) {
+                            const std::vector<std::string>& libraries) {
   const std::string inputFolder = folderOfFile(input);
   const std::string outputFolder = folderOfFile(output);
-  if (names.empty() || sameFile(inputFolder, outputFolder)) return;
-  for (const std::string& name : names) {
+  if (libraries.empty() || sameFile(inputFolder, outputFolder)) return;
+  for (const std::string& name : resolveLibraryArguments(libraries, {inputFolder, outputFolder})) {
     const bool absolute = namesAbsolutePath(name);
     if (pathExists(absolute ? name : joinPath(outputFolder, name))) continue;
     auto it = missing_.begin();
@@ -175,8 +221,9 @@ std::vector<std::string> MissingLibraries::warnings() const {
 
 std::optional<RunFailure> planMaterials(const std::vector<std::string>& inputs,
                                         const std::vector<std::string>& outputs,
-                                        MaterialsChoice choice, WrittenPaths& written,
-                                        MaterialPlan& plan) {
+                                        MaterialsChoice choice,
+                                        const std::optional<MaterialTree>& tree,
+                                        WrittenPaths& written, MaterialPlan& plan) {
   if (choice == MaterialsChoice::none) return std::nullopt;  // MissingLibraries, as converted
   MaterialPlanner planner(written, plan);
   for (std::size_t i = 0; i < inputs.size() && i < outputs.size(); ++i) {
@@ -184,7 +231,8 @@ std::optional<RunFailure> planMaterials(const std::vector<std::string>& inputs,
     // A FIFO or device cannot be read twice: its libraries are not looked for.
     if (!isRegularFile(inputs[i]) || sameFile(folderOfFile(inputs[i]), outputFolder)) continue;
     const FileReferences libraries = materialLibrariesOf(inputs[i]);
-    if (auto failure = planner.copyLibraries(inputs[i], outputFolder, libraries.names, i)) {
+    if (auto failure = planner.copyLibraries(inputs[i], scopeOf(inputs[i], outputs[i], tree),
+                                             libraries.names, i)) {
       return failure;
     }
   }

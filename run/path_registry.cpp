@@ -8,6 +8,8 @@ const char* pathRoleName(PathRole role) {
   switch (role) {
     case PathRole::input: return "the input";
     case PathRole::coordinate: return "the coordinate file";
+    case PathRole::library: return "the material library";
+    case PathRole::map: return "the texture map";
     case PathRole::output: return "the output";
     case PathRole::base: return "the base file";
     case PathRole::report: return "the report file";

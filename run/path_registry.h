@@ -7,7 +7,16 @@
 #include "platform/file_identity.h"
 
 // What a path is to a run, for the messages of a clash.
-enum class PathRole { input, coordinate, output, base, report, material };
+enum class PathRole {
+  input,       // read: an OBJ file converted
+  coordinate,  // read: the coordinate file
+  library,     // read: a material library copied or linked
+  map,         // read: a texture map copied or linked
+  output,      // written: a converted OBJ file
+  base,        // written: the base file
+  report,      // written: the report
+  material,    // written: a copied or linked material library or map
+};
 
 // "the input", "the coordinate file", ... as a message names a path of that role.
 const char* pathRoleName(PathRole role);

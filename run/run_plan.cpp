@@ -24,25 +24,27 @@ std::optional<RunFailure> findInputs(const RunOptions& options, RunPlan& plan) {
     plan.inputs = {input};
     return std::nullopt;
   }
-  std::vector<SkippedFolders> skipped;
-  FolderSearchError error;
-  plan.inputs = findFiles(input, "*.obj", &skipped, &error);
+  FolderSearchResult found = searchFiles(
+      input, "*.obj", options.tree ? SearchDepth::every : SearchDepth::twoPass);
+  const FolderSearchError& error = found.error;
   if (!error.reason.empty()) {
     return RunFailure{RunMessage::openObj, "cannot search " +
                                                quoted(error.path.empty() ? "." : error.path) +
                                                ": " + error.reason};
   }
+  plan.inputs = std::move(found.files);
+  plan.warnings = std::move(found.warnings);
   const std::string folder = input.empty() ? "the current folder" : quoted(input);
   if (plan.inputs.empty()) {
     plan.warnings.push_back("no .obj file found in " + folder + " or below it");
   }
   // The search rule: a folder holding OBJ files is not searched below (but for sub-folders
   // named *.obj), which surprises whoever keeps tiles beside a stray file.
-  for (const SkippedFolders& s : skipped) {
+  for (const SkippedFolders& s : found.skipped) {
     plan.warnings.push_back(std::to_string(s.count) + " sub-folder" + (s.count == 1 ? "" : "s") +
                             " of " + quoted(s.folder) +
-                            " not searched: that folder holds .obj files itself (give a " +
-                            "sub-folder as -input to convert its files)");
+                            " not searched: that folder holds .obj files itself (give -tree=1 "
+                            "to convert every .obj below it, or a sub-folder as -input)");
   }
   return std::nullopt;
 }
@@ -75,7 +77,10 @@ std::optional<RunFailure> findOutputs(const RunOptions& options, RunPlan& plan) 
     if (!inserted) {
       return RunFailure{RunMessage::outputNameConflict,
                         quoted(*it->second) + " and " + quoted(file) +
-                            " would both be written to " + quoted(it->first)};
+                            " would both be written to " + quoted(it->first) +
+                            (options.tree ? std::string()
+                                          : " (give -tree=1 to keep the folders below -input "
+                                            "in the output folder)")};
     }
   }
   return std::nullopt;
@@ -100,8 +105,9 @@ std::optional<RunFailure> checkTree(const RunOptions& options) {
 // files, against all of them.
 std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& plan) {
   WrittenPaths written;
-  for (const std::string& input : plan.inputs) written.addRead(PathRole::input, input);
-  written.addRead(PathRole::coordinate, options.coord);
+  // Nothing is written yet: the first read paths cannot clash.
+  for (const std::string& input : plan.inputs) (void)written.addRead(PathRole::input, input);
+  (void)written.addRead(PathRole::coordinate, options.coord);
   for (const std::string& output : plan.outputs) {
     if (auto failure = written.add(PathRole::output, output, options.tree)) return failure;
   }
@@ -111,8 +117,10 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   if (!options.report.empty()) {
     if (auto failure = written.add(PathRole::report, options.report, false)) return failure;
   }
-  if (auto failure =
-          planMaterials(plan.inputs, plan.outputs, options.materials, written, plan.materials)) {
+  std::optional<MaterialTree> tree;
+  if (options.tree) tree = MaterialTree{options.input, options.output};
+  if (auto failure = planMaterials(plan.inputs, plan.outputs, options.materials, tree, written,
+                                   plan.materials)) {
     return failure;
   }
   plan.foldersToCreate = written.foldersToCreate();

@@ -1,6 +1,7 @@
 #include "run/written_paths.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/filesystem.h"
 #include "platform/path_parts.h"
@@ -9,6 +10,16 @@
 namespace {
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+// The written path (`role`, `path`) is the path `other` is registered as.
+RunFailure clash(PathRole role, const std::string& path,
+                 const std::pair<PathRole, std::string>& other) {
+  const bool sameName = resolvedName(path) == resolvedName(other.second);
+  return RunFailure{RunMessage::outputNameConflict,
+                    std::string(pathRoleName(role)) + " " + quoted(path) + " is " +
+                        pathRoleName(other.first) + " " + quoted(other.second) +
+                        (sameName ? "" : " (the same file under another name)")};
+}
 
 }  // namespace
 
@@ -34,14 +45,18 @@ std::optional<RunFailure> WrittenPaths::add(PathRole role, const std::string& pa
                           " is named like a Windows device (CON, PRN, AUX, NUL, COM1-9, LPT1-9)"};
   }
 #endif
-  if (const auto* same = registry_.find(path)) {
-    const bool sameName = resolvedName(path) == resolvedName(same->second);
-    return RunFailure{RunMessage::outputNameConflict,
-                      std::string(pathRoleName(role)) + " " + quoted(path) + " is " +
-                          pathRoleName(same->first) + " " + quoted(same->second) +
-                          (sameName ? "" : " (the same file under another name)")};
+  const auto* same = written_.find(path);
+  if (same == nullptr) same = read_.find(path);
+  if (same != nullptr) return clash(role, path, *same);
+  written_.add(role, path);
+  return std::nullopt;
+}
+
+std::optional<RunFailure> WrittenPaths::addRead(PathRole role, const std::string& path) {
+  if (const auto* written = written_.find(path)) {
+    return clash(written->first, written->second, {role, path});
   }
-  registry_.add(role, path);
+  read_.add(role, path);
   return std::nullopt;
 }
 

@@ -18,7 +18,7 @@ using cli::Sandbox;
 
 // Two tiles in sub-folders, each naming its own library and a missing one (on a line of its
 // own after other lines); each library names a texture with options (its bytes differ between
-// the tiles), a bump map and one outside.
+// the tiles), a bump map, a shared one in the folder searched and one outside it.
 void writeTiles(const Sandbox& box) {
   for (const std::string tile : {"T1", "T2"}) {
     const std::string folder = "in/Data/" + tile + "/";
@@ -27,7 +27,7 @@ void writeTiles(const Sandbox& box) {
               "mtllib common.mtl\n");
     box.write(folder + tile + ".mtl",
               "newmtl m\nmap_Kd -s 1 1 1 -o 0 0 0 tex/a b.jpg\nbump -bm 0.5 n.png\n"
-              "map_Ks ../../up.png\n");
+              "map_Ks ../../up.png\nmap_Ka ../../../../far.png\n");
     box.write(folder + "tex/a b.jpg", tile);
     box.write(folder + "n.png", "n");
   }
@@ -73,21 +73,24 @@ TEST(Materials, TreeWithMaterialsResolvesEveryReferenceBesideTheOutputs) {
     const cli::RunResult result =
         box.run({"-input=in", "-coord=c.json", "-output=out", "-toProj=0", "-tree=1", way});
     ASSERT_EQ(result.out, "convert success!!\n") << result.err;
-    EXPECT_NE(result.err.find("names the map '../../up.png' outside the folder"),
+    EXPECT_NE(result.err.find("names the map '../../../../far.png' outside the -input folder "
+                              "'in'"),
               std::string::npos) << result.err;
-    EXPECT_NE(result.err.find(native("'in/Data/T2/common.mtl' named by 'in/Data/T2/T2.obj'")),
+    EXPECT_NE(result.err.find(native("'in/Data/T2/common.mtl' named by 'in/Data/T2/T2.obj' "
+                                     "does not exist")),
               std::string::npos) << result.err;
     for (const std::string tile : {"T1", "T2"}) {
       const std::vector<path> files =
           referencedFiles(box / ("out/Data/" + tile + "/" + tile + ".obj"));
-      ASSERT_EQ(files.size(), 5u);  // the two libraries, the three maps of the first
+      ASSERT_EQ(files.size(), 6u);  // the two libraries, the four maps of the first
       for (std::size_t i = 0; i < files.size(); ++i) {
-        // common.mtl is missing in the input too, the map outside was not copied.
-        EXPECT_EQ(cli::fs::exists(files[i]), i == 0 || i == 1 || i == 2) << files[i];
+        // The map outside was not copied, common.mtl is missing in the input too.
+        EXPECT_EQ(cli::fs::exists(files[i]), i < 4) << files[i];
       }
       EXPECT_EQ(box.read("out/Data/" + tile + "/tex/a b.jpg"), tile);
     }
-    EXPECT_EQ(box.listing("out").size(), 8u);
+    EXPECT_EQ(box.read("out/up.png"), "up");  // once, for both tiles
+    EXPECT_EQ(box.listing("out").size(), 9u);
 #ifndef _WIN32
     EXPECT_EQ(cli::fs::equivalent(box / "in/Data/T1/n.png", box / "out/Data/T1/n.png"),
               std::string(way) == "-materials=link");

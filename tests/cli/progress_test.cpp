@@ -77,7 +77,7 @@ TEST(Progress, SearchWarnings) {
   ASSERT_EQ(skipped.exitStatus, 0);
   EXPECT_EQ(skipped.err,
             "quorvex: warning: 2 sub-folders of 'in' not searched: that folder holds .obj files "
-            "itself (give a sub-folder as -input to convert its files)\n");
+            "itself (give -tree=1 to convert every .obj below it, or a sub-folder as -input)\n");
   const RunResult none = box.run({"-input=empty", "-coord=c.json", "-output=out"});
   EXPECT_EQ(none.exitStatus, 0);
   EXPECT_EQ(none.err, "quorvex: warning: no .obj file found in 'empty' or below it\n");
