@@ -9,11 +9,14 @@
 #define GEOS_USE_ONLY_R_API
 #include <geos_c.h>
 
+#include <csignal>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "app/run_options_from_flags.h"
+#include "app/unused_flags.h"
 #include "app/usage.h"
 #include "pipeline/lane_code.h"
 #include "platform/standard_streams.h"
@@ -108,6 +111,7 @@ const char* messageText(RunMessage message) {
     case RunMessage::treeSet: return "tree set error!!\n";
     case RunMessage::materialsSet: return "materials set error!!\n";
     case RunMessage::maxclosureSet: return "maxclosure set error!!\n";
+    case RunMessage::bENUSet: return "bENU set error!!\n";
     case RunMessage::openObj: return "open obj error!!\n";
     case RunMessage::vertexLine: return "vertex line error!!\n";
     case RunMessage::convertVertex: return "convert vertex error!!\n";
@@ -160,6 +164,11 @@ int fail(const RunFailure& failure, const std::string& outputWhy = {}) {
 
 int main(int argc, char** argv) {
   openClosedStandardStreams();  // before any file is opened, so none takes descriptor 1
+#ifndef _WIN32
+  // A closed pipe on standard output is then a failed write (exit -1 with a line, temporary
+  // files removed), not a silent end by the signal.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   switch (checkCommandLine(argc, argv, "input")) {
     case CommandLineCheck::helpShown:
       return 0;
@@ -176,17 +185,21 @@ int main(int argc, char** argv) {
                          FLAGS_inputbase,   FLAGS_bENU,     FLAGS_toProj,  FLAGS_report,
                          FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly,
                          FLAGS_tree,        FLAGS_materials, FLAGS_maxclosure};
+  const std::set<std::string> given = flagsGiven("input");
   gflags::ShutDownCommandLineFlags();
 
   const OptionsResult options = runOptionsFromFlags(flags);
   if (!options.options) return fail(options.failure);
+  StandardStreams streams;
+  for (const std::string& warning : unusedFlagWarnings(flags, *options.options, given)) {
+    streams.warn(warning);
+  }
   const PlanResult plan = makeRunPlan(*options.options);
   if (!plan.plan) {
     const int status = fail(plan.failure);
     if (noArguments) std::fprintf(stderr, "%s\n", usageLine());
     return status;
   }
-  StandardStreams streams;
   for (const std::string& warning : plan.plan->warnings) streams.warn(warning);
   if (const auto failure = runConversion(*plan.plan, streams)) return fail(*failure, streams.why());
   std::string why;

@@ -53,6 +53,13 @@ std::optional<OptionsResult> readPositive(const char* name, const std::string& t
 }  // namespace
 
 OptionsResult runOptionsFromFlags(const FlagValues& flags) {
+  // The zone mode reads project coordinates: ENU vertices would be taken for them.
+  if (flags.bENU == "1" && flags.toProj == "1") {
+    return refuse(RunMessage::bENUSet,
+                  "-bENU=1 says the vertices are ENU, but -toProj=1 (the default) projects "
+                  "project-frame vertices onto the zone: add -toProj=0 to convert ENU -> "
+                  "project frame");
+  }
   RunOptions options;
   options.input = flags.input;
   options.output = flags.output;

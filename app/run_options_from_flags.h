@@ -14,6 +14,7 @@ struct FlagValues {
 };
 
 // The typed options of a run, or why the flags cannot make one:
+// - bENUSet: -bENU=1 with -toProj=1 (given or its default), which reads project coordinates;
 // - maxresidualSet: -maxresidual (looked at only with -report) is not a positive number;
 // - maxclosureSet: -maxclosure is not a positive finite number (of millimetres);
 // - threadsSet: -threads is not a whole number from 0 (all hardware threads) to 256;

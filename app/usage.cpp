@@ -32,8 +32,14 @@ constexpr const char* kModes =
     "any letter case that is not a folder; one input only) or an existing folder. See README.md\n"
     "(or man quorvex) for the coordinate file format.\n";
 
+// gflags' own help flags print its help (which finds no flags on Windows) and exit 1: each
+// shows the program's usage instead.
 bool isHelpRequest(std::string_view name) {
-  return name == "help" || name == "h" || name == "helpshort" || name == "helpfull";
+  for (const std::string_view help : {"help", "h", "helpshort", "helpfull", "helpon", "helpmatch",
+                                      "helppackage", "helpxml"}) {
+    if (name == help) return true;
+  }
+  return false;
 }
 
 void printUsage(const std::string& ownFile) {
@@ -55,6 +61,14 @@ CommandLineCheck badFlag(const std::string& reason) {
   return CommandLineCheck::badFlag;
 }
 
+// An argument that is no flag, `where` it was met.
+CommandLineCheck notAFlag(const char* arg, const char* where) {
+  std::string reason = "'";
+  reason.append(arg).append("'").append(where);
+  reason.append(" is not a flag: quorvex takes flags only (-input=FILE names an input)");
+  return badFlag(reason);
+}
+
 }  // namespace
 
 const char* usageLine() { return kUsageLine; }
@@ -65,8 +79,11 @@ CommandLineCheck checkCommandLine(int argc, char** argv, const char* anyOwnFlag)
       gflags::GetCommandLineFlagInfo(anyOwnFlag, &own) ? own.filename : std::string();
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
-    if (arg == "--") break;  // gflags stops there too
-    if (arg.size() < 2 || arg[0] != '-') continue;
+    // gflags would leave these to the program, which takes no other arguments: a file named
+    // alone would be ignored while the run converts something else.
+    if (arg == "--" && i + 1 < argc) return notAFlag(argv[i + 1], " after '--'");
+    if (arg == "--") break;
+    if (arg.size() < 2 || arg[0] != '-') return notAFlag(argv[i], "");
     arg.remove_prefix(arg[1] == '-' ? 2 : 1);
     const std::size_t equals = arg.find('=');
     const std::string name(arg.substr(0, equals));

@@ -281,7 +281,8 @@ TEST(Driver, EnuToProjectTakesTheOriginFromInputbaseElseTheFile) {
     args.insert(args.end(), c.extraArgs.begin(), c.extraArgs.end());
     const RunResult result = box.run(args);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err,
+              "quorvex: warning: -base is not used: ENU -> project frame writes no base file\n");
     EXPECT_FALSE(box.exists("ignored.txt"));
     const std::string text = box.read("p.obj");
     const std::vector<double> v = cli::vertexNumbers(text);
@@ -297,13 +298,15 @@ TEST(Driver, SwitchesAreExactlyTheTextOne) {
   Sandbox box;
   box.write("c.json", kCoord117);
   box.write("in/a.obj", "v 500000 3320113.398 0\n");
-  // "true" is not "1": an ENU mode runs (no zone code line); bENU "1" with toProj "1": zone.
+  // "true" is not "1": an ENU mode runs (no zone code line); bENU "1" with toProj "1" (here
+  // its default) is refused: the zone mode would take ENU vertices for project ones.
   const RunResult enu = box.run({"-input=in/a.obj", "-coord=c.json", "-output=o.obj",
                                  "-toProj=true", "-inputbase=117,30"});
   EXPECT_EQ(enu.out, "convert success!!\n");
   const RunResult zone =
-      box.run({"-input=in/a.obj", "-coord=c.json", "-output=o.obj", "-bENU=1"});
-  EXPECT_EQ(zone.out, "4548\nconvert success!!\n");
+      box.run({"-input=in/a.obj", "-coord=c.json", "-output=z.obj", "-bENU=1"});
+  EXPECT_EQ(zone.out, "bENU set error!!\n");
+  EXPECT_FALSE(box.exists("z.obj"));
 }
 
 TEST(Driver, InputDiscovery) {
