@@ -44,12 +44,15 @@ class BoundsSettler : public BlockSettler {
 }  // namespace
 
 VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, unsigned workers,
-                                      std::size_t blockSize) {
+                                      std::size_t blockSize, FileProgress* progress) {
   VertexBounds bounds;
-  for (const std::string& path : files) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& path = files[i];
     BoundsSettler settler(bounds);
+    if (progress != nullptr) progress->startFile(i);
     const ConvertOutcome outcome =
-        convertObjFileParallel(path, std::string(), settler, workers, blockSize);
+        convertObjFileParallel(path, std::string(), settler, workers, blockSize, progress);
+    if (progress != nullptr) progress->finishFile(outcome.vertexCount);
     bounds.vertexCount += outcome.vertexCount;
     for (const std::string& warning : outcome.warnings) {
       bounds.warnings.push_back(path + ": " + warning);
@@ -66,7 +69,8 @@ VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, uns
   return bounds;
 }
 
-VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t blockSize) {
+VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t blockSize,
+                              FileProgress* progress) {
   VertexBounds bounds;
   auto fail = [&bounds](VertexBounds::Status status, const std::string& path, std::uint64_t line,
                         std::string detail) {
@@ -77,7 +81,10 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
     return bounds;
   };
   ObjLineReader reader(blockSize);  // one block for all files
-  for (const std::string& path : files) {
+  reader.setProgress(progress);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& path = files[i];
+    if (progress != nullptr) progress->startFile(i);
     if (!reader.openFile(path)) {
       return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
     }
@@ -96,6 +103,7 @@ VertexBounds scanVertexBounds(const std::vector<std::string>& files, std::size_t
       ++bounds.vertexCount;
     }
     if (reader.failed()) return fail(VertexBounds::Status::openFailed, path, 0, reader.error());
+    if (progress != nullptr) progress->finishFile(bounds.vertexCount - before);
     if (bounds.vertexCount == before) {
       bounds.warnings.push_back(path + ": " + noVertexLineWarning(reader.byteOrderMark()));
     }

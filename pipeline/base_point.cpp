@@ -71,6 +71,21 @@ std::string formatBasePoint(const BasePoint& point) {
   return text;
 }
 
+std::string formatBasePointExact(const BasePoint& point) {
+  const auto exact = [](double value) {
+    char text[kFixed6MaxChars];
+    const char* end = formatFixed6(text, value);
+    double read = 0.0;
+    std::from_chars(text, end, read, std::chars_format::fixed);
+    if (read == value || !std::isfinite(value)) return std::string(text, end - text);
+    char shortest[400];  // the fixed form of any double fits
+    const auto result =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed);
+    return std::string(shortest, result.ptr);
+  };
+  return "ENU:" + exact(point.lat) + "," + exact(point.lon);
+}
+
 BasePoint basePointAsWritten(const BasePoint& point) {
   auto rounded = [](double value) {
     char text[kFixed6MaxChars];

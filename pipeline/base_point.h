@@ -26,6 +26,11 @@ std::optional<BasePoint> parseInputBase(std::string_view text, std::string* why 
 // order: latitude first, the reverse of the `inputbase` order.
 std::string formatBasePoint(const BasePoint& point);
 
+// The base-point text of a point that is not rounded to six decimals (the coordinate file's
+// "basepoint"), which -inputbase must give back to the bit: each number "%f" when that reads
+// back as it, else in the fewest fixed decimals that do ("ENU:30.00137712,117.0026423").
+std::string formatBasePointExact(const BasePoint& point);
+
 // The point the base-point text of `point` names: each number rounded to the six decimals it is
 // written with, read back as -inputbase reads it. A run converts about this point, so that its
 // base file, given back as -inputbase, gives the same numbers to the bit.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -62,4 +64,12 @@ void RoundTripTally::merge(const RoundTripTally& other) {
 double RoundTripTally::worstMm() const {
   if (failed_ > 0) return std::numeric_limits<double>::infinity();
   return std::max(maxHorizontal_, maxVertical_) * kMmPerM;
+}
+
+bool RoundTripTally::exceeds(double limitMm) const {
+  const double worst = worstMm();
+  if (!std::isfinite(worst)) return true;
+  char printed[64];
+  std::snprintf(printed, sizeof printed, "%.4f", worst);
+  return std::strtod(printed, nullptr) > limitMm;
 }

@@ -27,8 +27,9 @@ class RoundTripTally {
   // The largest distance, horizontal or vertical; infinite when a way back failed, 0 when
   // nothing was sampled.
   double worstMm() const;
-  // worstMm() above `limitMm`.
-  bool exceeds(double limitMm) const { return worstMm() > limitMm; }
+  // worstMm() as the messages print it (four decimals, "%.4f") above `limitMm`: a round trip
+  // printed equal to the limit does not exceed it. A failed way back always does.
+  bool exceeds(double limitMm) const;
 
  private:
   static constexpr double kMmPerM = 1000.0;

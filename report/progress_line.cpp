@@ -51,9 +51,12 @@ void ProgressLine::advanced(std::uint64_t bytesRead) {
 
 void ProgressLine::finishFile(std::uint64_t vertices, const RoundTripTally& roundTrip) {
   roundTrip_.merge(roundTrip);
-  doneBytes_ += std::max(fileBytes_, fileRead_);
-  ++doneFiles_;
-  vertices_ += vertices;
+  const std::uint64_t bytes = std::max(fileBytes_, fileRead_);
+  doneBytes_ += bytes;
+  Pass& pass = scanning_ ? scanned_ : converted_;
+  ++pass.files;
+  pass.vertices += vertices;
+  pass.bytes += bytes;
   fileRead_ = 0;
   fileBytes_ = 0;
 }
@@ -77,8 +80,9 @@ void ProgressLine::draw(bool force) {
   // Long names keep their end, where tiles differ.
   std::string name = name_;
   if (name.size() > 40) name = "..." + name.substr(name.size() - 37);
-  std::fprintf(out_, "\r[%zu/%zu] %s  %d%%  %.1f MB/s%s\x1b[K", index_, fileCount_, name.c_str(),
-               std::min(percent, 100), rate / kBytesPerMB, left.c_str());
+  std::fprintf(out_, "\r[%zu/%zu] %s%s  %d%%  %.1f MB/s%s\x1b[K", index_, fileCount_,
+               scanning_ ? "base point: " : "", name.c_str(), std::min(percent, 100),
+               rate / kBytesPerMB, left.c_str());
   std::fflush(out_);
   drawn_ = true;
   everDrawn_ = true;
@@ -94,9 +98,14 @@ void ProgressLine::erase() {
 void ProgressLine::summary() {
   if (!enabled_) return;
   erase();
-  std::fprintf(out_, "%s\n",
-               summaryText(doneFiles_, vertices_, doneBytes_, secondsSince(start_), roundTrip_)
-                   .c_str());
+  const double seconds = secondsSince(start_);
+  // The whole run's time: a scan before the conversion is part of it.
+  const std::string text =
+      converted_.files == 0 && scanned_.files > 0
+          ? scanSummaryText(scanned_.files, scanned_.vertices, scanned_.bytes, seconds)
+          : summaryText(converted_.files, converted_.vertices, converted_.bytes, seconds,
+                        roundTrip_);
+  std::fprintf(out_, "%s\n", text.c_str());
   std::fflush(out_);
 }
 
@@ -118,5 +127,17 @@ std::string ProgressLine::summaryText(std::size_t files, std::uint64_t vertices,
                 "quorvex: %zu file%s, %llu vertices, %.1f MB, %.2f s, %.0f vertices/s, %s", files,
                 files == 1 ? "" : "s", static_cast<unsigned long long>(vertices),
                 static_cast<double>(bytes) / kBytesPerMB, seconds, perSecond, closure);
+  return text;
+}
+
+std::string ProgressLine::scanSummaryText(std::size_t files, std::uint64_t vertices,
+                                          std::uint64_t bytes, double seconds) {
+  const double perSecond = seconds > 0.0 ? static_cast<double>(vertices) / seconds : 0.0;
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "quorvex: base point of %zu file%s, %llu vertices, %.1f MB, %.2f s, %.0f "
+                "vertices/s",
+                files, files == 1 ? "" : "s", static_cast<unsigned long long>(vertices),
+                static_cast<double>(bytes) / kBytesPerMB, seconds, perSecond);
   return text;
 }

@@ -11,13 +11,19 @@
 // One line on a terminal that follows a batch: "[k/n] name  37%  112.4 MB/s  0:12 left",
 // rewritten in place at most ten times a second (from the block loop, never per vertex),
 // erased at the end; then one summary line: files, vertices, MB, seconds, vertices per second
-// and the largest round trip of the run.
+// and the largest round trip of the run. A base-point scan before the conversion shows as
+// "[k/n] base point: name ..." (its bytes count in the rate and the time left); a run that
+// only scans ends with the scan's summary.
 // Writes nothing when not enabled. Time left assumes the rate so far for the bytes still to
 // read.
 class ProgressLine : public ProgressSink {
  public:
-  // `totalBytes`: the sizes of all input files; `fileCount`: how many.
+  // `totalBytes`: the bytes the run reads (the sizes of all input files, twice when they are
+  // scanned first); `fileCount`: how many files.
   ProgressLine(std::FILE* out, bool enabled, std::uint64_t totalBytes, std::size_t fileCount);
+
+  // The files that follow are read for the base point (true) or converted (false, the start).
+  void setScanning(bool scanning) { scanning_ = scanning; }
 
   // The next file (1-based `index`), of `bytes` bytes.
   void startFile(std::size_t index, const std::string& name, std::uint64_t bytes);
@@ -34,6 +40,10 @@ class ProgressLine : public ProgressSink {
   // "no vertex sampled").
   static std::string summaryText(std::size_t files, std::uint64_t vertices, std::uint64_t bytes,
                                  double seconds, const RoundTripTally& roundTrip);
+  // That of a run that only scanned: "quorvex: base point of 3 files, 1000000 vertices,
+  // 148.5 MB, 0.52 s, 1923076 vertices/s".
+  static std::string scanSummaryText(std::size_t files, std::uint64_t vertices,
+                                     std::uint64_t bytes, double seconds);
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -51,8 +61,15 @@ class ProgressLine : public ProgressSink {
   std::string name_;
   std::uint64_t fileBytes_ = 0;
   std::uint64_t fileRead_ = 0;
-  std::uint64_t doneBytes_ = 0;  // of the finished files
-  std::size_t doneFiles_ = 0;
-  std::uint64_t vertices_ = 0;
+  bool scanning_ = false;
+  std::uint64_t doneBytes_ = 0;  // of the finished files, scanned and converted
+  // The finished files of each pass.
+  struct Pass {
+    std::size_t files = 0;
+    std::uint64_t vertices = 0;
+    std::uint64_t bytes = 0;
+  };
+  Pass scanned_;
+  Pass converted_;
   RoundTripTally roundTrip_;  // of the finished files
 };

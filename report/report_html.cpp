@@ -287,6 +287,13 @@ std::string renderReportHtml(const RunRecord& run, const CoordTranslateInfo& inf
   for (const FileRecord& f : run.files) vertices += f.vertexCount;
   html += "<tr><th>files</th><td class=\"name\">" + std::to_string(run.files.size()) + ", " +
           std::to_string(vertices) + " vertices</td></tr>\n";
+  if (!run.materialFiles.empty()) {
+    std::string names;
+    for (const std::string& name : run.materialFiles) {
+      names += (names.empty() ? "" : "<br>") + htmlEscaped(name);
+    }
+    html += "<tr><th>material files written</th><td class=\"name\">" + names + "</td></tr>\n";
+  }
   html += "<tr><th>time</th><td class=\"name\">" + fixed(run.seconds, 2) + " s</td></tr>\n";
   html += "</table>\n";
 

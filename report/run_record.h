@@ -37,6 +37,7 @@ struct RunRecord {
   std::optional<int> zoneCode;      // the zone code printed last in the zone mode
   double maxClosureMm = 1.0;        // -maxclosure: a larger round trip is highlighted
   std::vector<FileRecord> files;
+  std::vector<std::string> materialFiles;  // the material libraries and maps copied or linked
   double seconds = 0.0;
   std::string outcome;  // "convert success!!" or the failure message and its detail
   bool succeeded = false;

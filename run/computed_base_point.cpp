@@ -1,7 +1,9 @@
 #include "run/computed_base_point.h"
 
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "obj/vertex_bounds.h"
@@ -22,33 +24,76 @@ bool smallFile(const std::string& path) {
   return !error && size <= FileSequence::kWholeFileBytes;
 }
 
+// A one-file scan's progress as that of file `index` of the whole list.
+class OneFileProgress : public FileProgress {
+ public:
+  OneFileProgress(FileProgress* all, std::size_t index) : all_(all), index_(index) {}
+  void startFile(std::size_t) override { all_->startFile(index_); }
+  void finishFile(std::uint64_t vertices) override { all_->finishFile(vertices); }
+  void advanced(std::uint64_t bytesRead) override { all_->advanced(bytesRead); }
+
+ private:
+  FileProgress* all_;
+  std::size_t index_;
+};
+
+// The small files of a scan, each done by the pool in its own time, waited for in file order.
+class SmallScans {
+ public:
+  explicit SmallScans(std::size_t files) : done_(files, false) {}
+  void finished(std::size_t i) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    done_[i] = true;
+    changed_.notify_all();
+  }
+  void wait(std::size_t i) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this, i] { return done_[i]; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<bool> done_;
+};
+
 // The bounds of every file, scanned with `threads` threads: small files whole, several at once
 // on a pool, larger ones alone in blocks; the first failure in file order wins and the bounds
 // are those of the files before it (min and max do not depend on the order they are taken in).
-VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads) {
-  if (threads == 1) return scanVertexBounds(files);
+// `progress` is told of each file in file order, from the calling thread.
+VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads,
+                       FileProgress* progress) {
+  if (threads == 1) return scanVertexBounds(files, ObjLineReader::kDefaultBlockSize, progress);
   std::vector<VertexBounds> scanned(files.size());
+  VertexBounds all;
+  SmallScans smalls(files.size());  // outlives the pool, whose tasks tell it
   {
     WorkerPool pool(threads);
-    std::vector<std::size_t> large;
+    std::vector<bool> small(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
-      if (!smallFile(files[i])) {
-        large.push_back(i);
-        continue;
+      small[i] = smallFile(files[i]);
+      if (!small[i]) continue;
+      pool.post([&scanned, &files, &smalls, i] {
+        scanned[i] = scanVertexBounds({files[i]}, kSmallRead);
+        smalls.finished(i);
+      });
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (small[i]) {
+        if (progress != nullptr) progress->startFile(i);
+        smalls.wait(i);
+        if (progress != nullptr) progress->finishFile(scanned[i].vertexCount);
+      } else {
+        OneFileProgress one(progress, i);
+        scanned[i] = scanVertexBoundsThreaded({files[i]}, threads, kThreadedBlock,
+                                              progress != nullptr ? &one : nullptr);
       }
-      pool.post([&scanned, &files, i] { scanned[i] = scanVertexBounds({files[i]}, kSmallRead); });
+      const VertexBounds& file = scanned[i];
+      if (file.status != VertexBounds::Status::ok) return file;  // the pool drops the rest
+      all.merge(file);
+      all.vertexCount += file.vertexCount;
+      all.warnings.insert(all.warnings.end(), file.warnings.begin(), file.warnings.end());
     }
-    for (const std::size_t i : large) {
-      scanned[i] = scanVertexBoundsThreaded({files[i]}, threads, kThreadedBlock);
-    }
-    pool.finish();
-  }
-  VertexBounds all;
-  for (const VertexBounds& file : scanned) {
-    if (file.status != VertexBounds::Status::ok) return file;
-    all.merge(file);
-    all.vertexCount += file.vertexCount;
-    all.warnings.insert(all.warnings.end(), file.warnings.begin(), file.warnings.end());
   }
   return all;
 }
@@ -62,8 +107,9 @@ ComputedBasePoint failed(RunMessage message, std::string detail) {
 }  // namespace
 
 ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
-                                   const Converter& converter, RunState& state) {
-  const VertexBounds bounds = scanFiles(files, threads);
+                                   const Converter& converter, RunState& state,
+                                   FileProgress* progress) {
+  const VertexBounds bounds = scanFiles(files, threads, progress);
   if (bounds.status == VertexBounds::Status::openFailed) {
     return failed(RunMessage::openObj, bounds.path + ": " + bounds.detail);
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "coordinfo/enu_origin.h"
+#include "obj/progress_sink.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
 #include "run/run_failure.h"
@@ -20,5 +21,7 @@ struct ComputedBasePoint {
   std::vector<std::string> warnings;  // of the files read, e.g. one without any vertex line
 };
 // `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
+// `progress` (when not null) is told of each file, in file order, from the calling thread.
 ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
-                                   const Converter& converter, RunState& state);
+                                   const Converter& converter, RunState& state,
+                                   FileProgress* progress = nullptr);

@@ -89,12 +89,21 @@ class Run {
   std::optional<RunFailure> parse();
   std::optional<RunFailure> convert();
   std::optional<RunFailure> writeReport(bool succeeded, double seconds);
+  // After a failure: the folders the run created that stayed empty, deepest first.
+  void removeEmptyCreatedFolders() const;
 
  private:
-  std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state);
+  std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state,
+                                         ProgressLine& progress);
+  std::optional<RunFailure> writeGivenBasePoint();
   std::optional<RunFailure> checkReadableTwice() const;
-  std::optional<RunFailure> createFolders() const;
-  std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next) const;
+  std::optional<RunFailure> createFolders();
+  std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next);
+  bool showProgress() const {
+    return options_.progress == ProgressChoice::on ||
+           (options_.progress == ProgressChoice::automatic &&
+            output_.progressStream() != nullptr && isTerminal(output_.progressStream()));
+  }
   std::optional<RunFailure> drain(RunState& state) {
     if (console_.drain(state)) return std::nullopt;
     return kStandardOutputFailed;
@@ -108,6 +117,23 @@ class Run {
   EnuOrigin localOrigin_;
   CoordTranslateInfo local_;
   RunRecord record_;
+  std::vector<std::string> createdFolders_;  // outermost first
+};
+
+// The base-point scan's files on the progress line.
+class ScanProgress : public FileProgress {
+ public:
+  ScanProgress(ProgressLine& line, const std::vector<std::string>& files)
+      : line_(line), files_(files) {}
+  void startFile(std::size_t index) override {
+    line_.startFile(index + 1, files_[index], fileSizeOrZero(files_[index]));
+  }
+  void finishFile(std::uint64_t vertices) override { line_.finishFile(vertices); }
+  void advanced(std::uint64_t bytesRead) override { line_.advanced(bytesRead); }
+
+ private:
+  ProgressLine& line_;
+  const std::vector<std::string>& files_;
 };
 
 std::optional<RunFailure> Run::parse() {
@@ -147,10 +173,12 @@ std::optional<RunFailure> Run::convert() {
     origin.lon = options_.inputbase->lon;
     origin.lat = options_.inputbase->lat;
     record_.originSource = "-inputbase";
-  } else if (mode == ConversionKind::projectToEnu && local_.basepointGiven &&
-             !options_.baseOnly) {
+  } else if (mode == ConversionKind::projectToEnu && local_.basepointGiven) {
     record_.originSource = "\"basepoint\" of the coordinate file";
-    if (plan_.writesBase) {
+    // -baseonly writes the origin a converting run uses: this one.
+    if (options_.baseOnly) {
+      if (auto failure = writeGivenBasePoint()) return failure;
+    } else if (plan_.writesBase) {
       output_.warn("'" + options_.base + "' is not written: the ENU origin is the \"basepoint\" "
                    "of the coordinate file");
     }
@@ -164,10 +192,21 @@ std::optional<RunFailure> Run::convert() {
   }
   Converter converter(model, origin);
   RunState state(converter);
+  const bool show = showProgress();
+  std::uint64_t totalBytes = 0;
+  if (show) {
+    for (const std::string& path : plan_.inputs) totalBytes += fileSizeOrZero(path);
+    if (computeBase && !options_.baseOnly) totalBytes *= 2;  // read for the base point first
+  }
+  ProgressLine progress(output_.progressStream(), show, totalBytes, plan_.inputs.size());
   if (computeBase) {
     if (auto failure = checkReadableTwice()) return failure;
-    const ComputedBasePoint base =
-        computeBasePoint(plan_.inputs, options_.threads, converter, state);
+    ScanProgress scanProgress(progress, plan_.inputs);
+    progress.setScanning(true);
+    const ComputedBasePoint base = computeBasePoint(plan_.inputs, options_.threads, converter,
+                                                    state, show ? &scanProgress : nullptr);
+    progress.setScanning(false);
+    progress.erase();
     if (auto failure = drain(state)) return failure;
     if (base.failure) return base.failure;
     // Without -baseonly the conversion that follows warns of the same files.
@@ -191,8 +230,24 @@ std::optional<RunFailure> Run::convert() {
   }
   if (!toZone) record_.origin = *local_.origin;
   if (toZone) record_.zoneCode = process_.globalzonecode;
-  if (options_.baseOnly) return std::nullopt;
-  return convertFiles(converter, state);
+  if (options_.baseOnly) {
+    if (computeBase) progress.summary();
+    return std::nullopt;
+  }
+  return convertFiles(converter, state, progress);
+}
+
+// -baseonly=1 with the coordinate file's "basepoint": the base file names it, to the bit, as
+// -inputbase reads it.
+std::optional<RunFailure> Run::writeGivenBasePoint() {
+  const EnuOrigin& origin = *local_.origin;
+  std::string error;
+  if (!writeTextFile(options_.base, formatBasePointExact({origin.lon, origin.lat}), &error)) {
+    return RunFailure{RunMessage::writeFile, error};
+  }
+  output_.note("'" + options_.base + "' holds the \"basepoint\" of the coordinate file, the " +
+               "ENU origin of every run converting with it (no vertex was read)");
+  return std::nullopt;
 }
 
 // The base point reads every input once before converting it: a FIFO cannot be read twice.
@@ -210,16 +265,24 @@ std::optional<RunFailure> Run::checkReadableTwice() const {
 }
 
 // The folders the plan found missing, just before the first file is written into them.
-std::optional<RunFailure> Run::createFolders() const {
+std::optional<RunFailure> Run::createFolders() {
   for (const std::string& folder : plan_.foldersToCreate) {
     std::string error;
-    if (!::createFolders(folder, &error)) return RunFailure{RunMessage::writeFile, error};
+    if (!::createFolders(folder, &error, &createdFolders_)) {
+      return RunFailure{RunMessage::writeFile, error};
+    }
   }
   return std::nullopt;
 }
 
+void Run::removeEmptyCreatedFolders() const {
+  for (auto it = createdFolders_.rbegin(); it != createdFolders_.rend(); ++it) {
+    removeFolderIfEmpty(*it);
+  }
+}
+
 // The material files the input `index` is the first to need, from copies[next] on.
-std::optional<RunFailure> Run::copyMaterials(std::size_t index, std::size_t& next) const {
+std::optional<RunFailure> Run::copyMaterials(std::size_t index, std::size_t& next) {
   const std::vector<MaterialCopy>& copies = plan_.materials.copies;
   const CopyWay way =
       options_.materials == MaterialsChoice::link ? CopyWay::link : CopyWay::copy;
@@ -228,23 +291,17 @@ std::optional<RunFailure> Run::copyMaterials(std::size_t index, std::size_t& nex
     if (!copyFile(copies[next].source, copies[next].destination, way, &error)) {
       return RunFailure{RunMessage::writeFile, error};
     }
+    record_.materialFiles.push_back(copies[next].destination);
   }
   return std::nullopt;
 }
 
-std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState& state) {
+std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState& state,
+                                           ProgressLine& progress) {
   const ConversionKind mode = options_.mode;
   if (auto failure = createFolders()) return failure;
   std::size_t nextCopy = 0;
-  const bool showProgress =
-      options_.progress == ProgressChoice::on ||
-      (options_.progress == ProgressChoice::automatic && output_.progressStream() != nullptr &&
-       isTerminal(output_.progressStream()));
-  std::uint64_t totalBytes = 0;
-  if (showProgress) {
-    for (const std::string& path : plan_.inputs) totalBytes += fileSizeOrZero(path);
-  }
-  ProgressLine progress(output_.progressStream(), showProgress, totalBytes, plan_.inputs.size());
+  const bool show = showProgress();
   std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
   MissingLibraries missingLibraries;
   std::vector<double> meridians;  // of the definitions with a projection
@@ -259,7 +316,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
     const std::string& outputPath = plan_.outputs[index];
-    if (showProgress) progress.startFile(index + 1, path, fileSizeOrZero(path));
+    if (show) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
     std::optional<int32_t> fileZone;
     const ConvertOutcome outcome = sequence.convert(index, &progress, &file.inputBounds,
@@ -269,7 +326,6 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
     for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
-    if (auto failure = copyMaterials(index, nextCopy)) return failure;
     if (options_.materials == MaterialsChoice::none) {
       missingLibraries.note(path, outputPath, outcome.materialLibraries);
     }
@@ -295,6 +351,8 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
         return RunFailure{RunMessage::writeFile, error};
       }
     }
+    // After the file is in the record: a failed copy's report lists what was written.
+    if (auto failure = copyMaterials(index, nextCopy)) return failure;
   }
   progress.summary();
   for (const std::string& warning : plan_.materials.warnings) output_.warn(warning);
@@ -326,9 +384,10 @@ std::optional<RunFailure> Run::writeReport(bool succeeded, double seconds) {
 std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) {
   Run run(plan, output);
   if (auto failure = run.parse()) return failure;
-  if (plan.options.report.empty()) return run.convert();
   const auto start = std::chrono::steady_clock::now();
   std::optional<RunFailure> failure = run.convert();
+  if (failure) run.removeEmptyCreatedFolders();
+  if (plan.options.report.empty()) return failure;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::optional<RunFailure> reportFailure = run.writeReport(!failure.has_value(), seconds);
