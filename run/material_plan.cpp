@@ -99,12 +99,22 @@ class MaterialPlanner {
     return std::nullopt;
   }
 
- private:
-  void warn(std::string warning) {
-    for (const std::string& said : plan_.warnings) {
-      if (said == warning) return;
+  // The warnings, once all inputs are planned: a file missing for one input is not when its
+  // destination is brought by another, whichever comes first.
+  void finish() {
+    for (auto& [warning, destination] : pending_) {
+      if (!destination.empty() && sources_.count(destination) != 0) continue;
+      if (std::find(plan_.warnings.begin(), plan_.warnings.end(), warning) ==
+          plan_.warnings.end()) {
+        plan_.warnings.push_back(std::move(warning));
+      }
     }
-    plan_.warnings.push_back(std::move(warning));
+  }
+
+ private:
+  // `destination`: the key of the destination the warning is about, "" for none.
+  void warn(std::string warning, std::string destination = {}) {
+    pending_.emplace_back(std::move(warning), std::move(destination));
   }
 
   // The file the name `name` (from `namedBy`; `relative` within the scope) brings: copied from
@@ -124,10 +134,9 @@ class MaterialPlanner {
     const std::string from = joinRelative(scope.inputBase, *relative);
     const std::string to = joinRelative(scope.outputBase, *relative);
     if (!isRegularFile(from)) {
-      if (sources_.count(keyOf(to)) == 0) {
-        warn("the " + std::string(what) + " " + quoted(from) + " named by " + quoted(namedBy) +
-             " " + describePath(from) + ": not copied");
-      }
+      warn("the " + std::string(what) + " " + quoted(from) + " named by " + quoted(namedBy) +
+               " " + describePath(from) + ": not copied",
+           keyOf(to));
       return std::nullopt;
     }
     if (auto failure = written_.addRead(role, from)) return failure;
@@ -182,6 +191,7 @@ class MaterialPlanner {
   MaterialPlan& plan_;
   std::map<std::string, std::vector<std::string>> maps_;  // by the library's resolved name
   std::map<std::string, std::string> sources_;            // by the destination's resolved name
+  std::vector<std::pair<std::string, std::string>> pending_;  // warnings, destinations
 };
 
 }  // namespace
@@ -236,5 +246,6 @@ std::optional<RunFailure> planMaterials(const std::vector<std::string>& inputs,
       return failure;
     }
   }
+  planner.finish();
   return std::nullopt;
 }
