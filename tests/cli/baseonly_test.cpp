@@ -85,34 +85,40 @@ TEST(BaseOnly, WritesTheBasePointOfTheRunAndNothingElse) {
   EXPECT_EQ(box.read("full.txt").rfind("ENU:30.00", 0), 0u) << box.read("full.txt");
 }
 
+// With the computed base point, and with a coordinate file's "basepoint" of more decimals than
+// the base file's six: the shards get the origin of one process over the whole folder.
 TEST(BaseOnly, ShardsOverGnuParallelGiveTheBytesOfOneProcess) {
   if (std::system("command -v parallel >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "GNU parallel (Debian package parallel) is not installed";
   }
-  Sandbox box;
-  box.write("c.json", source("data/coord-gauss117.json"));
-  writeTiles(box);
-  std::filesystem::create_directories(box / "whole");
-  std::filesystem::create_directories(box / "sharded");
-  // The README's recipe: one -baseonly run, then the tiles over four processes, each given
-  // that base point (the base file says ENU:LAT,LON, -inputbase takes ENU:LON,LAT).
-  const std::string script =
-      "cd " + cli::shellQuote(box.root().string()) + " && Q=" + QUORVEX_BINARY +
-      " && $Q -input=tiles -coord=c.json -toProj=0 -baseonly=1 -base=base.txt >/dev/null"
-      " && b=$(cat base.txt) && b=${b#ENU:} && lat=${b%,*} && lon=${b#*,}"
-      " && $Q -input=tiles -coord=c.json -output=whole -toProj=0 -inputbase=ENU:$lon,$lat"
-      "    >whole.out"
-      " && ls tiles/*.obj | parallel -j 4 --halt now,fail=1"
-      "    $Q -input={} -coord=c.json -output=sharded -toProj=0 -inputbase=ENU:$lon,$lat"
-      "    >sharded.out 2>sharded.err; echo $? >status";
-  ASSERT_EQ(std::system(("bash -c " + cli::shellQuote(script)).c_str()), 0);
-  EXPECT_EQ(box.read("status"), "0\n") << box.read("sharded.err");
-  EXPECT_EQ(box.read("whole.out"), "convert success!!\n");
-  EXPECT_EQ(box.listing("whole").size(), 8u);
-  for (const std::string& name : box.listing("whole")) {
-    EXPECT_TRUE(box.read("sharded/" + name) == box.read("whole/" + name)) << name;
+  const std::string coord = source("data/coord-gauss117.json");
+  const std::string withBase = std::string(coord).insert(
+      coord.find("\"define\": {") + 11, "\"basepoint\": [117.00264231, 30.0013771], ");
+  for (const std::string& text : {coord, withBase}) {
+    Sandbox box;
+    box.write("c.json", text);
+    writeTiles(box);
+    std::filesystem::create_directories(box / "whole");
+    std::filesystem::create_directories(box / "sharded");
+    // The README's recipe: one -baseonly run, then the tiles over four processes, each given
+    // that base point (the base file says ENU:LAT,LON, -inputbase takes ENU:LON,LAT).
+    const std::string script =
+        "cd " + cli::shellQuote(box.root().string()) + " && Q=" + QUORVEX_BINARY +
+        " && $Q -input=tiles -coord=c.json -toProj=0 -baseonly=1 -base=base.txt >/dev/null"
+        " 2>&1 && b=$(cat base.txt) && b=${b#ENU:} && lat=${b%,*} && lon=${b#*,}"
+        " && $Q -input=tiles -coord=c.json -output=whole -toProj=0 >whole.out"
+        " && ls tiles/*.obj | parallel -j 4 --halt now,fail=1"
+        "    $Q -input={} -coord=c.json -output=sharded -toProj=0 -inputbase=ENU:$lon,$lat"
+        "    >sharded.out 2>sharded.err; echo $? >status";
+    ASSERT_EQ(std::system(("bash -c " + cli::shellQuote(script)).c_str()), 0);
+    EXPECT_EQ(box.read("status"), "0\n") << box.read("sharded.err");
+    EXPECT_EQ(box.read("whole.out"), "convert success!!\n");
+    EXPECT_EQ(box.listing("whole").size(), 8u);
+    for (const std::string& name : box.listing("whole")) {
+      EXPECT_TRUE(box.read("sharded/" + name) == box.read("whole/" + name)) << name;
+    }
+    EXPECT_EQ(box.listing("sharded").size(), 8u);
   }
-  EXPECT_EQ(box.listing("sharded").size(), 8u);
 }
 
 }  // namespace

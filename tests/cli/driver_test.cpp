@@ -70,6 +70,11 @@ TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
        {"-input=in/a.obj", "-coord=c.json", "-output=out"},
        "parseCoordTranslateInfo error!!\n",
        "type"},
+      {"-bENU=1 with the zone mode's -toProj=1",
+       {{"in/a.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
+       {"-input=in/a.obj", "-coord=c.json", "-output=out", "-bENU=1", "-toProj=1"},
+       "bENU set error!!\n",
+       "(the default) projects project-frame vertices onto the zone: add -toProj=0"},
       {"output empty",
        {{"in/a.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
        {"-input=in/a.obj", "-coord=c.json"},
@@ -79,7 +84,7 @@ TEST(Driver, FailuresPrintTheirMessageExitWith255AndWriteNothing) {
        {{"in/s1/a.obj", "v 1 2 3\n"}, {"in/s2/a.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
        {"-input=in", "-coord=c.json", "-output=out"},
        "output name conflict!!\n",
-       "a.obj"},
+       "a.obj' (give -tree=1 to keep the folders below -input in the output folder)"},
       {"several inputs, one named output file",
        {{"in/s1/a.obj", "v 1 2 3\n"}, {"in/s2/b.obj", "v 1 2 3\n"}, {"c.json", kCoord117}},
        {"-input=in", "-coord=c.json", "-output=out/merged.obj"},
@@ -339,7 +344,7 @@ TEST(Driver, InputDiscovery) {
   EXPECT_EQ(none.out, "convert success!!\n");
 }
 
-TEST(Driver, LinksToFoldersAreNotFollowed) {
+TEST(Driver, ALinkBackToItsOwnFolderIsALoopNotFollowed) {
   SKIP_WITHOUT_SYMLINKS();
   Sandbox box;
   box.write("c.json", kCoord117);
@@ -350,6 +355,43 @@ TEST(Driver, LinksToFoldersAreNotFollowed) {
                                     "-toProj=0", "-bENU=1"});
   ASSERT_EQ(folder.exitStatus, 0) << folder.err;
   EXPECT_EQ(box.listing("out"), std::vector<std::string>{"a.obj"});
+  EXPECT_NE(folder.err.find("warning: the link 'in/loop.obj' leads back to 'in', a folder it is "
+                            "in: not followed (a loop)"),
+            std::string::npos) << folder.err;
+}
+
+// A flag the run does not use: one warning line, and the run goes on.
+TEST(Driver, FlagsTheRunDoesNotUseAreWarned) {
+  const struct {
+    std::vector<std::string> args;
+    const char* warning;
+  } cases[] = {
+      {{"-output=out", "-inputbase=117,30"},
+       "-inputbase is not used: the zone mode (-toProj=1) takes each vertex through its "
+       "geodetic position, whatever the ENU origin"},
+      {{"-output=out", "-bENU=0"}, "-bENU is not used: it chooses the direction of -toProj=0 only"},
+      {{"-output=out", "-maxresidual=0.05"},
+       "-maxresidual is not used: it marks control points in the -report, and no -report is "
+       "given"},
+      {{"-output=out", "-toProj=0", "-inputbase=117,30", "-base=b.txt"},
+       "-base is not used: with -inputbase no base point is computed, so none is written"},
+      {{"-toProj=0", "-baseonly=1", "-base=b.txt", "-materials=copy"},
+       "-materials is not used: -baseonly=1 converts nothing"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.warning);
+    Sandbox box;
+    box.write("c.json", kCoord117);
+    box.write("in/a.obj", "v 500000 3320113.398 0\n");
+    cli::fs::create_directories(box / "out");
+    std::vector<std::string> args = {"-input=in/a.obj", "-coord=c.json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const RunResult result = box.run(args);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err.rfind(std::string("quorvex: warning: ") + c.warning + "\n", 0), 0u)
+        << result.err;
+    EXPECT_EQ(result.err.find("warning:", 10), std::string::npos) << result.err;  // one line
+  }
 }
 
 TEST(Driver, EmptyBaseValueWritesNoBaseFileAndAnUnwritableOneFailsBeforeTheOutput) {
@@ -391,7 +433,8 @@ const char* const kToProjHelpZh =
 
 TEST(Driver, HelpPrintsTheUsageWithEveryFlagAndItsDefault) {
   Sandbox box;
-  for (const char* request : {"--help", "-help", "-h", "--helpshort", "--helpfull"}) {
+  for (const char* request : {"--help", "-help", "-h", "--helpshort", "--helpfull",
+                              "--helpon=quorvex", "-helpxml", "--helpmatch=q", "--helppackage"}) {
     SCOPED_TRACE(request);
     const RunResult help = box.run({request, "-coord=c.json"});
     EXPECT_EQ(help.exitStatus, 0);
@@ -436,6 +479,12 @@ TEST(Driver, UnknownOrIncompleteFlagPrintsTheUsageLineAndExitsWith255) {
       {{"-coord=c.json", "--Input=a.obj"}, "unknown flag '--Input=a.obj'"},  // case matters
       {{"-noinput"}, "unknown flag '-noinput'"},  // "no" turns off switches only
       {{"-coord=c.json", "-output"}, "flag '-output' has no value"},
+      // Anything that is not a flag would be ignored while the current folder is converted.
+      {{"a.obj", "-coord=c.json", "-output=z.obj"},
+       "'a.obj' is not a flag: quorvex takes flags only (-input=FILE names an input)"},
+      {{"-coord=c.json", "-output=z.obj", "--", "-input=a.obj"},
+       "'-input=a.obj' after '--' is not a flag: quorvex takes flags only (-input=FILE names "
+       "an input)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
@@ -449,6 +498,7 @@ TEST(Driver, UnknownOrIncompleteFlagPrintsTheUsageLineAndExitsWith255) {
         << result.out;
     EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << result.out;
     EXPECT_EQ(result.err, std::string("quorvex: ") + c.reason + "\n");
+    EXPECT_FALSE(box.exists("z.obj"));
   }
   // A flag's value may also be the next argument.
   Sandbox box;

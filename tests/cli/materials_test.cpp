@@ -10,6 +10,7 @@
 
 #include "cli/cli_harness.h"
 #include "obj/material_statements.h"
+#include "portable.h"
 
 namespace {
 
@@ -137,6 +138,82 @@ TEST(Materials, WarningsAndRefusals) {
       EXPECT_TRUE(snapshot(box) == before) << "a file was written or changed";
       EXPECT_EQ(cli::fs::exists(box / "out/Data/T1"),
                 std::string(c.existing).find("T1") != std::string::npos);
+    }
+  }
+}
+
+// Every entry below `folder` of the sandbox, sorted, '/' between names, folders ending in '/'.
+std::vector<std::string> entries(const Sandbox& box, const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : cli::fs::recursive_directory_iterator(box / folder)) {
+    names.push_back(cli::fs::relative(entry.path(), box / folder).generic_string() +
+                    (entry.is_directory() ? "/" : ""));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Whole productions: trees, shared maps, linked tile folders, names with blanks, a failed run.
+TEST(Materials, TreeCases) {
+  const std::string v = "v 500000 3320113.398 1\n";
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;
+    std::vector<std::pair<std::string, std::string>> folderLinks;  // where, to what
+    std::vector<std::string> args;
+    const char* out;
+    std::vector<std::string> written;  // entries(box, "out")
+    const char* said;                  // in standard error ("": anything)
+    const char* unsaid;                // never in standard error ("": none)
+  } cases[] = {
+      {"every depth below -input",
+       {{"in/top.obj", v}, {"in/D/T1/a.obj", v}, {"in/D/T2/U/b.obj", v}}, {}, {"-tree=1"},
+       "convert success!!\n",
+       {"D/", "D/T1/", "D/T1/a.obj", "D/T2/", "D/T2/U/", "D/T2/U/b.obj", "top.obj"}, "", ""},
+      {"a map shared inside the tree; a folder named as a map",
+       {{"in/D/T1/a.obj", "mtllib t.mtl\n" + v},
+        {"in/D/T1/t.mtl", "map_Ka ../../s/c.jpg\nbump x\n"}, {"in/s/c.jpg", "c"},
+        {"in/D/T1/x/y", ""}},
+       {}, {"-tree=1", "-materials=copy"}, "convert success!!\n",
+       {"D/", "D/T1/", "D/T1/a.obj", "D/T1/t.mtl", "s/", "s/c.jpg"},
+       "the map 'in/D/T1/x' named by 'in/D/T1/t.mtl' is a folder: not copied", ""},
+      {"a linked tile folder, written under the link's name",
+       {{"in/D/T1/a.obj", v}, {"elsewhere/T2/b.obj", v}}, {{"in/D/T2", "../../elsewhere/T2"}},
+       {"-tree=1"}, "convert success!!\n", {"D/", "D/T1/", "D/T1/a.obj", "D/T2/", "D/T2/b.obj"},
+       "", ""},
+      {"a library another tile brings",
+       {{"in/a/a.obj", "mtllib s.mtl\n" + v}, {"in/a/s.mtl", "s"},
+        {"in/b/b.obj", "mtllib s.mtl\n" + v}},
+       {}, {"-materials=copy"}, "convert success!!\n", {"a.obj", "b.obj", "s.mtl"}, "",
+       "does not exist"},
+      {"a library named with a blank, copied",
+       {{"in/t.obj", "mtllib my lib.mtl\n" + v}, {"in/my lib.mtl", "m"}}, {}, {"-materials=copy"},
+       "convert success!!\n", {"my lib.mtl", "t.obj"}, "", "does not exist"},
+      {"a library named with a blank, warned of",
+       {{"in/t.obj", "mtllib my lib.mtl\n" + v}, {"in/my lib.mtl", "m"}}, {}, {},
+       "convert success!!\n", {"t.obj"},
+       "material library 'my lib.mtl', named by 1 file, is not beside its output", ""},
+      {"a failed run leaves no folder it made", {{"in/D/T2/b.obj", "v 1 2\n"}}, {}, {"-tree=1"},
+       "vertex line error!!\n", {}, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+#ifdef _WIN32
+    if (!c.folderLinks.empty()) continue;  // Wine makes no links
+#endif
+    Sandbox box;
+    for (const auto& [file, text] : c.files) box.write(file, text);
+    for (const auto& [at, to] : c.folderLinks) cli::fs::create_directory_symlink(to, box / at);
+    box.write("c.json", cli::kCoord117);
+    cli::fs::create_directories(box / "out");
+    std::vector<std::string> args = {"-input=in", "-coord=c.json", "-output=out", "-toProj=0"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const cli::RunResult result = box.run(args);
+    EXPECT_EQ(result.out, c.out) << result.err;
+    EXPECT_EQ(entries(box, "out"), c.written);
+    EXPECT_NE(result.err.find(native(c.said)), std::string::npos) << result.err;
+    if (*c.unsaid != '\0') {
+      EXPECT_EQ(result.err.find(c.unsaid), std::string::npos) << result.err;
     }
   }
 }

@@ -50,6 +50,9 @@ TEST(Progress, OnATerminalAProgressLineThenTheSummary) {
 
   const std::string off = inTerminal(box, "-input=in -coord=c.json -output=out -progress=0");
   EXPECT_EQ(off, "4548\r\n4548\r\nconvert success!!\r\n");
+  // A computed base point: its scan shows too.
+  const std::string scan = inTerminal(box, "-input=in -coord=c.json -output=out -toProj=0");
+  EXPECT_NE(scan.find("\r[1/2] base point: in/"), std::string::npos) << scan;
 }
 
 TEST(Progress, NothingOnStandardErrorUnlessAsked) {
@@ -63,6 +66,10 @@ TEST(Progress, NothingOnStandardErrorUnlessAsked) {
   ASSERT_EQ(asked.exitStatus, 0);
   EXPECT_EQ(asked.out, quiet.out);  // standard output is the same for scripts
   EXPECT_NE(asked.err.find("quorvex: 2 files, 3 vertices, "), std::string::npos) << asked.err;
+  const RunResult base = box.run({"-input=in", "-coord=c.json", "-toProj=0", "-baseonly=1",
+                                  "-base=b.txt", "-progress=1"});
+  EXPECT_NE(base.err.find("quorvex: base point of 2 files, 3 vertices, "), std::string::npos)
+      << base.err;
 }
 
 TEST(Progress, SearchWarnings) {

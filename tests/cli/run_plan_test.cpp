@@ -72,6 +72,13 @@ TEST(RunPlan, AWrittenPathThatIsAnotherPathOfTheRunWritesNothing) {
        "write file error!!\n", "the folder 'nofolder' of the report file"},
       {"output that is a device", {in, coord, "-output=/dev/null"}, "write file error!!\n",
        "is neither a folder nor a name with .obj", true},
+      // The material files a run copies or links are read like its inputs.
+      {"report over a texture map copied", {in, coord, "-output=out", "-materials=copy",
+       "-report=in/t.jpg"}, "output name conflict!!\n",
+       "the report file 'in/t.jpg' is the texture map 'in/t.jpg'"},
+      {"base point over a library linked", {in, coord, "-output=out", "-toProj=0",
+       "-materials=link", "-base=in/a.mtl"}, "output name conflict!!\n",
+       "the base file 'in/a.mtl' is the material library 'in/a.mtl'"},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const ClashCase& c = cases[i];
@@ -80,7 +87,9 @@ TEST(RunPlan, AWrittenPathThatIsAnotherPathOfTheRunWritesNothing) {
     if (c.needsLinks) continue;  // no POSIX links or devices under Wine
 #endif
     Sandbox box;
-    box.write("in/a.obj", "v 500000 3320113.398 1\n");
+    box.write("in/a.obj", "mtllib a.mtl\nv 500000 3320113.398 1\n");
+    box.write("in/a.mtl", "newmtl m\nmap_Kd t.jpg\n");
+    box.write("in/t.jpg", "texture");
     box.write("c.json", kCoord117);
     box.write("c.obj.json", kCoord117);
     cli::fs::create_directories(box / "out");

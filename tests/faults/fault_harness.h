@@ -31,9 +31,10 @@ struct Finished {
 };
 
 // Starts quorvex with `args` in `box` (relative paths resolve there); its standard output and
-// error go to hidden files named after `tag` in the box's root.
+// error go to hidden files named after `tag` in the box's root (standard output to the
+// descriptor `standardOutput` instead when one is given).
 inline pid_t spawn(const cli::Sandbox& box, const std::vector<std::string>& args,
-                   const std::string& tag = "run") {
+                   const std::string& tag = "run", int standardOutput = -1) {
   const std::string root = box.root().string();
   const std::string out = root + "/." + tag + ".stdout";
   const std::string err = root + "/." + tag + ".stderr";
@@ -45,7 +46,7 @@ inline pid_t spawn(const cli::Sandbox& box, const std::vector<std::string>& args
   const int inFd = open("/dev/null", O_RDONLY);
   if (outFd < 0 || errFd < 0 || inFd < 0) _exit(126);
   dup2(inFd, 0);
-  dup2(outFd, 1);
+  dup2(standardOutput >= 0 ? standardOutput : outFd, 1);
   dup2(errFd, 2);
   std::vector<std::string> words{QUORVEX_BINARY};
   words.insert(words.end(), args.begin(), args.end());

@@ -141,6 +141,43 @@ TEST(Faults, LinksThatLoopOrLeadBackToTheInput) {
   EXPECT_EQ(snapshot(s.box / "in"), s.inputs);
 }
 
+// Standard output a pipe without a reader (`quorvex ... | head -c0`): the zone code cannot be
+// written, which is the documented failure, not an end by SIGPIPE; no temporary file stays.
+TEST(Faults, StandardOutputOnAPipeWithoutReader) {
+  Scene s;
+  for (const char* name : {"b", "c", "d", "e"}) {
+    s.box.write(std::string("in/") + name + ".obj", faults::tile(20));
+  }
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  const Finished result = faults::finish(
+      s.box, faults::spawn(s.box, {"-input=in", "-coord=c.json", "-output=out", "-threads=2"},
+                           "run", ends[1]));
+  close(ends[1]);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.exitStatus, 255);
+  EXPECT_NE(result.err.find("standard output could not be written: Broken pipe"),
+            std::string::npos) << result.err;
+  for (const std::string& name : s.box.listing("out")) EXPECT_NE(name[0], '.') << name;
+}
+
+// A material copy that fails (a map that reads as an I/O error): the report lists the output
+// and the material files written before it.
+TEST(Faults, AFailedMaterialCopyIsReportedWithTheFilesWritten) {
+  Scene s;
+  s.box.write("in/t.mtl", "map_Kd ok.jpg\nmap_Ka bad.jpg\n");
+  s.box.write("in/ok.jpg", "ok");
+  faults::fs::create_symlink("/proc/self/mem", s.box / "in/bad.jpg");
+  faults::fs::create_directories(s.box / "o");
+  const Finished result = faults::run(s.box, {"-input=in", "-coord=c.json", "-output=o",
+                                              "-materials=copy", "-report=r.html"});
+  EXPECT_EQ(result.out, "4548\nwrite file error!!\n") << result.err;
+  const std::string report = s.box.read("r.html");
+  EXPECT_NE(report.find("<th>files</th><td class=\"name\">1, 50 vertices"), std::string::npos);
+  EXPECT_NE(report.find("<td class=\"name\">o/t.mtl<br>o/ok.jpg</td>"), std::string::npos);
+}
+
 // The default zone mode with the input folder as output folder would replace the originals.
 TEST(Faults, OutputThatIsAnInput) {
   Scene s;

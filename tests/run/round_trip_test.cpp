@@ -124,6 +124,20 @@ TEST(RoundTrip, ABrokenWayBackIsMeasuredAndWarned) {
   }
 }
 
+// -maxclosure is compared with the round trip as its warning prints it, to 0.0001 mm.
+TEST(RoundTrip, ExceedsTheLimitAsPrinted) {
+  const struct {
+    double backMm, limitMm;
+    bool exceeds;
+  } cases[] = {{0.04472, 0.0447, false}, {0.04476, 0.0447, true}, {0.0447, 0.0446, true}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    RoundTripTally tally;
+    const double input[3] = {0, 0, 0}, back[3] = {cases[i].backMm / 1000.0, 0, 0};
+    tally.add(input, back);
+    EXPECT_EQ(tally.exceeds(cases[i].limitMm), cases[i].exceeds) << "case " << i;
+  }
+}
+
 TEST(RoundTrip, AStrideTakesThatShareOfTheVertices) {
   std::string obj;
   for (int i = 0; i < 20000; ++i) {
