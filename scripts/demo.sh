@@ -11,18 +11,18 @@ step() { printf '\n== %s\n$ %s\n' "$1" "${*:2}"; "${@:2}"; }
 
 step "project frame -> ENU, base point computed from all vertices" \
   "$bin" -input=data/tiles -coord=data/coord-gauss117.json -output="$out/enu" \
-  -base="$out/enu/base.txt" -toProj=0
+  -base="$out/enu/base.txt" -toProj=0 -materials=copy
 echo "base file: $(cat "$out/enu/base.txt")"
 grep -m2 '^v ' "$out/enu/tile_a.obj"
 
-# The base file holds "ENU:<lat>,<lon>" rounded to 1e-6 degree (about 0.1 m), while the run
-# above used the exact centre. For a round trip both directions need the same origin: convert
-# again with that base point given as -inputbase (longitude first), and put it into the
-# definition's "basepoint" [lon, lat] for the way back.
+# The base file holds "ENU:<lat>,<lon>" rounded to 1e-6 degree (about 0.1 m), and the run
+# above converted about that rounded base point, not the exact centre. Given back as
+# -inputbase (longitude first) it gives the same bytes; put into the definition's "basepoint"
+# [lon, lat] it is the origin of the way back.
 IFS=, read -r lat lon < <(sed 's/^ENU://' "$out/enu/base.txt"; echo)
 step "project frame -> ENU, base point given (from the base file, longitude first)" \
   "$bin" -input=data/tiles -coord=data/coord-gauss117.json -output="$out/enu" \
-  -inputbase="ENU:$lon,$lat" -toProj=0
+  -inputbase="ENU:$lon,$lat" -toProj=0 -materials=copy
 grep -m2 '^v ' "$out/enu/tile_a.obj"
 sed "s/\"define\": {/\"define\": {\n    \"basepoint\": [$lon, $lat],/" data/coord-gauss117.json \
   > "$out/coord-with-base.json"
@@ -30,17 +30,17 @@ grep -q '"basepoint"' "$out/coord-with-base.json"
 
 step "ENU -> project frame (origin from the coordinate file's basepoint)" \
   "$bin" -input="$out/enu" -coord="$out/coord-with-base.json" -output="$out/back" \
-  -toProj=0 -bENU=1
+  -toProj=0 -bENU=1 -materials=copy
 grep -m2 '^v ' "$out/back/tile_a.obj"
 
 step "fit report of the control-point sample (its fifth point has an 8 cm error in northing)" \
   "$bin" -input=data/tiles -coord=data/coord-control-site.json -output="$out/site" -toProj=0 \
-  -report="$out/report.html"
+  -report="$out/report.html" -materials=copy
 echo "report: $out/report.html"
 
 step "project frame -> 3-degree Gauss-Krueger zone" \
   "$bin" -input=data/tiles -coord=data/coord-gauss117.json -output="$out/zone" \
-  -base="$out/zone/zone.txt"
+  -base="$out/zone/zone.txt" -materials=copy
 echo "zone file: $(cat "$out/zone/zone.txt")"
 grep -m2 '^v ' "$out/zone/tile_a.obj"
 

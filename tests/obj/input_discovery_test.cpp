@@ -212,16 +212,24 @@ TEST(FindFiles, TileBeyondMaxPathIsFoundAndConverted) {
   EXPECT_EQ(readTextFile(converted), "v 2.000000 3.000000 4.000000\n");
 }
 
-TEST(FindFiles, LinksToFoldersAreNotFollowedSoCyclesEnd) {
+TEST(FindFiles, LinksToFoldersAreFollowedOnceSoCyclesEnd) {
   SKIP_WITHOUT_SYMLINKS();
   const TempFolder temp;
   temp.write("A/S/x.obj", "");
   // Links back up the tree: one with a plain name (met in pass 2), one that matches "*.obj"
-  // (met in pass 1); followed, either would make the search endless.
+  // (met in pass 1); followed, either would make the search endless. T is S again.
   std::filesystem::create_directory_symlink(temp.path("A"), temp.path("A/S/up"));
   std::filesystem::create_directory_symlink(temp.path("A"), temp.path("A/loop.obj"));
   std::filesystem::create_directory_symlink(temp.path("A"), temp.path("A/loop"));
-  EXPECT_EQ(findFiles(temp.path("A"), "*.obj"), Paths{temp.path("A/S/x.obj")});
+  std::filesystem::create_directory_symlink(temp.path("A/S"), temp.path("A/T"));
+  // Warned: loop.obj, loop, S met again, and with every depth up (two passes leave it out).
+  for (const auto& [depth, warnings] : {std::pair{SearchDepth::twoPass, 3u},
+                                        std::pair{SearchDepth::every, 4u}}) {
+    const FolderSearchResult found = searchFiles(temp.path("A"), "*.obj", depth);
+    ASSERT_EQ(found.files.size(), 1u);  // A/S/x.obj or A/T/x.obj, whichever is met first
+    EXPECT_EQ(found.files[0].substr(found.files[0].size() - 5), "x.obj");
+    EXPECT_EQ(found.warnings.size(), warnings);
+  }
 }
 
 TEST(FindFiles, LinksToFilesAreListed) {
