@@ -66,12 +66,13 @@ DEFINE_string(maxresidual, "0.05",
 DEFINE_string(maxclosure, "1",
               "round trip (mm) above which a file is warned of and highlighted in the report");
 DEFINE_string(baseonly, "0",
-              "1: with -toProj=0 and -base, write the base point of the inputs, convert nothing");
+              "1: with -toProj=0 and -base, write the ENU origin a converting run uses (the "
+              "inputs' base point, or the coordinate file's basepoint), convert nothing");
 DEFINE_string(threads, "0",
               "threads converting each file: 0 = all hardware threads, 1 = one (no other thread)");
 DEFINE_string(tree, "0",
-              "1: write each input found below the -input folder to the same path below the "
-              "output folder (sub-folders created)");
+              "1: convert every .obj at every depth below the -input folder, each to the same "
+              "path below the output folder (sub-folders created)");
 DEFINE_string(materials, "none",
               "none: warn of material libraries not beside the outputs; copy: copy the "
               "libraries and their texture maps beside the outputs; link: hard-link them "

@@ -28,9 +28,11 @@ constexpr const char* kModes =
     "  ENU -> project frame (-toProj=0 -bENU=1); the origin is -inputbase, else the coordinate\n"
     "  file's basepoint:\n"
     "    quorvex -input=out/enu -coord=coord.json -output=out/back -toProj=0 -bENU=1\n"
-    "IN is one OBJ file or a folder searched for *.obj; OUT is a file (a name with \".obj\" in\n"
-    "any letter case that is not a folder; one input only) or an existing folder. See README.md\n"
-    "(or man quorvex) for the coordinate file format.\n";
+    "IN is one OBJ file or a folder searched for *.obj (links to folders followed; -tree=1:\n"
+    "every depth, the folders kept below OUT); OUT is a file (a name with \".obj\" in any\n"
+    "letter case that is not a folder; one input only) or an existing folder. -bENU=1 needs\n"
+    "-toProj=0. Only flags are taken: any other argument is refused. See README.md (or man\n"
+    "quorvex) for the coordinate file format.\n";
 
 // gflags' own help flags print its help (which finds no flags on Windows) and exit 1: each
 // shows the program's usage instead.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "obj/progress_sink.h"
 #include "pipeline/round_trip_tally.h"
@@ -72,4 +73,23 @@ class ProgressLine : public ProgressSink {
   Pass scanned_;
   Pass converted_;
   RoundTripTally roundTrip_;  // of the finished files
+};
+
+// The files of a pass over a list (the base-point scan) on a progress line, `bytesOf` giving
+// each one's size.
+class ScanProgress : public FileProgress {
+ public:
+  using Size = std::uint64_t (*)(const std::string&);
+  ScanProgress(ProgressLine& line, const std::vector<std::string>& files, Size bytesOf)
+      : line_(line), files_(files), bytesOf_(bytesOf) {}
+  void startFile(std::size_t index) override {
+    line_.startFile(index + 1, files_[index], bytesOf_(files_[index]));
+  }
+  void finishFile(std::uint64_t vertices) override { line_.finishFile(vertices); }
+  void advanced(std::uint64_t bytesRead) override { line_.advanced(bytesRead); }
+
+ private:
+  ProgressLine& line_;
+  const std::vector<std::string>& files_;
+  Size bytesOf_;
 };

@@ -120,21 +120,6 @@ class Run {
   std::vector<std::string> createdFolders_;  // outermost first
 };
 
-// The base-point scan's files on the progress line.
-class ScanProgress : public FileProgress {
- public:
-  ScanProgress(ProgressLine& line, const std::vector<std::string>& files)
-      : line_(line), files_(files) {}
-  void startFile(std::size_t index) override {
-    line_.startFile(index + 1, files_[index], fileSizeOrZero(files_[index]));
-  }
-  void finishFile(std::uint64_t vertices) override { line_.finishFile(vertices); }
-  void advanced(std::uint64_t bytesRead) override { line_.advanced(bytesRead); }
-
- private:
-  ProgressLine& line_;
-  const std::vector<std::string>& files_;
-};
 
 std::optional<RunFailure> Run::parse() {
   const std::string text = readTextFile(options_.coord);
@@ -201,7 +186,7 @@ std::optional<RunFailure> Run::convert() {
   ProgressLine progress(output_.progressStream(), show, totalBytes, plan_.inputs.size());
   if (computeBase) {
     if (auto failure = checkReadableTwice()) return failure;
-    ScanProgress scanProgress(progress, plan_.inputs);
+    ScanProgress scanProgress(progress, plan_.inputs, fileSizeOrZero);
     progress.setScanning(true);
     const ComputedBasePoint base = computeBasePoint(plan_.inputs, options_.threads, converter,
                                                     state, show ? &scanProgress : nullptr);

@@ -6,6 +6,7 @@
 #include "obj/input_discovery.h"
 #include "obj/output_naming.h"
 #include "platform/filesystem.h"
+#include "platform/path_kind.h"
 #include "run/written_paths.h"
 
 namespace {
@@ -57,7 +58,8 @@ std::optional<RunFailure> checkOutputFolder(const std::string& output) {
                       "-output " + quoted(output) + " is neither a folder nor a name with .obj " +
                           "(an output file's name must contain .obj)"};
   }
-  return RunFailure{RunMessage::writeFile, "output folder " + quoted(output) + " does not exist"};
+  return RunFailure{RunMessage::writeFile,
+                    "output folder " + quoted(output) + " " + describePath(output)};
 }
 
 std::optional<RunFailure> findOutputs(const RunOptions& options, RunPlan& plan) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/filesystem.h"
+#include "platform/path_kind.h"
 #include "platform/path_parts.h"
 #include "platform/windows_device_name.h"
 
@@ -34,7 +35,7 @@ std::optional<RunFailure> WrittenPaths::add(PathRole role, const std::string& pa
     if (!mayCreateFolder) {
       return RunFailure{RunMessage::writeFile, "the folder " + quoted(folder) + " of " +
                                                    pathRoleName(role) + " " + quoted(path) +
-                                                   " does not exist"};
+                                                   " " + describePath(folder)};
     }
     if (auto failure = planFolder(role, path, folder)) return failure;
   }
