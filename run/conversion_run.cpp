@@ -120,7 +120,6 @@ class Run {
   std::vector<std::string> createdFolders_;  // outermost first
 };
 
-
 std::optional<RunFailure> Run::parse() {
   const std::string text = readTextFile(options_.coord);
   if (text.empty()) {

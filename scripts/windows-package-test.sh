@@ -28,7 +28,8 @@ wine_run() { "$top/scripts/wine-run.sh" "$@" </dev/null; }
 # --- the zip ---
 (cd "$scratch" && cmake -E tar xf "$build/$name.zip")
 unpacked="$scratch/$name"
-for f in quorvex.exe demo.cmd README.txt manual.txt licenses/README.txt data/tiles/tile_a.obj; do
+for f in quorvex.exe demo.cmd README.txt manual.txt licenses/README.txt data/tiles/tile_a.obj \
+         data/tiles/tile_a.mtl data/tiles/tiles.png; do
   [ -f "$unpacked/$f" ] || fail "the zip has no $name/$f"
 done
 for f in demo.cmd README.txt manual.txt licenses/README.txt; do
