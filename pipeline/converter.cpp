@@ -27,12 +27,14 @@ const std::string kNothing;
 
 }  // namespace
 
-Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& origin)
+Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& given)
     : definitions_(model.projects),
       prepared_(model.projects.size()),
       boundaries_(model.projects.size()),
-      frame_(origin),
+      frameEllipsoid_(chooseEnuFrameEllipsoid(model.projects)),
+      frame_(onEllipsoid(given, frameEllipsoid_)),
       id_(nextConverterId()) {
+  const EnuOrigin& origin = frame_.origin();
   for (std::size_t i = 0; i < definitions_.size(); ++i) {
     const ProjectDefinition& definition = definitions_[i];
     Prepared& prepared = prepared_[i];
@@ -76,10 +78,11 @@ void Converter::prepareForOrigin(std::size_t index) {
   if (!sameEnuFrame(fitted, origin)) prepared.shift.emplace(fitted, origin);
 }
 
-Converter Converter::withOrigin(const EnuOrigin& origin,
+Converter Converter::withOrigin(const EnuOrigin& given,
                                 const std::vector<bool>& boundariesSeen) const {
   Converter moved = *this;
-  moved.frame_ = EnuFrame(origin);
+  moved.frame_ = EnuFrame(onEllipsoid(given, frameEllipsoid_));
+  const EnuOrigin& origin = moved.frame_.origin();
   moved.id_ = nextConverterId();
   for (std::size_t i = 0; i < moved.definitions_.size(); ++i) {
     moved.prepareForOrigin(i);

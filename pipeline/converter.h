@@ -17,6 +17,7 @@
 #include "pipeline/boundary_selector.h"
 #include "pipeline/conversion_kind.h"
 #include "pipeline/definition_chain.h"
+#include "pipeline/enu_frame_ellipsoid.h"
 #include "pipeline/lane_kernels.h"
 #include "pipeline/prepare_boundary.h"
 #include "pipeline/zone_codes.h"
@@ -57,6 +58,10 @@ class ConverterScratch {
 // are the same frame, so nothing moves by a bit); the boundary rings of both frames with the
 // reason a ring is unusable (prepare_boundary.h); the projection of a parsed zone code. An
 // undefined definition gets none of these but its ENU ring.
+//
+// The ENU frame is formed on the ellipsoid the definitions end on (chooseEnuFrameEllipsoid):
+// the origin's longitude, latitude and height are taken as given, its ellipsoid fields are
+// that choice's.
 //
 // The model is copied: it may change or go away afterwards.
 class Converter {
@@ -139,6 +144,9 @@ class Converter {
   std::optional<double> centralMeridian(std::size_t index) const;
 
   std::size_t definitionCount() const { return definitions_.size(); }
+  // The ellipsoid of the ENU frame, and the warnings of its choice (definitions on axes that
+  // differ), for the run to print once.
+  const EnuFrameEllipsoid& frameEllipsoid() const { return frameEllipsoid_; }
   const EnuOrigin& origin() const { return frame_.origin(); }
   // The origin set up once (ENU <-> geodetic of the run's frame).
   const EnuFrame& frame() const { return frame_; }
@@ -185,6 +193,7 @@ class Converter {
   std::vector<ProjectDefinition> definitions_;  // the model's, as parsed
   std::vector<Prepared> prepared_;
   std::vector<PreparedBoundary> boundaries_;
+  EnuFrameEllipsoid frameEllipsoid_;
   EnuFrame frame_{EnuOrigin{}};
   std::uint64_t id_ = 0;  // tells the scratch whose rings its polygons were built from
 };

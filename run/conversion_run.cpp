@@ -163,6 +163,7 @@ std::optional<RunFailure> Run::convert() {
     record_.originSource = choice.source;
   }
   Converter converter(model, origin);
+  for (const std::string& warning : converter.frameEllipsoid().warnings) output_.warn(warning);
   RunState state(converter);
   if (computeBase) {
     if (auto failure = checkReadableTwice()) return failure;
