@@ -1,11 +1,11 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include <Eigen/Core>
 
+#include "coordinfo/console_text.h"
 #include "coordinfo/point3.h"
 
 // Seven-parameter similarity (Bursa-Wolf form with linearised rotations) between two lists of
@@ -81,6 +81,8 @@ struct ControlFitResult {
   bool ok = false;
   std::string reason;  // why the fit was rejected; empty when ok
   ControlFit fit;      // meaningful only when ok
+  // Its four label lines (out) and, when rejected, the reason as one line (err).
+  ConsoleText console;
 };
 
 // Estimates the parameters mapping `source` onto `target` (paired by position), from zero
@@ -88,11 +90,10 @@ struct ControlFitResult {
 // The normal equations are solved by a full-pivoting LU of the equilibrated AᵀA (the same
 // solution as the explicit inverse, without forming it).
 //
-// Every call first writes the four lines "source_points: ", "target_points: ", "ave_src: ",
-// "ave_tar: " to `out` (each flushed), then checks. It fails, with one line on `err` saying
+// Every result holds the four label lines "source_points: ", "target_points: ", "ave_src: ",
+// "ave_tar: " (console.out), whatever follows. It fails, with one line in console.err saying
 // why, when there are fewer than three pairs, the lists differ in length, a coordinate is not
 // finite, the normal matrix is singular or nearly so (collinear or coincident points), the
 // parameters stop being finite, or the iteration has not converged after kControlFitMaxPasses.
 [[nodiscard]] ControlFitResult fitControlTransform(const std::vector<Point3>& source,
-                                                   const std::vector<Point3>& target,
-                                                   std::ostream& out, std::ostream& err);
+                                                   const std::vector<Point3>& target);

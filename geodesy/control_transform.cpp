@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <sstream>
 
 namespace {
 
@@ -44,23 +43,22 @@ Point3 applyControlTransform(const Point3& p, const ControlParams& args,
 }
 
 
-void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
+ConsoleText fillTransformInfo(ProjectDefinition& definition) {
   if (!definition.transform) definition.transform.emplace();
   TransformInfo& t = *definition.transform;
-  const ControlFitResult forward =
-      fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
+  const ControlFitResult forward = fitControlTransform(definition.srcpointsenu, definition.despoints);
   storeFit(forward, t.args, t.src, t.tar, t.argsFailed);
-  const ControlFitResult reverse =
-      fitControlTransform(definition.despoints, definition.srcpointsenu, out, err);
+  const ControlFitResult reverse = fitControlTransform(definition.despoints, definition.srcpointsenu);
   storeFit(reverse, t.inv_args, t.inv_src, t.inv_tar, t.invArgsFailed);
+  ConsoleText console = forward.console;
+  console.append(reverse.console);
+  return console;
 }
 
 std::optional<ControlApplier> prepareControlApplier(ProjectDefinition& definition,
                                                     ControlDirection direction) {
-  if (!definition.transform) {
-    std::ostringstream dropped;  // label lines and reason: the caller only needs the outcome
-    fillTransformInfo(definition, dropped, dropped);
-  }
+  // The label lines and reasons are not needed: the caller only needs the outcome.
+  if (!definition.transform) fillTransformInfo(definition);
   const TransformInfo& t = *definition.transform;
   const bool failed =
       direction == ControlDirection::enuToProject ? t.argsFailed : t.invArgsFailed;

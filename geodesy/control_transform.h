@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <ostream>
 #include <optional>
 
 #include <Eigen/Core>
@@ -55,11 +54,11 @@ Point3 applyControlTransform(const Point3& p, const ControlParams& args,
                              const Eigen::RowVector3d& targetCentroid);
 
 // Creates `transform` when absent and fills it by two fits: args/src/tar from srcpointsenu
-// onto despoints, then inv_args/inv_src/inv_tar from despoints onto srcpointsenu (eight label
-// lines on `out`). Stored values of magnitude <= 1e-6, and NaN, are stored as 0. A failed
-// direction keeps its previous values and is marked failed (argsFailed / invArgsFailed); the
-// fit has written its reason to `err`.
-void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err);
+// onto despoints, then inv_args/inv_src/inv_tar from despoints onto srcpointsenu. Values are
+// stored cleaned (cleanedControlValue). A failed direction keeps its previous values and is
+// marked failed (argsFailed / invArgsFailed). Returns what the two fits would print: eight
+// label lines, and the reason of each failed fit.
+ConsoleText fillTransformInfo(ProjectDefinition& definition);
 
 // The applier of one direction of `definition`, filling a missing transform first (its label
 // lines and reason are not kept). Empty when

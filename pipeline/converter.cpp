@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <sstream>
 #include <utility>
 
 #include "geodesy/zone.h"
@@ -43,10 +42,9 @@ Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& given)
       // keeps its own (the boundary ring is placed with what was parsed).
       ProjectDefinition filled = definition;
       if (!filled.transform) {
-        std::ostringstream out, err;
-        fillTransformInfo(filled, out, err);
-        prepared.transformFitOut = out.str();
-        prepared.transformFitErr = err.str();
+        const ConsoleText fitted = fillTransformInfo(filled);
+        prepared.transformFitOut = fitted.out;
+        prepared.transformFitErr = fitted.err;
       }
       const TransformInfo& t = *filled.transform;
       if (!t.argsFailed) prepared.toProject = ControlApplier::of(t, ControlDirection::enuToProject);

@@ -203,8 +203,7 @@ TEST(PipelineOps, PreparedControlConversionMatchesTheOneOffBitForBit) {
   CoordTranslateInfo info;
   info.origin = &origin;
   ProjectDefinition& d = appendControl(info);
-  std::ostringstream out, err;
-  fillTransformInfo(d, out, err);
+  const ConsoleText console = fillTransformInfo(d);
   ASSERT_FALSE(d.transform->argsFailed);
   ASSERT_FALSE(d.transform->invArgsFailed);
 
@@ -424,8 +423,7 @@ TEST(PipelineOps, ProjectToZoneRefusesWhatProjectToEnuRefuses) {
   control.type = "Control points";
   control.srcpointsenu = {{0, 0, 0}, {100, 100, 0}};  // two pairs: no fit
   control.despoints = {{500000, 3320000, 0}, {500100, 3320100, 0}};
-  std::ostringstream out, err;
-  fillTransformInfo(control, out, err);
+  const ConsoleText console = fillTransformInfo(control);
   ASSERT_TRUE(control.transform->invArgsFailed);
 
   CoordTranslateInfo gauss;
