@@ -6,13 +6,23 @@
 namespace {
 
 // NaN fails the comparison and is stored as 0 too.
-double cleaned(double value) {
-  return std::fabs(value) > kControlStoredValueFloor ? value : 0.0;
+double cleaned(double value, double floor) { return std::fabs(value) > floor ? value : 0.0; }
+
+// The floor of parameter i (tx, ty, tz, εx, εy, εz, k).
+double parameterFloor(std::size_t i) {
+  return i < 3 ? kStoredShiftFloorM : i < 6 ? kStoredRotationFloorRad : kStoredScaleFloor;
 }
 
-template <std::size_t N, typename Source>
-void storeCleaned(std::array<double, N>& field, const Source& values) {
-  for (std::size_t i = 0; i < N; ++i) field[i] = cleaned(values(static_cast<Eigen::Index>(i)));
+void storeCleaned(std::array<double, 7>& args, const ControlParams& values) {
+  for (std::size_t i = 0; i < 7; ++i) {
+    args[i] = cleaned(values(static_cast<Eigen::Index>(i)), parameterFloor(i));
+  }
+}
+
+void storeCleaned(std::array<double, 3>& centroid, const Eigen::RowVector3d& values) {
+  for (std::size_t i = 0; i < 3; ++i) {
+    centroid[i] = cleaned(values(static_cast<Eigen::Index>(i)), kStoredShiftFloorM);
+  }
 }
 
 // Stores one successful fit; a failed one leaves the three fields as they were.

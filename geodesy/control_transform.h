@@ -17,8 +17,15 @@
 // addition are per coordinate, the model keeps its own operation order. Units are those of the
 // points the fit was given (ENU metres one side, project coordinates the other).
 
-// Fitted values at or below this magnitude, and NaN, are stored as 0 in a TransformInfo.
-inline constexpr double kControlStoredValueFloor = 1e-6;
+// Fitted values at or below these magnitudes, and NaN, are stored as 0 in a TransformInfo, as
+// they always have been (converted coordinates depend on the stored values):
+// - translations and centroids, in the points' unit (m): 1 µm, the resolution of the output;
+inline constexpr double kStoredShiftFloorM = 1e-6;
+// - rotations εx, εy, εz (rad): 1e-6 rad = 0.21″, which moves a point 1 mm per km from the
+//   centroid, so a site of a few km can lose a few mm to it;
+inline constexpr double kStoredRotationFloorRad = 1e-6;
+// - the scale k (dimensionless): 1 ppm, likewise 1 mm per km from the centroid.
+inline constexpr double kStoredScaleFloor = 1e-6;
 
 // Which stored parameter set a conversion uses.
 enum class ControlDirection {

@@ -36,7 +36,7 @@ Point3 applyPlaneCorrection(const PlaneParam& plane, const Point3& p) {
 AltCorrection::AltCorrection(const AltParam& alt) : alt_(alt) {}
 
 PlaneCorrection::PlaneCorrection(const PlaneParam& plane) : plane_(plane) {
-  const double theta = plane_.rotate * kPi / kDegreesPerHalfTurn;
+  const double theta = radiansFromDegrees(plane_.rotate);
   cosTheta_ = elementary::cos(theta);
   sinTheta_ = elementary::sin(theta);
   scale_ = plane_.scale == 0 ? 1.0 : plane_.scale;

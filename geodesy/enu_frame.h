@@ -70,8 +70,8 @@ template <class V>
 void EnuFrame::geodeticToEcef(V lon, V lat, V h, V& x, V& y, V& z) const {
   using elementary::sincos;
   using std::sqrt;
-  const V lambda = lon * kPi / kDegreesPerHalfTurn;
-  const V phi = lat * kPi / kDegreesPerHalfTurn;
+  const V lambda = radiansFromDegrees(lon);
+  const V phi = radiansFromDegrees(lat);
   V sinPhi, cosPhi, sinLambda, cosLambda;
   sincos(phi, sinPhi, cosPhi);
   sincos(lambda, sinLambda, cosLambda);
@@ -116,7 +116,7 @@ void EnuFrame::ecefToGeodeticOffAxis(V x, V y, V z, V& lon, V& lat, V& h, M& reg
   V sinPhi, cosPhi;
   sincos(phi, sinPhi, cosPhi);
   h = rho / cosPhi - a / sqrt(1 - e2_ * sinPhi * sinPhi);
-  lon = lambda / kRadiansPerDegree;
-  lat = phi / kRadiansPerDegree;
+  lon = degreesFromRadians(lambda);
+  lat = degreesFromRadians(phi);
   regular = lonRegular & thetaRegular & phiRegular;
 }
