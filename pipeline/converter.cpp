@@ -109,10 +109,10 @@ std::optional<std::size_t> Converter::choose(const Point3& p, BoundaryFrame fram
     return std::size_t{0};
   }
   if (!scratch.selector_ || scratch.owner_ != id_) {
-    scratch.selector_ = std::make_unique<BoundarySelector>(definitions_.size());
+    scratch.selector_ = std::make_unique<BoundarySelector>(boundaries_);
     scratch.owner_ = id_;
   }
-  const std::optional<std::size_t> chosen = scratch.selector_->select(boundaries_, p, frame, why);
+  const std::optional<std::size_t> chosen = scratch.selector_->select(p, frame, why);
   scratch.trace_.boundariesReached = scratch.selector_->lastReach();
   scratch.trace_.chosen = chosen;
   return chosen;
