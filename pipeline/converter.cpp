@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "geodesy/zone.h"
+#include "pipeline/definition_chain_steps.h"
+#include "pipeline/zone_step.h"
 
 namespace {
 
@@ -186,7 +188,8 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
   Point3 enu{};
   if (!projectToEnu(in, enu, scratch, why)) return false;
   const std::size_t index = *scratch.trace_.chosen;
-  const Point3 geodetic = frame_.ecefToGeodeticBowring(frame_.enuToEcef(enu));
+  Point3 geodetic;
+  enuToGeodetic<double, bool>(frame_, enu.x, enu.y, enu.z, geodetic.x, geodetic.y, geodetic.z);
   const GaussKrugerProjection* zone = nullptr;
   int32_t code = definitions_[index].zonecode;
   if (prepared_[index].zone) {
@@ -205,12 +208,14 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
   }
   // A point far from the zone's meridian (a zone fixed by an earlier point elsewhere, or a
   // position that is no place on the Earth) has no coordinates on this zone.
-  if (auto off = offProjection(geodetic, zone->params().centralMeridian)) {
-    say(why, "on zone " + std::to_string(code) + ": " + *off);
+  Point3 plane;
+  std::string off;
+  if (!geodeticToZonePlane<double, bool>(*zone, geodetic.x, geodetic.y, geodetic.z, plane.x,
+                                         plane.y, plane.z, &off)) {
+    say(why, "on zone " + std::to_string(code) + ": " + off);
     return false;
   }
-  const Point3 plane = zone->forward(geodetic);
-  out = Point3{plane.x, plane.y, geodetic.z};
+  out = plane;
   return true;
 }
 
@@ -287,12 +292,18 @@ bool Converter::convertBack(ConversionKind kind, std::size_t index,
       return toEnuThrough(index, result, back);
     case ConversionKind::projectToZone: {
       if (zone == nullptr) return false;
-      const Point3 geodetic = zone->inverse(result);  // the height passes through
-      if (offProjection(geodetic, zone->params().centralMeridian)) return false;
+      Point3 geodetic;
+      if (!zonePlaneToGeodetic<double, bool>(*zone, result.x, result.y, result.z, geodetic.x,
+                                             geodetic.y, geodetic.z)) {
+        return false;
+      }
       if (index < definitions_.size() && prepared_[index].chain) {
-        const std::optional<Point3> project = prepared_[index].chain->geodeticToProject(geodetic);
-        if (!project || !isFinite(*project)) return false;
-        back = *project;
+        Point3 project;
+        if (!prepared_[index].chain->geodeticToProject<double, bool>(
+                geodetic.x, geodetic.y, geodetic.z, project.x, project.y, project.z)) {
+          return false;
+        }
+        back = project;
         return true;
       }
       const Point3 enu = frame_.ecefToEnu(frame_.geodeticToEcef(geodetic));

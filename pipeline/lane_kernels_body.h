@@ -9,8 +9,9 @@
 
 #include "geodesy/lanes.h"
 #include "geodesy/lane_elementary.h"
-#include "pipeline/definition_chain_lanes.h"
+#include "pipeline/definition_chain_steps.h"
 #include "pipeline/lane_kernels.h"
+#include "pipeline/zone_step.h"
 
 namespace QUORVEX_LANES_NAMESPACE {
 
@@ -18,14 +19,13 @@ namespace QUORVEX_LANES_NAMESPACE {
 inline Mask convertGroupBack(const LaneJob& job, Lanes& x, Lanes& y, Lanes& z) {
   switch (job.kind) {
     case ConversionKind::projectToEnu:
-      return job.chain->fromEnuLanes<Lanes, Mask>(x, y, z);
+      return job.chain->fromEnu<Lanes, Mask>(x, y, z);
     case ConversionKind::enuToProject:
-      return job.chain->toEnuLanes<Lanes, Mask>(x, y, z);
+      return job.chain->toEnu<Lanes, Mask>(x, y, z);
     case ConversionKind::projectToZone: {
-      Lanes lon, lat;
-      job.zone->inversePlane(x, y, lon, lat);
-      const Mask on = plainlyOnProjection(lon, lat, z, job.zone->params().centralMeridian);
-      return on & job.chain->geodeticToProjectLanes<Lanes, Mask>(lon, lat, z, x, y, z);
+      Lanes lon, lat, h;
+      const Mask on = zonePlaneToGeodetic<Lanes, Mask>(*job.zone, x, y, z, lon, lat, h);
+      return on & job.chain->geodeticToProject<Lanes, Mask>(lon, lat, h, x, y, z);
     }
   }
   return maskOf(false);
@@ -36,23 +36,16 @@ inline Mask convertGroup(const LaneJob& job, Lanes& x, Lanes& y, Lanes& z) {
   if (job.back) return convertGroupBack(job, x, y, z);
   switch (job.kind) {
     case ConversionKind::projectToEnu:
-      return job.chain->toEnuLanes<Lanes, Mask>(x, y, z);
+      return job.chain->toEnu<Lanes, Mask>(x, y, z);
     case ConversionKind::enuToProject:
-      return job.chain->fromEnuLanes<Lanes, Mask>(x, y, z);
+      return job.chain->fromEnu<Lanes, Mask>(x, y, z);
     case ConversionKind::projectToZone: {
       // As Converter::projectToZone: to ENU, back to geodetic on the run's frame, then the
       // zone's projection; the height is the geodetic one.
-      Mask ok = job.chain->toEnuLanes<Lanes, Mask>(x, y, z);
-      Lanes ex, ey, ez;
-      job.frame->enuToEcef(x, y, z, ex, ey, ez);
-      ok = ok & (ex * ex + ey * ey != 0.0);
+      Mask ok = job.chain->toEnu<Lanes, Mask>(x, y, z);
       Lanes lon, lat, h;
-      Mask regular;
-      job.frame->ecefToGeodeticOffAxis(ex, ey, ez, lon, lat, h, regular);
-      ok = ok & regular &
-           plainlyOnProjection(lon, lat, h, job.zone->params().centralMeridian);
-      job.zone->forwardPlane(lon, lat, x, y);
-      z = h;
+      ok = ok & enuToGeodetic<Lanes, Mask>(*job.frame, x, y, z, lon, lat, h);
+      ok = ok & geodeticToZonePlane<Lanes, Mask>(*job.zone, lon, lat, h, x, y, z, nullptr);
       return ok & isFinite(x) & isFinite(y);
     }
   }
