@@ -31,12 +31,17 @@ using ControlDesignMatrix = Eigen::Matrix<double, Eigen::Dynamic, 7>;  // 3n × 
 // The model on plain numbers, the one implementation of it: evalControlModel and the
 // per-vertex applier (geodesy/control_transform.h) both call it, so they give the same bits.
 // Operation order: the bracket first (for X': x + εz·y, then − εy·z), then × (1 + k), then + t.
-inline Point3 controlModelAt(const double* args, double x, double y, double z) {
+// For one value (V = double) or lanes (geodesy/lanes.h); the outputs may be the inputs.
+template <class V>
+void controlModelAt(const double* args, V x, V y, V z, V& rx, V& ry, V& rz) {
   const double s = 1.0 + args[6];
+  rx = (x + args[5] * y - args[4] * z) * s + args[0];
+  ry = (-args[5] * x + y + args[3] * z) * s + args[1];
+  rz = (args[4] * x - args[3] * y + z) * s + args[2];
+}
+inline Point3 controlModelAt(const double* args, double x, double y, double z) {
   Point3 r;
-  r.x = (x + args[5] * y - args[4] * z) * s + args[0];
-  r.y = (-args[5] * x + y + args[3] * z) * s + args[1];
-  r.z = (args[4] * x - args[3] * y + z) * s + args[2];
+  controlModelAt<double>(args, x, y, z, r.x, r.y, r.z);
   return r;
 }
 

@@ -43,9 +43,18 @@ class ControlApplier {
   static ControlApplier of(const TransformInfo& transform, ControlDirection direction);
 
   Point3 apply(const Point3& p) const {
-    const Point3 m =
-        controlModelAt(args_.data(), p.x - source_[0], p.y - source_[1], p.z - source_[2]);
-    return Point3{m.x + target_[0], m.y + target_[1], m.z + target_[2]};
+    Point3 q = p;
+    applyTo(q.x, q.y, q.z);
+    return q;
+  }
+  // The same in place, for one value or lanes (geodesy/lanes.h): each lane gets the bits of
+  // apply().
+  template <class V>
+  void applyTo(V& x, V& y, V& z) const {
+    controlModelAt<V>(args_.data(), x - source_[0], y - source_[1], z - source_[2], x, y, z);
+    x = x + target_[0];
+    y = y + target_[1];
+    z = z + target_[2];
   }
 
  private:

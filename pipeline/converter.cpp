@@ -68,14 +68,14 @@ void Converter::prepareForOrigin(std::size_t index) {
   Prepared& prepared = prepared_[index];
   const EnuOrigin& origin = frame_.origin();
   prepared.chain.reset();
-  prepared.shift.reset();
+  prepared.control.reset();
   if (!definition.isDefined()) return;  // converts nothing
   if (!definition.isControlPoints()) {
     prepared.chain.emplace(definition, origin);
     return;
   }
-  const EnuOrigin fitted = definition.fittedFrame.value_or(origin);
-  if (!sameEnuFrame(fitted, origin)) prepared.shift.emplace(fitted, origin);
+  prepared.control.emplace(prepared.toProject, prepared.toEnu,
+                           definition.fittedFrame.value_or(origin), origin);
 }
 
 Converter Converter::withOrigin(const EnuOrigin& given,
@@ -130,24 +130,17 @@ bool Converter::definesNothing(std::size_t index, std::string* why) const {
 
 bool Converter::controlApply(std::size_t index, ControlDirection direction, const Point3& in,
                              Point3& out, std::string* why) const {
-  const Prepared& prepared = prepared_[index];
+  const ControlStep& step = *prepared_[index].control;
   const bool toEnu = direction == ControlDirection::projectToEnu;
-  const std::optional<ControlApplier>& applier = toEnu ? prepared.toEnu : prepared.toProject;
-  if (!applier) {
+  if (!(toEnu ? step.convertsToEnu() : step.convertsToProject())) {
     say(why, "the control-point fit of definition \"" + definitions_[index].projectid +
                  "\" failed");
     return false;
   }
-  // To ENU: the fit gives ENU in the fitted frame, then the change to the origin's frame.
-  // To the project frame: the change back into the fitted frame first.
-  Point3 result;
-  if (toEnu) {
-    result = applier->apply(in);
-    if (prepared.shift) result = prepared.shift->forward(result);
-  } else {
-    result = applier->apply(prepared.shift ? prepared.shift->inverse(in) : in);
-  }
-  if (!isFinite(result)) {
+  Point3 result = in;
+  const bool finite = toEnu ? step.toEnu<double, bool>(result.x, result.y, result.z)
+                            : step.fromEnu<double, bool>(result.x, result.y, result.z);
+  if (!finite) {
     say(why, "the result is not finite");
     return false;
   }
@@ -231,35 +224,49 @@ void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const Zon
 
 std::optional<std::size_t> Converter::chooseFor(ConversionKind kind, const Point3& p,
                                                 ConverterScratch& scratch) const {
-  return choose(p, kind == ConversionKind::enuToProject ? BoundaryFrame::enu
-                                                        : BoundaryFrame::project,
-                scratch, nullptr);
+  const std::optional<std::size_t> chosen =
+      choose(p, kind == ConversionKind::enuToProject ? BoundaryFrame::enu : BoundaryFrame::project,
+             scratch, nullptr);
+  // A conversion through a control-point definition goes through its transform.
+  scratch.trace_.controlTransformUsed = chosen && prepared_[*chosen].control.has_value();
+  return chosen;
+}
+
+bool Converter::isControlPoints(std::size_t index) const {
+  return index < prepared_.size() && prepared_[index].control.has_value();
 }
 
 void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
                                std::size_t index, const double* in, double* out,
                                unsigned char* done, std::size_t count) const {
   std::fill(done, done + count, 0);
-  if (kernel == nullptr || index >= definitions_.size() || !prepared_[index].chain ||
-      !definitions_[index].isDefined() || definitions_[index].isControlPoints()) {
-    return;
-  }
-  const DefinitionChain& chain = *prepared_[index].chain;
+  if (kernel == nullptr || index >= definitions_.size()) return;
+  const Prepared& prepared = prepared_[index];
   LaneJob job;
   job.kind = kind;
-  job.chain = &chain;
   job.frame = &frame_;
+  // The step of the definition's type, chosen here once for the whole batch.
+  bool toEnu = false, toProject = false;
+  if (prepared.chain) {
+    job.chain = &*prepared.chain;
+    toEnu = job.chain->lanesToEnu();
+    toProject = definitions_[index].isCustomGauss() && job.chain->lanesFromEnu();
+  } else if (prepared.control) {
+    job.control = &*prepared.control;
+    toEnu = job.control->convertsToEnu();
+    toProject = job.control->convertsToProject();
+  }
   switch (kind) {
     case ConversionKind::projectToEnu:
-      if (!chain.lanesToEnu()) return;
+      if (!toEnu) return;
       break;
     case ConversionKind::enuToProject:
-      if (!definitions_[index].isCustomGauss() || !chain.lanesFromEnu()) return;
+      if (!toProject) return;
       break;
     case ConversionKind::projectToZone:
-      if (!chain.lanesToEnu()) return;
+      if (!toEnu) return;
       // A zone not fixed yet is fixed by the first point, in file order: one at a time.
-      job.zone = prepared_[index].zone ? &*prepared_[index].zone : zones.projection(index);
+      job.zone = prepared.zone ? &*prepared.zone : zones.projection(index);
       if (job.zone == nullptr) return;
       break;
   }
@@ -317,17 +324,25 @@ void Converter::convertBackInLanes(LaneKernel kernel, ConversionKind kind,
                                    const GaussKrugerProjection* zone, const double* in,
                                    double* out, unsigned char* done, std::size_t count) const {
   std::fill(done, done + count, 0);
-  if (kernel == nullptr || definitions_.size() != 1 || !prepared_[0].chain) return;
-  const DefinitionChain& chain = *prepared_[0].chain;
-  const bool lanes = kind == ConversionKind::enuToProject ? chain.lanesToEnu()
-                                                           : chain.lanesFromEnu();
-  if (!lanes || (kind == ConversionKind::projectToZone && zone == nullptr)) return;
+  if (kernel == nullptr || definitions_.size() != 1) return;
+  const Prepared& prepared = prepared_[0];
   LaneJob job;
   job.kind = kind;
   job.back = true;
-  job.chain = &chain;
   job.frame = &frame_;
   job.zone = zone;
+  // The way back of ENU -> project goes to ENU; of the other two, to the project frame.
+  bool lanes = false;
+  if (prepared.chain) {
+    job.chain = &*prepared.chain;
+    lanes = kind == ConversionKind::enuToProject ? job.chain->lanesToEnu()
+                                                 : job.chain->lanesFromEnu();
+  } else if (prepared.control) {
+    job.control = &*prepared.control;
+    lanes = kind == ConversionKind::enuToProject ? job.control->convertsToEnu()
+                                                 : job.control->convertsToProject();
+  }
+  if (!lanes || (kind == ConversionKind::projectToZone && zone == nullptr)) return;
   kernel(job, in, out, done, count);
 }
 
