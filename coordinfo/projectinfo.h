@@ -8,11 +8,17 @@
 // geodesy/corrections.h (plane, height, offsets) and geodesy/datum.h (seven parameters,
 // ellipsoid change).
 
+// The models a correction record's "type" names, resolved by the parser: "TGO" (or empty)
+// and "four_param" for the plane; "TGO" (or empty), "fixed_correction", "surface" and "plane"
+// for the height. `none`: a name outside these (the parser warns); the record then changes
+// nothing.
+enum class PlaneType { tgo, fourParam, none };
+enum class AltType { tilt, fixedCorrection, surface, plane, none };
+
 // Plane similarity transform of grid (x, y): rotation `rotate` (degree) and scale `scale`
-// about (startx, starty), then the shift (offsetx, offsety), in metres. `type` "TGO" (or
-// empty) or "four_param"; any other value leaves the plane position unchanged.
+// about (startx, starty), then the shift (offsetx, offsety), in metres.
 struct PlaneParam {
-  std::string type = "TGO";
+  PlaneType type = PlaneType::tgo;
   double starty = 0.0;
   double startx = 0.0;
   double offsetx = 0.0;
@@ -23,10 +29,10 @@ struct PlaneParam {
   friend bool operator==(const PlaneParam&, const PlaneParam&) = default;
 };
 
-// Height model between ellipsoidal and project heights. `type` "TGO" (or empty),
-// "fixed_correction", "surface" or "plane"; tilts in ppm (mm/km), lengths in metres.
+// Height model between ellipsoidal and project heights; tilts in ppm (mm/km), lengths in
+// metres.
 struct AltParam {
-  std::string type = "TGO";
+  AltType type = AltType::tilt;
   double starty = 0.0;
   double startx = 0.0;
   double ppmN = 0.0;

@@ -84,10 +84,15 @@ bool solveNormalEquations(const ControlNormalMatrix& normal, const ControlParams
   return true;
 }
 
-ControlFitResult failure(std::ostream& err, std::string reason) {
-  err << kFitPrefix << reason << '\n';
-  err.flush();
+// The four label lines every fit's console starts with.
+ConsoleText labelLines() {
+  return {"source_points: \ntarget_points: \nave_src: \nave_tar: \n", {}};
+}
+
+ControlFitResult failure(std::string reason) {
   ControlFitResult result;
+  result.console = labelLines();
+  result.console.err = kFitPrefix + reason + '\n';
   result.reason = std::move(reason);
   return result;
 }
@@ -143,28 +148,21 @@ Eigen::VectorXd buildResidualVector(const ControlPointRows& reducedSource,
 }
 
 ControlFitResult fitControlTransform(const std::vector<Point3>& source,
-                                     const std::vector<Point3>& target, std::ostream& out,
-                                     std::ostream& err) {
-  // The four progress labels come first, whatever follows, each on its own flushed line.
-  for (const char* label : {"source_points: ", "target_points: ", "ave_src: ", "ave_tar: "}) {
-    out << label << '\n';
-    out.flush();
-  }
-
+                                     const std::vector<Point3>& target) {
   if (source.size() != target.size()) {
-    return failure(err, std::to_string(source.size()) + " source points but " +
+    return failure(std::to_string(source.size()) + " source points but " +
                             std::to_string(target.size()) + " target points");
   }
   if (source.size() < 3) {
-    return failure(err, std::to_string(source.size()) +
+    return failure(std::to_string(source.size()) +
                             " point pairs; at least 3 not on one line are needed");
   }
   std::size_t bad = 0;
   if (!allFinite(source, bad)) {
-    return failure(err, "source point " + std::to_string(bad) + " is not finite");
+    return failure("source point " + std::to_string(bad) + " is not finite");
   }
   if (!allFinite(target, bad)) {
-    return failure(err, "target point " + std::to_string(bad) + " is not finite");
+    return failure("target point " + std::to_string(bad) + " is not finite");
   }
 
   ControlPointRows src = toRows(source);
@@ -179,7 +177,7 @@ ControlFitResult fitControlTransform(const std::vector<Point3>& source,
   double e = delta.cwiseAbs().sum();
   while (e > kControlFitTolerance) {
     if (fit.passes == kControlFitMaxPasses) {
-      return failure(err, "no convergence after " + std::to_string(kControlFitMaxPasses) +
+      return failure("no convergence after " + std::to_string(kControlFitMaxPasses) +
                               " passes (last correction " + shortNumber(e) + ")");
     }
     const ControlDesignMatrix a = buildDesignMatrix(src, fit.args);
@@ -188,14 +186,14 @@ ControlFitResult fitControlTransform(const std::vector<Point3>& source,
     const ControlParams rhs = a.transpose() * l;
     std::string why;
     if (!solveNormalEquations(normal, rhs, delta, why)) {
-      return failure(err, "the normal matrix is " + why +
+      return failure("the normal matrix is " + why +
                               ": the points are collinear or coincident");
     }
     fit.args += delta;
     e = delta.cwiseAbs().sum();
     ++fit.passes;
     if (!fit.args.allFinite() || !std::isfinite(e)) {
-      return failure(err, "the parameters are not finite after pass " +
+      return failure("the parameters are not finite after pass " +
                               std::to_string(fit.passes));
     }
   }
@@ -203,5 +201,6 @@ ControlFitResult fitControlTransform(const std::vector<Point3>& source,
   ControlFitResult result;
   result.ok = true;
   result.fit = fit;
+  result.console = labelLines();
   return result;
 }

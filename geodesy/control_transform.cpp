@@ -2,18 +2,27 @@
 
 #include <cmath>
 #include <cstddef>
-#include <sstream>
 
 namespace {
 
 // NaN fails the comparison and is stored as 0 too.
-double cleaned(double value) {
-  return std::fabs(value) > kControlStoredValueFloor ? value : 0.0;
+double cleaned(double value, double floor) { return std::fabs(value) > floor ? value : 0.0; }
+
+// The floor of parameter i (tx, ty, tz, εx, εy, εz, k).
+double parameterFloor(std::size_t i) {
+  return i < 3 ? kStoredShiftFloorM : i < 6 ? kStoredRotationFloorRad : kStoredScaleFloor;
 }
 
-template <std::size_t N, typename Source>
-void storeCleaned(std::array<double, N>& field, const Source& values) {
-  for (std::size_t i = 0; i < N; ++i) field[i] = cleaned(values(static_cast<Eigen::Index>(i)));
+void storeCleaned(std::array<double, 7>& args, const ControlParams& values) {
+  for (std::size_t i = 0; i < 7; ++i) {
+    args[i] = cleaned(values(static_cast<Eigen::Index>(i)), parameterFloor(i));
+  }
+}
+
+void storeCleaned(std::array<double, 3>& centroid, const Eigen::RowVector3d& values) {
+  for (std::size_t i = 0; i < 3; ++i) {
+    centroid[i] = cleaned(values(static_cast<Eigen::Index>(i)), kStoredShiftFloorM);
+  }
 }
 
 // Stores one successful fit; a failed one leaves the three fields as they were.
@@ -44,23 +53,22 @@ Point3 applyControlTransform(const Point3& p, const ControlParams& args,
 }
 
 
-void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err) {
+ConsoleText fillTransformInfo(ProjectDefinition& definition) {
   if (!definition.transform) definition.transform.emplace();
   TransformInfo& t = *definition.transform;
-  const ControlFitResult forward =
-      fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
+  const ControlFitResult forward = fitControlTransform(definition.srcpointsenu, definition.despoints);
   storeFit(forward, t.args, t.src, t.tar, t.argsFailed);
-  const ControlFitResult reverse =
-      fitControlTransform(definition.despoints, definition.srcpointsenu, out, err);
+  const ControlFitResult reverse = fitControlTransform(definition.despoints, definition.srcpointsenu);
   storeFit(reverse, t.inv_args, t.inv_src, t.inv_tar, t.invArgsFailed);
+  ConsoleText console = forward.console;
+  console.append(reverse.console);
+  return console;
 }
 
 std::optional<ControlApplier> prepareControlApplier(ProjectDefinition& definition,
                                                     ControlDirection direction) {
-  if (!definition.transform) {
-    std::ostringstream dropped;  // label lines and reason: the caller only needs the outcome
-    fillTransformInfo(definition, dropped, dropped);
-  }
+  // The label lines and reasons are not needed: the caller only needs the outcome.
+  if (!definition.transform) fillTransformInfo(definition);
   const TransformInfo& t = *definition.transform;
   const bool failed =
       direction == ControlDirection::enuToProject ? t.argsFailed : t.invArgsFailed;

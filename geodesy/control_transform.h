@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <ostream>
 #include <optional>
 
 #include <Eigen/Core>
@@ -18,8 +17,15 @@
 // addition are per coordinate, the model keeps its own operation order. Units are those of the
 // points the fit was given (ENU metres one side, project coordinates the other).
 
-// Fitted values at or below this magnitude, and NaN, are stored as 0 in a TransformInfo.
-inline constexpr double kControlStoredValueFloor = 1e-6;
+// Fitted values at or below these magnitudes, and NaN, are stored as 0 in a TransformInfo, as
+// they always have been (converted coordinates depend on the stored values):
+// - translations and centroids, in the points' unit (m): 1 µm, the resolution of the output;
+inline constexpr double kStoredShiftFloorM = 1e-6;
+// - rotations εx, εy, εz (rad): 1e-6 rad = 0.21″, which moves a point 1 mm per km from the
+//   centroid, so a site of a few km can lose a few mm to it;
+inline constexpr double kStoredRotationFloorRad = 1e-6;
+// - the scale k (dimensionless): 1 ppm, likewise 1 mm per km from the centroid.
+inline constexpr double kStoredScaleFloor = 1e-6;
 
 // Which stored parameter set a conversion uses.
 enum class ControlDirection {
@@ -37,9 +43,18 @@ class ControlApplier {
   static ControlApplier of(const TransformInfo& transform, ControlDirection direction);
 
   Point3 apply(const Point3& p) const {
-    const Point3 m =
-        controlModelAt(args_.data(), p.x - source_[0], p.y - source_[1], p.z - source_[2]);
-    return Point3{m.x + target_[0], m.y + target_[1], m.z + target_[2]};
+    Point3 q = p;
+    applyTo(q.x, q.y, q.z);
+    return q;
+  }
+  // The same in place, for one value or lanes (geodesy/lanes.h): each lane gets the bits of
+  // apply().
+  template <class V>
+  void applyTo(V& x, V& y, V& z) const {
+    controlModelAt<V>(args_.data(), x - source_[0], y - source_[1], z - source_[2], x, y, z);
+    x = x + target_[0];
+    y = y + target_[1];
+    z = z + target_[2];
   }
 
  private:
@@ -55,11 +70,11 @@ Point3 applyControlTransform(const Point3& p, const ControlParams& args,
                              const Eigen::RowVector3d& targetCentroid);
 
 // Creates `transform` when absent and fills it by two fits: args/src/tar from srcpointsenu
-// onto despoints, then inv_args/inv_src/inv_tar from despoints onto srcpointsenu (eight label
-// lines on `out`). Stored values of magnitude <= 1e-6, and NaN, are stored as 0. A failed
-// direction keeps its previous values and is marked failed (argsFailed / invArgsFailed); the
-// fit has written its reason to `err`.
-void fillTransformInfo(ProjectDefinition& definition, std::ostream& out, std::ostream& err);
+// onto despoints, then inv_args/inv_src/inv_tar from despoints onto srcpointsenu. Values are
+// stored cleaned (cleanedControlValue). A failed direction keeps its previous values and is
+// marked failed (argsFailed / invArgsFailed). Returns what the two fits would print: eight
+// label lines, and the reason of each failed fit.
+ConsoleText fillTransformInfo(ProjectDefinition& definition);
 
 // The applier of one direction of `definition`, filling a missing transform first (its label
 // lines and reason are not kept). Empty when

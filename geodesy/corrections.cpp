@@ -33,29 +33,10 @@ Point3 applyPlaneCorrection(const PlaneParam& plane, const Point3& p) {
   return PlaneCorrection(plane).apply(p);
 }
 
-AltCorrection::AltCorrection(const AltParam& alt) : alt_(alt) {
-  if (alt_.type.empty() || alt_.type == "TGO") {
-    model_ = Model::tilt;
-  } else if (alt_.type == "fixed_correction") {
-    model_ = Model::fixedCorrection;
-  } else if (alt_.type == "surface") {
-    model_ = Model::surface;
-  } else if (alt_.type == "plane") {
-    model_ = Model::plane;
-  } else {
-    model_ = Model::none;
-  }
-}
+AltCorrection::AltCorrection(const AltParam& alt) : alt_(alt) {}
 
 PlaneCorrection::PlaneCorrection(const PlaneParam& plane) : plane_(plane) {
-  if (plane_.type.empty() || plane_.type == "TGO") {
-    model_ = Model::tgo;
-  } else if (plane_.type == "four_param") {
-    model_ = Model::fourParam;
-  } else {
-    model_ = Model::none;
-  }
-  const double theta = plane_.rotate * kPi / kDegreesPerHalfTurn;
+  const double theta = radiansFromDegrees(plane_.rotate);
   cosTheta_ = elementary::cos(theta);
   sinTheta_ = elementary::sin(theta);
   scale_ = plane_.scale == 0 ? 1.0 : plane_.scale;

@@ -10,7 +10,7 @@
 //   - applying: grid / ellipsoidal side -> project frame (ENU to project).
 // Each apply is the exact inverse of its remove (up to rounding).
 //
-// Types are matched exactly and case-sensitively ("tgo" is not "TGO").
+// The parser resolves the "type" names (exactly and case-sensitively: "tgo" is not "TGO").
 // Height models (AltParam):
 //   "" / "TGO"        tilt T = (x − startx)·ppmE/1e6 + (y − starty)·ppmN/1e6;
 //                     remove z − T − altbase, apply z + T + altbase
@@ -19,11 +19,11 @@
 //                     northing), dE = x − Y0 (Y0 is an easting); remove z − S, apply z + S
 //   "plane"           P = A·(x − X0) + B·(y − Y0) + C (X0 an easting, Y0 a northing);
 //                     remove z − P, apply z + P (the same sign as "surface" and the tilt)
-//   any other         z unchanged
+//   none              z unchanged (a name outside these)
 // Plane models (PlaneParam), θ = rotate·π/180 counter-clockwise, s = scale:
 //   "" / "TGO"        remove (x′, y′) = R(θ)·((x, y) − offset − start)/s + start
 //   "four_param"      remove (x′, y′) = R(θ)·((x, y) − offset)/s
-//   any other         (x, y) unchanged
+//   none              (x, y) unchanged
 // A scale of 0 (what a file without "scale" gives) is taken as 1 in both directions: it
 // would otherwise divide by zero when removing and collapse every point when applying.
 
@@ -53,7 +53,6 @@ class AltCorrection {
   [[nodiscard]] V applyTo(V x, V y, V z) const;
 
  private:
-  enum class Model { tilt, fixedCorrection, surface, plane, none };
   template <class V>
   [[nodiscard]] V tilt(V x, V y) const;
   template <class V>
@@ -62,10 +61,9 @@ class AltCorrection {
   [[nodiscard]] V plane(V x, V y) const;
 
   AltParam alt_;
-  Model model_;
 };
 
-// A plane transform with its type, cos θ, sin θ and scale resolved once.
+// A plane transform with cos θ, sin θ and scale computed once.
 class PlaneCorrection {
  public:
   explicit PlaneCorrection(const PlaneParam& plane);
@@ -79,10 +77,7 @@ class PlaneCorrection {
   void applyTo(V& x, V& y) const;
 
  private:
-  enum class Model { tgo, fourParam, none };
-
   PlaneParam plane_;
-  Model model_;
   double cosTheta_;
   double sinTheta_;
   double scale_;  // `scale`, or 1 when it is 0
@@ -128,24 +123,24 @@ V AltCorrection::plane(V x, V y) const {
 
 template <class V>
 V AltCorrection::removeFrom(V x, V y, V z) const {
-  switch (model_) {
-    case Model::tilt: return z - tilt(x, y) - alt_.altbase;
-    case Model::fixedCorrection: return z + alt_.altbase;
-    case Model::surface: return z - surface(x, y);
-    case Model::plane: return z - plane(x, y);
-    case Model::none: break;
+  switch (alt_.type) {
+    case AltType::tilt: return z - tilt(x, y) - alt_.altbase;
+    case AltType::fixedCorrection: return z + alt_.altbase;
+    case AltType::surface: return z - surface(x, y);
+    case AltType::plane: return z - plane(x, y);
+    case AltType::none: break;
   }
   return z;
 }
 
 template <class V>
 V AltCorrection::applyTo(V x, V y, V z) const {
-  switch (model_) {
-    case Model::tilt: return z + tilt(x, y) + alt_.altbase;
-    case Model::fixedCorrection: return z - alt_.altbase;
-    case Model::surface: return z + surface(x, y);
-    case Model::plane: return z + plane(x, y);
-    case Model::none: break;
+  switch (alt_.type) {
+    case AltType::tilt: return z + tilt(x, y) + alt_.altbase;
+    case AltType::fixedCorrection: return z - alt_.altbase;
+    case AltType::surface: return z + surface(x, y);
+    case AltType::plane: return z + plane(x, y);
+    case AltType::none: break;
   }
   return z;
 }
@@ -154,8 +149,8 @@ template <class V>
 void PlaneCorrection::removeFrom(V& x, V& y) const {
   const double c = cosTheta_;
   const double s = sinTheta_;
-  switch (model_) {
-    case Model::tgo: {
+  switch (plane_.type) {
+    case PlaneType::tgo: {
       // R(θ)·((x, y) − offset − start)/s + start.
       const V u = x - plane_.offsetx - plane_.startx;
       const V v = y - plane_.offsety - plane_.starty;
@@ -163,7 +158,7 @@ void PlaneCorrection::removeFrom(V& x, V& y) const {
       y = (u * s) / scale_ + (v * c) / scale_ + plane_.starty;
       return;
     }
-    case Model::fourParam: {
+    case PlaneType::fourParam: {
       // R(θ)·((x, y) − offset)/s.
       const V u = x - plane_.offsetx;
       const V v = y - plane_.offsety;
@@ -171,7 +166,7 @@ void PlaneCorrection::removeFrom(V& x, V& y) const {
       y = (v * c) / scale_ + (u * s) / scale_;
       return;
     }
-    case Model::none: break;
+    case PlaneType::none: break;
   }
 }
 
@@ -179,8 +174,8 @@ template <class V>
 void PlaneCorrection::applyTo(V& x, V& y) const {
   const double c = cosTheta_;
   const double s = sinTheta_;
-  switch (model_) {
-    case Model::tgo: {
+  switch (plane_.type) {
+    case PlaneType::tgo: {
       // R(−θ)·((x, y) − start)·s + start + offset.
       const V u = x - plane_.startx;
       const V v = y - plane_.starty;
@@ -188,13 +183,13 @@ void PlaneCorrection::applyTo(V& x, V& y) const {
       y = (v * c - u * s) * scale_ + plane_.starty + plane_.offsety;
       return;
     }
-    case Model::fourParam: {
+    case PlaneType::fourParam: {
       // R(−θ)·(x, y)·s + offset.
       const V px = x;
       x = (px * c + y * s) * scale_ + plane_.offsetx;
       y = (y * c - px * s) * scale_ + plane_.offsety;
       return;
     }
-    case Model::none: break;
+    case PlaneType::none: break;
   }
 }

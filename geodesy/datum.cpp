@@ -24,20 +24,16 @@ Ellipsoid projectionEllipsoid(const projectinfo& info, ChainDirection direction)
 EllipsoidFrame::EllipsoidFrame(const Ellipsoid& ellipsoid) : a_(ellipsoid.a) {
   const double a = ellipsoid.a;
   const double f = ellipsoid.f;
-  const double b = a * (1 - f);
-  e2_ = (a * a - b * b) / (a * a);
+  e2_ = eccentricitySquaredFromAxes(a, f);
   oneMinusE2_ = 1 - e2_;
-  // The iteration derives b as a − a/(1/f) and e² from e = sqrt(a² − b²)/a; the last bits
-  // differ from e2_ above and both are kept.
-  const double bIter = a - a / (1 / f);
-  const double e = std::sqrt(a * a - bIter * bIter) / a;
-  iterE2_ = e * e;
+  // The iteration's own form of e² (its last bits differ from e2_ above; both are kept).
+  iterE2_ = eccentricitySquaredFromEccentricity(a, f);
   iterOneMinusE2_ = 1 - iterE2_;
 }
 
 Point3 EllipsoidFrame::geodeticToEcef(const Point3& g) const {
-  const double lambda = g.x * kPi / kDegreesPerHalfTurn;
-  const double phi = g.y * kPi / kDegreesPerHalfTurn;
+  const double lambda = radiansFromDegrees(g.x);
+  const double phi = radiansFromDegrees(g.y);
   const double sinPhi = elementary::sin(phi);
   const double cosPhi = elementary::cos(phi);
   // N = a / sqrt(1 − e²·sin²φ), the prime-vertical radius of curvature.
@@ -48,7 +44,7 @@ Point3 EllipsoidFrame::geodeticToEcef(const Point3& g) const {
 }
 
 Point3 EllipsoidFrame::ecefToGeodeticIterative(const Point3& p) const {
-  constexpr double toDegrees = kDegreesPerHalfTurn / kPi;
+  constexpr double toDegrees = kDegreesPerRadian;
   const double rho = std::sqrt(p.x * p.x + p.y * p.y);
   double phi = elementary::atan2(p.z, rho);
   double n = 0.0;
@@ -92,9 +88,9 @@ SevenParamTransform::SevenParamTransform(const BaseConv& conv, const Ellipsoid& 
       tz_(conv.zoffset),
       scale_(1 + conv.ppmscale / kPartsPerMillion) {
   // ω = (r/3600)·π/180, r in arc-seconds.
-  const double wx = conv.xrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
-  const double wy = conv.yrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
-  const double wz = conv.zrotate / kArcSecondsPerDegree * kPi / kDegreesPerHalfTurn;
+  const double wx = radiansFromArcSeconds(conv.xrotate);
+  const double wy = radiansFromArcSeconds(conv.yrotate);
+  const double wz = radiansFromArcSeconds(conv.zrotate);
   const double cx = elementary::cos(wx), sx = elementary::sin(wx);
   const double cy = elementary::cos(wy), sy = elementary::sin(wy);
   const double cz = elementary::cos(wz), sz = elementary::sin(wz);

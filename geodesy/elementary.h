@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 // The elementary functions of the conversion chains, written with IEEE basic operations only
 // (+, −, ×, ÷ and comparisons; no FMA, no x87, no library call), so that every compiler, CPU and
 // operating system computes the same bits: a converted file does not depend on where it was
@@ -40,5 +42,8 @@ inline double atan2(double y, double x, bool& regular) {
 // `yes` when `m`, else `no`: the one-value form of the lanes' bitwise select
 // (geodesy/lanes.h), for formulas written once for both.
 inline double select(bool m, double yes, double no) { return m ? yes : no; }
+
+// Finite (not NaN, not infinite): the one-value form of the lanes' isFinite.
+inline bool isFinite(double x) { return std::isfinite(x); }
 
 }  // namespace elementary

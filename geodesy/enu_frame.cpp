@@ -3,17 +3,18 @@
 #include <cmath>
 
 #include "geodesy/elementary.h"
+#include "geodesy/ellipsoid.h"
 #include "geodesy/longitude.h"
 #include "geodesy/units.h"
 
 EnuFrame::EnuFrame(const EnuOrigin& origin) : origin_(origin) {
-  e2_ = (2 - origin_.f) * origin_.f;
+  e2_ = eccentricitySquaredFromFlattening(origin_.f);
   oneMinusE2_ = 1 - e2_;
   e2OverOneMinusE2TimesB_ = e2_ / (1 - e2_) * origin_.b;
   e2TimesA_ = e2_ * origin_.a;
   // An origin written 0..360 (285) is the one written −75: the same frame, the same bits.
-  const double lambda0 = principalLongitude(origin_.lon) * kPi / kDegreesPerHalfTurn;
-  const double phi0 = origin_.lat * kPi / kDegreesPerHalfTurn;
+  const double lambda0 = radiansFromDegrees(principalLongitude(origin_.lon));
+  const double phi0 = radiansFromDegrees(origin_.lat);
   elementary::sincos(lambda0, sinLon_, cosLon_);
   elementary::sincos(phi0, sinLat_, cosLat_);
   minusSinLat_CosLon_ = -sinLat_ * cosLon_;
@@ -51,7 +52,7 @@ Point3 EnuFrame::ecefToGeodeticBowring(const Point3& p) const {
     // there is |Z| − b, and the latitude is ±90° by the formula below.
     const double lambda = elementary::atan2(p.y, p.x);
     const double phi = elementary::atan2(p.z, 0.0);
-    return {lambda / kRadiansPerDegree, phi / kRadiansPerDegree, std::fabs(p.z) - origin_.b};
+    return {degreesFromRadians(lambda), degreesFromRadians(phi), std::fabs(p.z) - origin_.b};
   }
   Point3 g;
   bool regular = true;

@@ -50,6 +50,23 @@ class EnuFrame {
   void enuToEcef(V east, V north, V up, V& x, V& y, V& z) const;
   template <class V, class M>
   void ecefToGeodeticOffAxis(V x, V y, V z, V& lon, V& lat, V& h, M& regular) const;
+  // Earth-centred -> geodetic for formulas written once for one value and lanes: one value is
+  // ecefToGeodeticBowring (the polar axis too; always true); lanes are ecefToGeodeticOffAxis,
+  // true in the lanes off the polar axis whose arguments it takes.
+  bool ecefToGeodetic(double x, double y, double z, double& lon, double& lat, double& h) const {
+    const Point3 g = ecefToGeodeticBowring({x, y, z});
+    lon = g.x;
+    lat = g.y;
+    h = g.z;
+    return true;
+  }
+  template <class V>
+  auto ecefToGeodetic(V x, V y, V z, V& lon, V& lat, V& h) const {
+    const auto offAxis = x * x + y * y != 0.0;
+    decltype(x * x != 0.0) regular;
+    ecefToGeodeticOffAxis(x, y, z, lon, lat, h, regular);
+    return offAxis & regular;
+  }
 
  private:
   EnuOrigin origin_;
@@ -70,8 +87,8 @@ template <class V>
 void EnuFrame::geodeticToEcef(V lon, V lat, V h, V& x, V& y, V& z) const {
   using elementary::sincos;
   using std::sqrt;
-  const V lambda = lon * kPi / kDegreesPerHalfTurn;
-  const V phi = lat * kPi / kDegreesPerHalfTurn;
+  const V lambda = radiansFromDegrees(lon);
+  const V phi = radiansFromDegrees(lat);
   V sinPhi, cosPhi, sinLambda, cosLambda;
   sincos(phi, sinPhi, cosPhi);
   sincos(lambda, sinLambda, cosLambda);
@@ -116,7 +133,7 @@ void EnuFrame::ecefToGeodeticOffAxis(V x, V y, V z, V& lon, V& lat, V& h, M& reg
   V sinPhi, cosPhi;
   sincos(phi, sinPhi, cosPhi);
   h = rho / cosPhi - a / sqrt(1 - e2_ * sinPhi * sinPhi);
-  lon = lambda / kRadiansPerDegree;
-  lat = phi / kRadiansPerDegree;
+  lon = degreesFromRadians(lambda);
+  lat = degreesFromRadians(phi);
   regular = lonRegular & thetaRegular & phiRegular;
 }

@@ -22,6 +22,19 @@ class EnuFrameShift {
   [[nodiscard]] Point3 forward(const Point3& e) const { return to_.ecefToEnu(from_.enuToEcef(e)); }
   // ENU about `to` (m) -> ENU about `from` (m).
   [[nodiscard]] Point3 inverse(const Point3& e) const { return from_.ecefToEnu(to_.enuToEcef(e)); }
+  // The two in place, for one value or lanes (geodesy/lanes.h), with the bits of the above.
+  template <class V>
+  void forwardIn(V& x, V& y, V& z) const {
+    V ex, ey, ez;
+    from_.enuToEcef(x, y, z, ex, ey, ez);
+    to_.ecefToEnu(ex, ey, ez, x, y, z);
+  }
+  template <class V>
+  void inverseIn(V& x, V& y, V& z) const {
+    V ex, ey, ez;
+    to_.enuToEcef(x, y, z, ex, ey, ez);
+    from_.ecefToEnu(ex, ey, ez, x, y, z);
+  }
 
  private:
   EnuFrame from_;

@@ -30,9 +30,8 @@ double meridianArc(double phi, double a, double e2) { return MeridianArcSeries(a
 
 double surfaceSemiMajorAxis(const Ellipsoid& ellipsoid, double surfaceHeight) {
   const double a = ellipsoid.a;
-  if (std::fabs(surfaceHeight) <= kNegligible) return a;
-  const double b = (1 - ellipsoid.f) * a;
-  const double e2 = (a * a - b * b) / (a * a);
+  if (std::fabs(surfaceHeight) <= kNegligibleSurfaceHeightM) return a;
+  const double e2 = eccentricitySquaredFromAxes(a, ellipsoid.f);
   // The ellipsoid scaled by 1 + H/b, keeping the flattening: sqrt(1 − e²) = b/a, so
   // a′ = a + H·a/b and b′ = b + H. The surface lies H above the ellipsoid at the poles and
   // H·a/b (0.34 % more) at the equator; a/b is also c/a, c = a²/b the polar radius of
@@ -43,10 +42,10 @@ double surfaceSemiMajorAxis(const Ellipsoid& ellipsoid, double surfaceHeight) {
 
 GaussKrugerProjection::GaussKrugerProjection(const GaussKrugerParams& params)
     : params_(params),
-      e2_(2 * params.f - params.f * params.f),
+      e2_(eccentricitySquaredOfProjection(params.f)),
       ep2_(e2_ / (1 - e2_)),
       arc_(params.a, e2_) {
-  hasOrigin_ = std::fabs(params_.originLatitude) > kNegligible;
+  hasOrigin_ = std::fabs(params_.originLatitude) > kNegligibleOriginLatitudeDeg;
   m0_ = hasOrigin_ ? arc_(params_.originLatitude * k) : 0.0;
   meridian_ = principalLongitude(params_.centralMeridian);
   centralRad_ = meridian_ * k;

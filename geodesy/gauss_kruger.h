@@ -61,6 +61,20 @@ template <class V>
           (abs(d + kFullTurnDegrees) <= kGaussKrugerMaxLongitudeOffset));
 }
 
+// On the projection, for formulas written once for one value and lanes: one value is
+// !offProjection, its reason in `*why` (when not null) where it is off; lanes are
+// plainlyOnProjection (no reason: a lane left out goes to the one-value code).
+[[nodiscard]] inline bool onProjection(double lon, double lat, double h, double centralMeridian,
+                                       std::string* why) {
+  std::optional<std::string> off = offProjection({lon, lat, h}, centralMeridian);
+  if (off && why != nullptr) *why = std::move(*off);
+  return !off;
+}
+template <class V>
+[[nodiscard]] auto onProjection(V lon, V lat, V h, double centralMeridian, std::string*) {
+  return plainlyOnProjection(lon, lat, h, centralMeridian);
+}
+
 // Meridian arc from the equator to latitude φ (radian) on the ellipsoid (a m, e²), in metres
 // (Snyder 3-21).
 [[nodiscard]] double meridianArc(double phi, double a, double e2);

@@ -4,19 +4,20 @@
 #include <cerrno>
 #include <cstring>
 
+#include "obj/line_ends.h"
 #include "platform/open_for_reading.h"
 
 std::size_t lastLogicalLineEnd(std::string_view bytes, bool atEnd, std::size_t from) {
   for (std::size_t p = bytes.size(); p > from; --p) {
     const char c = bytes[p - 1];
-    if (c != '\n' && c != '\r') continue;
+    if (!isLineEndByte(c)) continue;
     if (c == '\r') {
       // A "\r" is a line end of its own only when the next byte is known not to be "\n".
       if (p == bytes.size() ? !atEnd : bytes[p] == '\n') continue;
     }
     // The first byte of the line end, and the physical line's last byte before it.
     const std::size_t endStart = c == '\n' && p >= 2 && bytes[p - 2] == '\r' ? p - 2 : p - 1;
-    if (endStart > 0 && bytes[endStart - 1] == '\\') continue;  // continued on the next line
+    if (endStart > 0 && continuesLine(bytes[endStart - 1])) continue;  // goes on
     return p;
   }
   return 0;

@@ -9,21 +9,12 @@
 #include <sys/types.h>
 #endif
 
+#include "obj/line_ends.h"
 #include "platform/open_for_reading.h"
 
 namespace {
 
 bool isBlank(int c) { return c == ' ' || c == '\t'; }
-bool isLineEndByte(char c) { return c == '\n' || c == '\r'; }
-
-// First '\n' or '\r' in [p, end), or end. memchr for LF is vectorised; the CR search then only
-// runs over the line found, which in an LF file is a second pass over bytes just in cache.
-const char* findLineEnd(const char* p, const char* end) {
-  const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-  const char* stop = lf != nullptr ? static_cast<const char*>(lf) : end;
-  const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(stop - p));
-  return cr != nullptr ? static_cast<const char*>(cr) : stop;
-}
 
 // The bytes that end a run of token bytes in a block: a blank, a line end, a backslash, a NUL.
 constexpr std::array<bool, 256> kTokenStop = [] {
@@ -256,11 +247,11 @@ bool ObjLineReader::rawRest(Write write) {
     const char* const blockEnd = data_ + end_;
     const char* const stop = findLineEnd(start, blockEnd);
     if (stop != start) lastRaw_ = stop[-1];
-    const bool continued = lastRaw_ == '\\';
+    const bool continued = continuesLine(lastRaw_);
     std::size_t take = static_cast<std::size_t>(stop - start);
-    if (stop != blockEnd && (*stop == '\n' || stop + 1 != blockEnd)) {
+    if (const std::string_view end = lineEndAt(stop, blockEnd); !end.empty()) {
       // The whole line end is in the block: it goes out with the line.
-      lineEnd_ = *stop == '\n' ? "\n" : stop[1] == '\n' ? "\r\n" : "\r";
+      lineEnd_ = end;
       take += lineEnd_.size();
       ++physicalLines_;
       lastRaw_ = 0;
@@ -308,9 +299,9 @@ bool ObjLineReader::restOfLineAhead() {
   const char* const start = data_ + begin_;
   const char* const end = data_ + end_;
   const char* const stop = findLineEnd(start, end);
-  if (stop == end || (*stop == '\r' && stop + 1 == end)) return false;
-  if ((stop != start ? stop[-1] : lastRaw_) == '\\') return false;
-  lineEnd_ = *stop == '\n' ? "\n" : stop[1] == '\n' ? "\r\n" : "\r";
+  const std::string_view lineEnd = lineEndAt(stop, end);
+  if (lineEnd.empty() || continuesLine(stop != start ? stop[-1] : lastRaw_)) return false;
+  lineEnd_ = lineEnd;
   begin_ += static_cast<std::size_t>(stop - start) + lineEnd_.size();
   ++physicalLines_;
   lastRaw_ = 0;
@@ -327,11 +318,11 @@ void ObjLineReader::otherLinesAhead() {
   while (p != end) {
     if (!startsOtherLine(p, end)) break;
     const char* const stop = findLineEnd(p, end);
-    if (stop == end || (*stop == '\r' && stop + 1 == end)) break;  // CR or CR LF: not known
-    if (stop != p && stop[-1] == '\\') break;  // continued: read the usual way
-    const std::size_t endSize = *stop == '\r' && stop[1] == '\n' ? 2 : 1;
-    lineEnd_ = endSize == 2 ? "\r\n" : *stop == '\n' ? "\n" : "\r";
-    p = stop + endSize;
+    const std::string_view lineEnd = lineEndAt(stop, end);
+    if (lineEnd.empty()) break;  // the file's end, or CR or CR LF: not known yet
+    if (stop != p && continuesLine(stop[-1])) break;  // continued: read the usual way
+    lineEnd_ = lineEnd;
+    p = stop + lineEnd.size();
     ++physicalLines_;
   }
   begin_ = static_cast<std::size_t>(p - data_);

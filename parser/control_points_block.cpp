@@ -137,7 +137,7 @@ bool readControlPointsDefine(const JsonObjectReader& define, ProjectDefinition& 
     if (!readSrcpoints(define, definition, target)) return false;
     if (!readTransform(define, definition, transformRead)) return false;
     // No stored transform: estimate both directions from the pairs as they stand now.
-    if (!transformRead) fillTransformInfo(definition, *target.fitOut, *target.fitErr);
+    if (!transformRead) target.fitConsole->append(fillTransformInfo(definition));
     return readBasepoint(define, definition.origin, target.info.basepointGiven);
   }
 

@@ -25,12 +25,50 @@ bool readNumbers(const JsonObjectReader& block, const NumberField (&fields)[N]) 
   return readNumbers(block, fields, fields + N);
 }
 
+template <class Type>
+struct TypeName {
+  const char* name;
+  Type type;
+};
+
+// The record's "type", when present, as one of `names` (exact, case-sensitive); a name outside
+// them is `unknown`, with a warning that the correction is not applied.
+template <class Type, std::size_t N>
+bool readType(const JsonObjectReader& block, const TypeName<Type> (&names)[N], Type unknown,
+              const char* record, Type& type) {
+  std::string text;
+  if (!block.readString("type", text)) return false;
+  if (!block.has("type")) return true;
+  std::string expected;
+  for (const TypeName<Type>& entry : names) {
+    if (text == entry.name) {
+      type = entry.type;
+      return true;
+    }
+    if (*entry.name == '\0') continue;
+    expected += (expected.empty() ? "\"" : ", \"") + std::string(entry.name) + "\"";
+  }
+  type = unknown;
+  block.warn("type", "unknown type \"" + text + "\" (expected " + expected + "): the " + record +
+                         " is not applied");
+  return true;
+}
+
+constexpr TypeName<PlaneType> kPlaneTypes[] = {
+    {"", PlaneType::tgo}, {"TGO", PlaneType::tgo}, {"four_param", PlaneType::fourParam}};
+constexpr TypeName<AltType> kAltTypes[] = {{"", AltType::tilt},
+                                           {"TGO", AltType::tilt},
+                                           {"fixed_correction", AltType::fixedCorrection},
+                                           {"surface", AltType::surface},
+                                           {"plane", AltType::plane}};
+
 bool readPlaneParam(const JsonObjectReader& block, PlaneParam& plane) {
   block.warnUnknownKeys({"type", "startx", "starty", "offsetx", "offsety", "rotate", "scale"});
   const NumberField fields[] = {{"startx", &plane.startx},   {"starty", &plane.starty},
                                 {"offsetx", &plane.offsetx}, {"offsety", &plane.offsety},
                                 {"rotate", &plane.rotate},   {"scale", &plane.scale}};
-  return readNumbers(block, fields) && block.readString("type", plane.type);
+  return readNumbers(block, fields) &&
+         readType(block, kPlaneTypes, PlaneType::none, "plane correction", plane.type);
 }
 
 bool readAltParam(const JsonObjectReader& block, AltParam& alt) {
@@ -42,7 +80,8 @@ bool readAltParam(const JsonObjectReader& block, AltParam& alt) {
       {"B", &alt.B},           {"C", &alt.C},           {"D", &alt.D},
       {"E", &alt.E},           {"F", &alt.F},           {"X0", &alt.X0},
       {"Y0", &alt.Y0}};
-  return block.readString("type", alt.type) && readNumbers(block, fields);
+  return readType(block, kAltTypes, AltType::none, "height correction", alt.type) &&
+         readNumbers(block, fields);
 }
 
 bool readBaseConv(const JsonObjectReader& block, BaseConv& base) {

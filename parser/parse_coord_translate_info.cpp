@@ -242,25 +242,22 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
 
   std::string reason;
   std::vector<std::string> found;
-  std::ostringstream fitOut, fitErr;
+  ConsoleText fitConsole;
   bool accepted = true;
   if (document.IsObject()) {
     ParseTarget target{scratch,  processOrigin, globalzonecode, DocumentForm::object,
-                       &found,   &fitOut,       &fitErr};
+                       &found,   &fitConsole};
     accepted = readObjectDocument(document, target, reason);
   } else if (document.IsArray()) {
     ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::array,
-                       &found,  &fitOut,       &fitErr};
+                       &found,  &fitConsole};
     accepted = readArrayDocument(document, target, reason);
   } else {
     // A text, a number, true, false or null holds no definition: nothing could be converted.
     return reject(error, std::string("the root is ") + jsonKindOf(document) +
                              "; expected a definition object or an array of them");
   }
-  if (console != nullptr) {
-    console->out += fitOut.str();
-    console->err += fitErr.str();
-  }
+  if (console != nullptr) console->append(fitConsole);
   if (!accepted) return reject(error, std::move(reason));
   if (warnings != nullptr) warnings->insert(warnings->end(), found.begin(), found.end());
 

@@ -3,14 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "coordinfo/console_text.h"
 #include "coordinfo/coord_translate_info.h"
 #include "coordinfo/process_context.h"
 
 // The text a parse would have printed: label lines (standard output), failure reasons (one
 // line each, standard error).
-struct ParseConsole {
-  std::string out, err;
-};
+using ParseConsole = ConsoleText;
 
 // Reads a coordinate translation info file (JSON, RFC 8259 without extensions) into `info`.
 //

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
+#include "coordinfo/console_text.h"
 #include <string>
 #include <vector>
 
@@ -25,7 +25,7 @@ struct ParseTarget {
   int32_t& globalzonecode;
   DocumentForm form;
   std::vector<std::string>* warnings = nullptr;  // mistakes that do not reject the file
-  // What a control-point fit made while parsing writes: its label lines, its failure reason.
-  std::ostream* fitOut = nullptr;
-  std::ostream* fitErr = nullptr;
+  // What a control-point fit made while parsing would print: its label lines, its failure
+  // reason.
+  ConsoleText* fitConsole = nullptr;
 };

@@ -4,7 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
+#define GEOS_USE_ONLY_R_API
+#include <geos_c.h>
 
 namespace {
 
@@ -22,12 +25,80 @@ bool finitePoint(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p
 
 }  // namespace
 
-BoundarySelector::BoundarySelector(std::size_t definitionCount)
+// Everything GEOS: one context per selector, each definition's polygon built on its first
+// visit, the grids of both frames.
+class BoundarySelector::Impl {
+ public:
+  explicit Impl(std::size_t definitionCount);
+  ~Impl();
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
+  std::optional<std::size_t> select(const std::vector<PreparedBoundary>& boundaries,
+                                    const Point3& p, BoundaryFrame frame, std::string* why);
+  std::size_t lastReach() const { return reach_; }
+
+ private:
+  class Query;
+  enum class State { unvisited, empty, passedOver, polygon, unusable };
+  struct Entry {
+    State state = State::unvisited;
+    GEOSGeometry* polygon = nullptr;
+    const GEOSPreparedGeometry* prepared = nullptr;  // null: measure `polygon` directly
+    double minX = 0.0, minY = 0.0, maxX = 0.0, maxY = 0.0;  // bounding box
+    double magnitude = 0.0;  // largest |coordinate| of the box, for the shortcut's margin
+  };
+
+  // The choice when a polygon contains the point and every one before it is certainly at a
+  // distance > 0; empty when only the comparison of distances can decide.
+  // `unusable` receives an unusable definition the choice could go to; the selection then
+  // fails.
+  std::optional<std::size_t> selectByContainment(const std::vector<PreparedBoundary>& boundaries,
+                                                 std::vector<Entry>& entries,
+                                                 BoundaryFrame frame, Query& query,
+                                                 std::optional<std::size_t>& unusable);
+  std::size_t selectByDistance(const std::vector<PreparedBoundary>& boundaries,
+                               std::vector<Entry>& entries,
+                               BoundaryFrame frame, Query& query,
+                               std::optional<std::size_t>& unusable);
+  // Entry `i` looked at: built on its first visit.
+  void reach(const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+             std::size_t i, BoundaryFrame frame);
+  void visit(const PreparedBoundary& boundary, Entry& entry, BoundaryFrame frame);
+  void buildPolygon(const std::vector<Point3>& ring, Entry& entry);
+  static double boxDistance(const Entry& entry, const Point3& p);
+  static double margin(const Entry& entry, const Point3& p, double boxDistance);
+
+  // The cells of one frame; `cells` is empty when the grid is not used for it.
+  struct Grid {
+    static constexpr std::int32_t kUnknown = -2;  // not decided yet
+    static constexpr std::int32_t kNone = -1;     // no choice certain over the whole cell
+    bool checked = false;                         // whether it can be used has been decided
+    double minX = 0.0, minY = 0.0, stepX = 0.0, stepY = 0.0;
+    std::vector<std::int32_t> cells;  // kGridCells x kGridCells, by rows of equal y
+  };
+  // The grid's choice for `p`, when its cell has one.
+  std::optional<std::size_t> selectByGrid(const std::vector<PreparedBoundary>& boundaries,
+                                          std::vector<Entry>& entries, BoundaryFrame frame,
+                                          const Point3& p);
+  void buildGrid(const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
+                 BoundaryFrame frame, Grid& grid);
+  std::int32_t decideCell(const std::vector<Entry>& entries, double x0, double y0, double x1,
+                          double y1);
+  GEOSGeometry* makeBox(double x0, double y0, double x1, double y1) const;
+
+  GEOSContextHandle_t context_ = nullptr;
+  std::array<Grid, 2> grids_;  // per BoundaryFrame
+  std::size_t reach_ = 0;
+  std::array<std::vector<Entry>, 2> entries_;  // per BoundaryFrame
+};
+
+BoundarySelector::Impl::Impl(std::size_t definitionCount)
     : context_(GEOS_init_r()) {
   for (std::vector<Entry>& entries : entries_) entries.resize(definitionCount);
 }
 
-BoundarySelector::~BoundarySelector() {
+BoundarySelector::Impl::~Impl() {
   if (context_ == nullptr) return;
   for (std::vector<Entry>& entries : entries_) {
     for (Entry& entry : entries) {
@@ -39,7 +110,7 @@ BoundarySelector::~BoundarySelector() {
 }
 
 // The point of one selection as a GEOS geometry, made on first need and released at the end.
-class BoundarySelector::Query {
+class BoundarySelector::Impl::Query {
  public:
   Query(GEOSContextHandle_t context, const Point3& p) : context_(context), p_(p) {}
   ~Query() {
@@ -78,15 +149,15 @@ class BoundarySelector::Query {
   GEOSGeometry* geometry_ = nullptr;
 };
 
-void BoundarySelector::reach(const std::vector<PreparedBoundary>& boundaries,
+void BoundarySelector::Impl::reach(const std::vector<PreparedBoundary>& boundaries,
                              std::vector<Entry>& entries, std::size_t i, BoundaryFrame frame) {
   reach_ = std::max(reach_, i + 1);
   if (entries[i].state == State::unvisited) visit(boundaries[i], entries[i], frame);
 }
 
-std::optional<std::size_t> BoundarySelector::select(const std::vector<PreparedBoundary>& boundaries,
-                                                    const Point3& p, BoundaryFrame frame,
-                                                    std::string* why) {
+std::optional<std::size_t> BoundarySelector::Impl::select(
+    const std::vector<PreparedBoundary>& boundaries, const Point3& p, BoundaryFrame frame,
+    std::string* why) {
   std::vector<Entry>& entries = entries_[frameIndex(frame)];
   reach_ = 0;
   std::optional<std::size_t> unusable;
@@ -121,7 +192,7 @@ std::optional<std::size_t> BoundarySelector::select(const std::vector<PreparedBo
   return chosen;
 }
 
-std::optional<std::size_t> BoundarySelector::selectByContainment(
+std::optional<std::size_t> BoundarySelector::Impl::selectByContainment(
     const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
     BoundaryFrame frame, Query& query,
     std::optional<std::size_t>& unusable) {
@@ -159,7 +230,7 @@ std::optional<std::size_t> BoundarySelector::selectByContainment(
   return inside;
 }
 
-std::size_t BoundarySelector::selectByDistance(const std::vector<PreparedBoundary>& boundaries,
+std::size_t BoundarySelector::Impl::selectByDistance(const std::vector<PreparedBoundary>& boundaries,
                                                std::vector<Entry>& entries, BoundaryFrame frame,
                                                Query& query,
                                                std::optional<std::size_t>& unusable) {
@@ -198,7 +269,7 @@ std::size_t BoundarySelector::selectByDistance(const std::vector<PreparedBoundar
   return chosen.value_or(0);
 }
 
-void BoundarySelector::visit(const PreparedBoundary& boundary, Entry& entry,
+void BoundarySelector::Impl::visit(const PreparedBoundary& boundary, Entry& entry,
                              BoundaryFrame frame) {
   if (boundary.pointCount == 0) {
     entry.state = State::empty;
@@ -219,7 +290,7 @@ void BoundarySelector::visit(const PreparedBoundary& boundary, Entry& entry,
   buildPolygon(ring, entry);
 }
 
-void BoundarySelector::buildPolygon(const std::vector<Point3>& ring, Entry& entry) {
+void BoundarySelector::Impl::buildPolygon(const std::vector<Point3>& ring, Entry& entry) {
   entry.state = State::passedOver;
   if (context_ == nullptr) return;
   // A closed ring: the n points in order, then the first again (n + 1 coordinates).
@@ -258,7 +329,7 @@ void BoundarySelector::buildPolygon(const std::vector<Point3>& ring, Entry& entr
 
 // Distance (x, y) from the point to the bounding box, 0 inside it; NaN when the box or the
 // point is not finite, so that no shortcut's comparison passes.
-double BoundarySelector::boxDistance(const Entry& entry, const Point3& p) {
+double BoundarySelector::Impl::boxDistance(const Entry& entry, const Point3& p) {
   if (!std::isfinite(entry.magnitude) || !finitePoint(p)) {
     return std::numeric_limits<double>::quiet_NaN();
   }
@@ -269,11 +340,11 @@ double BoundarySelector::boxDistance(const Entry& entry, const Point3& p) {
 
 // GEOS may compute a distance up to this much below the true one, which is at least the box
 // distance.
-double BoundarySelector::margin(const Entry& entry, const Point3& p, double boxDistance) {
+double BoundarySelector::Impl::margin(const Entry& entry, const Point3& p, double boxDistance) {
   return kShortcutMargin * (entry.magnitude + std::fabs(p.x) + std::fabs(p.y) + boxDistance);
 }
 
-std::optional<std::size_t> BoundarySelector::selectByGrid(
+std::optional<std::size_t> BoundarySelector::Impl::selectByGrid(
     const std::vector<PreparedBoundary>& boundaries, std::vector<Entry>& entries,
     BoundaryFrame frame, const Point3& p) {
   Grid& grid = grids_[frameIndex(frame)];
@@ -295,7 +366,7 @@ std::optional<std::size_t> BoundarySelector::selectByGrid(
   return static_cast<std::size_t>(cell);
 }
 
-void BoundarySelector::buildGrid(const std::vector<PreparedBoundary>& boundaries,
+void BoundarySelector::Impl::buildGrid(const std::vector<PreparedBoundary>& boundaries,
                                  std::vector<Entry>& entries, BoundaryFrame frame, Grid& grid) {
   grid.checked = true;
   bool any = false;
@@ -320,7 +391,7 @@ void BoundarySelector::buildGrid(const std::vector<PreparedBoundary>& boundaries
 }
 
 // The definition of every point of the closed box [x0, x1] x [y0, y1], or Grid::kNone.
-std::int32_t BoundarySelector::decideCell(const std::vector<Entry>& entries, double x0,
+std::int32_t BoundarySelector::Impl::decideCell(const std::vector<Entry>& entries, double x0,
                                           double y0, double x1, double y1) {
   GEOSGeometry* box = makeBox(x0, y0, x1, y1);
   if (box == nullptr) return Grid::kNone;
@@ -346,7 +417,7 @@ std::int32_t BoundarySelector::decideCell(const std::vector<Entry>& entries, dou
 }
 
 // The closed box as a GEOS polygon (null when GEOS refuses it).
-GEOSGeometry* BoundarySelector::makeBox(double x0, double y0, double x1, double y1) const {
+GEOSGeometry* BoundarySelector::Impl::makeBox(double x0, double y0, double x1, double y1) const {
   GEOSCoordSequence* sequence = GEOSCoordSeq_create_r(context_, 5, 2);
   if (sequence == nullptr) return nullptr;
   const double xs[5] = {x0, x1, x1, x0, x0};
@@ -356,3 +427,15 @@ GEOSGeometry* BoundarySelector::makeBox(double x0, double y0, double x1, double 
   if (shell == nullptr) return nullptr;
   return GEOSGeom_createPolygon_r(context_, shell, nullptr, 0);
 }
+
+BoundarySelector::BoundarySelector(std::vector<PreparedBoundary> boundaries)
+    : boundaries_(std::move(boundaries)), impl_(std::make_unique<Impl>(boundaries_.size())) {}
+
+BoundarySelector::~BoundarySelector() = default;
+
+std::optional<std::size_t> BoundarySelector::select(const Point3& p, BoundaryFrame frame,
+                                                    std::string* why) {
+  return impl_->select(boundaries_, p, frame, why);
+}
+
+std::size_t BoundarySelector::lastReach() const { return impl_->lastReach(); }

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <sstream>
 #include <utility>
 
 #include "geodesy/zone.h"
+#include "pipeline/definition_chain_steps.h"
+#include "pipeline/zone_step.h"
 
 namespace {
 
@@ -27,12 +28,14 @@ const std::string kNothing;
 
 }  // namespace
 
-Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& origin)
+Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& given)
     : definitions_(model.projects),
       prepared_(model.projects.size()),
       boundaries_(model.projects.size()),
-      frame_(origin),
+      frameEllipsoid_(chooseEnuFrameEllipsoid(model.projects)),
+      frame_(onEllipsoid(given, frameEllipsoid_)),
       id_(nextConverterId()) {
+  const EnuOrigin& origin = frame_.origin();
   for (std::size_t i = 0; i < definitions_.size(); ++i) {
     const ProjectDefinition& definition = definitions_[i];
     Prepared& prepared = prepared_[i];
@@ -41,10 +44,9 @@ Converter::Converter(const CoordTranslateInfo& model, const EnuOrigin& origin)
       // keeps its own (the boundary ring is placed with what was parsed).
       ProjectDefinition filled = definition;
       if (!filled.transform) {
-        std::ostringstream out, err;
-        fillTransformInfo(filled, out, err);
-        prepared.transformFitOut = out.str();
-        prepared.transformFitErr = err.str();
+        const ConsoleText fitted = fillTransformInfo(filled);
+        prepared.transformFitOut = fitted.out;
+        prepared.transformFitErr = fitted.err;
       }
       const TransformInfo& t = *filled.transform;
       if (!t.argsFailed) prepared.toProject = ControlApplier::of(t, ControlDirection::enuToProject);
@@ -66,20 +68,21 @@ void Converter::prepareForOrigin(std::size_t index) {
   Prepared& prepared = prepared_[index];
   const EnuOrigin& origin = frame_.origin();
   prepared.chain.reset();
-  prepared.shift.reset();
+  prepared.control.reset();
   if (!definition.isDefined()) return;  // converts nothing
   if (!definition.isControlPoints()) {
     prepared.chain.emplace(definition, origin);
     return;
   }
-  const EnuOrigin fitted = definition.fittedFrame.value_or(origin);
-  if (!sameEnuFrame(fitted, origin)) prepared.shift.emplace(fitted, origin);
+  prepared.control.emplace(prepared.toProject, prepared.toEnu,
+                           definition.fittedFrame.value_or(origin), origin);
 }
 
-Converter Converter::withOrigin(const EnuOrigin& origin,
+Converter Converter::withOrigin(const EnuOrigin& given,
                                 const std::vector<bool>& boundariesSeen) const {
   Converter moved = *this;
-  moved.frame_ = EnuFrame(origin);
+  moved.frame_ = EnuFrame(onEllipsoid(given, frameEllipsoid_));
+  const EnuOrigin& origin = moved.frame_.origin();
   moved.id_ = nextConverterId();
   for (std::size_t i = 0; i < moved.definitions_.size(); ++i) {
     moved.prepareForOrigin(i);
@@ -108,10 +111,10 @@ std::optional<std::size_t> Converter::choose(const Point3& p, BoundaryFrame fram
     return std::size_t{0};
   }
   if (!scratch.selector_ || scratch.owner_ != id_) {
-    scratch.selector_ = std::make_unique<BoundarySelector>(definitions_.size());
+    scratch.selector_ = std::make_unique<BoundarySelector>(boundaries_);
     scratch.owner_ = id_;
   }
-  const std::optional<std::size_t> chosen = scratch.selector_->select(boundaries_, p, frame, why);
+  const std::optional<std::size_t> chosen = scratch.selector_->select(p, frame, why);
   scratch.trace_.boundariesReached = scratch.selector_->lastReach();
   scratch.trace_.chosen = chosen;
   return chosen;
@@ -127,24 +130,17 @@ bool Converter::definesNothing(std::size_t index, std::string* why) const {
 
 bool Converter::controlApply(std::size_t index, ControlDirection direction, const Point3& in,
                              Point3& out, std::string* why) const {
-  const Prepared& prepared = prepared_[index];
+  const ControlStep& step = *prepared_[index].control;
   const bool toEnu = direction == ControlDirection::projectToEnu;
-  const std::optional<ControlApplier>& applier = toEnu ? prepared.toEnu : prepared.toProject;
-  if (!applier) {
+  if (!(toEnu ? step.convertsToEnu() : step.convertsToProject())) {
     say(why, "the control-point fit of definition \"" + definitions_[index].projectid +
                  "\" failed");
     return false;
   }
-  // To ENU: the fit gives ENU in the fitted frame, then the change to the origin's frame.
-  // To the project frame: the change back into the fitted frame first.
-  Point3 result;
-  if (toEnu) {
-    result = applier->apply(in);
-    if (prepared.shift) result = prepared.shift->forward(result);
-  } else {
-    result = applier->apply(prepared.shift ? prepared.shift->inverse(in) : in);
-  }
-  if (!isFinite(result)) {
+  Point3 result = in;
+  const bool finite = toEnu ? step.toEnu<double, bool>(result.x, result.y, result.z)
+                            : step.fromEnu<double, bool>(result.x, result.y, result.z);
+  if (!finite) {
     say(why, "the result is not finite");
     return false;
   }
@@ -185,7 +181,8 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
   Point3 enu{};
   if (!projectToEnu(in, enu, scratch, why)) return false;
   const std::size_t index = *scratch.trace_.chosen;
-  const Point3 geodetic = frame_.ecefToGeodeticBowring(frame_.enuToEcef(enu));
+  Point3 geodetic;
+  enuToGeodetic<double, bool>(frame_, enu.x, enu.y, enu.z, geodetic.x, geodetic.y, geodetic.z);
   const GaussKrugerProjection* zone = nullptr;
   int32_t code = definitions_[index].zonecode;
   if (prepared_[index].zone) {
@@ -204,12 +201,14 @@ bool Converter::projectToZone(const Point3& in, Point3& out, ConverterScratch& s
   }
   // A point far from the zone's meridian (a zone fixed by an earlier point elsewhere, or a
   // position that is no place on the Earth) has no coordinates on this zone.
-  if (auto off = offProjection(geodetic, zone->params().centralMeridian)) {
-    say(why, "on zone " + std::to_string(code) + ": " + *off);
+  Point3 plane;
+  std::string off;
+  if (!geodeticToZonePlane<double, bool>(*zone, geodetic.x, geodetic.y, geodetic.z, plane.x,
+                                         plane.y, plane.z, &off)) {
+    say(why, "on zone " + std::to_string(code) + ": " + off);
     return false;
   }
-  const Point3 plane = zone->forward(geodetic);
-  out = Point3{plane.x, plane.y, geodetic.z};
+  out = plane;
   return true;
 }
 
@@ -225,35 +224,49 @@ void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const Zon
 
 std::optional<std::size_t> Converter::chooseFor(ConversionKind kind, const Point3& p,
                                                 ConverterScratch& scratch) const {
-  return choose(p, kind == ConversionKind::enuToProject ? BoundaryFrame::enu
-                                                        : BoundaryFrame::project,
-                scratch, nullptr);
+  const std::optional<std::size_t> chosen =
+      choose(p, kind == ConversionKind::enuToProject ? BoundaryFrame::enu : BoundaryFrame::project,
+             scratch, nullptr);
+  // A conversion through a control-point definition goes through its transform.
+  scratch.trace_.controlTransformUsed = chosen && prepared_[*chosen].control.has_value();
+  return chosen;
+}
+
+bool Converter::isControlPoints(std::size_t index) const {
+  return index < prepared_.size() && prepared_[index].control.has_value();
 }
 
 void Converter::convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
                                std::size_t index, const double* in, double* out,
                                unsigned char* done, std::size_t count) const {
   std::fill(done, done + count, 0);
-  if (kernel == nullptr || index >= definitions_.size() || !prepared_[index].chain ||
-      !definitions_[index].isDefined() || definitions_[index].isControlPoints()) {
-    return;
-  }
-  const DefinitionChain& chain = *prepared_[index].chain;
+  if (kernel == nullptr || index >= definitions_.size()) return;
+  const Prepared& prepared = prepared_[index];
   LaneJob job;
   job.kind = kind;
-  job.chain = &chain;
   job.frame = &frame_;
+  // The step of the definition's type, chosen here once for the whole batch.
+  bool toEnu = false, toProject = false;
+  if (prepared.chain) {
+    job.chain = &*prepared.chain;
+    toEnu = job.chain->lanesToEnu();
+    toProject = definitions_[index].isCustomGauss() && job.chain->lanesFromEnu();
+  } else if (prepared.control) {
+    job.control = &*prepared.control;
+    toEnu = job.control->convertsToEnu();
+    toProject = job.control->convertsToProject();
+  }
   switch (kind) {
     case ConversionKind::projectToEnu:
-      if (!chain.lanesToEnu()) return;
+      if (!toEnu) return;
       break;
     case ConversionKind::enuToProject:
-      if (!definitions_[index].isCustomGauss() || !chain.lanesFromEnu()) return;
+      if (!toProject) return;
       break;
     case ConversionKind::projectToZone:
-      if (!chain.lanesToEnu()) return;
+      if (!toEnu) return;
       // A zone not fixed yet is fixed by the first point, in file order: one at a time.
-      job.zone = prepared_[index].zone ? &*prepared_[index].zone : zones.projection(index);
+      job.zone = prepared.zone ? &*prepared.zone : zones.projection(index);
       if (job.zone == nullptr) return;
       break;
   }
@@ -286,12 +299,18 @@ bool Converter::convertBack(ConversionKind kind, std::size_t index,
       return toEnuThrough(index, result, back);
     case ConversionKind::projectToZone: {
       if (zone == nullptr) return false;
-      const Point3 geodetic = zone->inverse(result);  // the height passes through
-      if (offProjection(geodetic, zone->params().centralMeridian)) return false;
+      Point3 geodetic;
+      if (!zonePlaneToGeodetic<double, bool>(*zone, result.x, result.y, result.z, geodetic.x,
+                                             geodetic.y, geodetic.z)) {
+        return false;
+      }
       if (index < definitions_.size() && prepared_[index].chain) {
-        const std::optional<Point3> project = prepared_[index].chain->geodeticToProject(geodetic);
-        if (!project || !isFinite(*project)) return false;
-        back = *project;
+        Point3 project;
+        if (!prepared_[index].chain->geodeticToProject<double, bool>(
+                geodetic.x, geodetic.y, geodetic.z, project.x, project.y, project.z)) {
+          return false;
+        }
+        back = project;
         return true;
       }
       const Point3 enu = frame_.ecefToEnu(frame_.geodeticToEcef(geodetic));
@@ -305,17 +324,25 @@ void Converter::convertBackInLanes(LaneKernel kernel, ConversionKind kind,
                                    const GaussKrugerProjection* zone, const double* in,
                                    double* out, unsigned char* done, std::size_t count) const {
   std::fill(done, done + count, 0);
-  if (kernel == nullptr || definitions_.size() != 1 || !prepared_[0].chain) return;
-  const DefinitionChain& chain = *prepared_[0].chain;
-  const bool lanes = kind == ConversionKind::enuToProject ? chain.lanesToEnu()
-                                                           : chain.lanesFromEnu();
-  if (!lanes || (kind == ConversionKind::projectToZone && zone == nullptr)) return;
+  if (kernel == nullptr || definitions_.size() != 1) return;
+  const Prepared& prepared = prepared_[0];
   LaneJob job;
   job.kind = kind;
   job.back = true;
-  job.chain = &chain;
   job.frame = &frame_;
   job.zone = zone;
+  // The way back of ENU -> project goes to ENU; of the other two, to the project frame.
+  bool lanes = false;
+  if (prepared.chain) {
+    job.chain = &*prepared.chain;
+    lanes = kind == ConversionKind::enuToProject ? job.chain->lanesToEnu()
+                                                 : job.chain->lanesFromEnu();
+  } else if (prepared.control) {
+    job.control = &*prepared.control;
+    lanes = kind == ConversionKind::enuToProject ? job.control->convertsToEnu()
+                                                 : job.control->convertsToProject();
+  }
+  if (!lanes || (kind == ConversionKind::projectToZone && zone == nullptr)) return;
   kernel(job, in, out, done, count);
 }
 

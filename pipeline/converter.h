@@ -15,8 +15,10 @@
 #include "geodesy/enu_frame_shift.h"
 #include "geodesy/gauss_kruger.h"
 #include "pipeline/boundary_selector.h"
+#include "pipeline/control_step.h"
 #include "pipeline/conversion_kind.h"
 #include "pipeline/definition_chain.h"
+#include "pipeline/enu_frame_ellipsoid.h"
 #include "pipeline/lane_kernels.h"
 #include "pipeline/prepare_boundary.h"
 #include "pipeline/zone_codes.h"
@@ -58,6 +60,10 @@ class ConverterScratch {
 // reason a ring is unusable (prepare_boundary.h); the projection of a parsed zone code. An
 // undefined definition gets none of these but its ENU ring.
 //
+// The ENU frame is formed on the ellipsoid the definitions end on (chooseEnuFrameEllipsoid):
+// the origin's longitude, latitude and height are taken as given, its ellipsoid fields are
+// that choice's.
+//
 // The model is copied: it may change or go away afterwards.
 class Converter {
  public:
@@ -97,19 +103,21 @@ class Converter {
                                    ZoneCodes& zones, std::string* why = nullptr) const;
 
   // Converts `count` vertices (in: x, y, z each; out likewise) of one kind several at a time
-  // with `kernel` (pipeline/lane_code.h) where the run allows it: one definition, of a
+  // with `kernel` (pipeline/lane_code.h) where the run allows it: one definition, either of a
   // projection type whose chain has no datum or ellipsoid step in the direction needed
-  // ("Custom Gauss" for ENU -> project), and in the zone mode a zone parsed or fixed in
-  // `zones`. done[i] = 1: out holds vertex i's conversion, the bits projectToEnu /
-  // enuToProject / projectToZone give it, and that conversion would have succeeded without
-  // printing or fixing anything. done[i] = 0: vertex i is left to those functions (a run or
-  // point the lanes do not take, or a conversion that may fail). A null kernel converts none.
+  // ("Custom Gauss" for ENU -> project) or of control points whose fit of that direction
+  // succeeded, and in the zone mode a zone parsed or fixed in `zones`. done[i] = 1: out holds
+  // vertex i's conversion, the bits projectToEnu / enuToProject / projectToZone give it, and
+  // that conversion would have succeeded without fixing anything; its trace is that of a
+  // successful conversion (through the control-point transform for control points).
+  // done[i] = 0: vertex i is left to those functions (a run or point the lanes do not take,
+  // or a conversion that may fail). A null kernel converts none.
   void convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
                       const double* in, double* out, unsigned char* done,
                       std::size_t count) const;
   // The same through definition `index`, for vertices whose selection chose it (of several
   // definitions): done[i] = 1 gives the bits of the one-vertex conversion, which would choose
-  // `index`, and whose only trace is that choice.
+  // `index`, and whose trace is that of the choice (chooseFor).
   void convertInLanes(LaneKernel kernel, ConversionKind kind, const ZoneCodes& zones,
                       std::size_t index, const double* in, double* out, unsigned char* done,
                       std::size_t count) const;
@@ -117,6 +125,9 @@ class Converter {
   // the choice is then scratch.trace(), as that of a conversion through it that succeeds.
   std::optional<std::size_t> chooseFor(ConversionKind kind, const Point3& p,
                                        ConverterScratch& scratch) const;
+  // Whether definition `index` converts through a control-point transform: a conversion
+  // through it has that in its trace.
+  bool isControlPoints(std::size_t index) const;
 
   // The way back of a `kind` conversion that went through definition `index`, to measure the
   // round trip: ENU -> project frame for projectToEnu (every projected type, where
@@ -139,6 +150,9 @@ class Converter {
   std::optional<double> centralMeridian(std::size_t index) const;
 
   std::size_t definitionCount() const { return definitions_.size(); }
+  // The ellipsoid of the ENU frame, and the warnings of its choice (definitions on axes that
+  // differ), for the run to print once.
+  const EnuFrameEllipsoid& frameEllipsoid() const { return frameEllipsoid_; }
   const EnuOrigin& origin() const { return frame_.origin(); }
   // The origin set up once (ENU <-> geodetic of the run's frame).
   const EnuFrame& frame() const { return frame_; }
@@ -161,7 +175,7 @@ class Converter {
     std::optional<DefinitionChain> chain;       // every type but "Control points"
     std::optional<ControlApplier> toProject;    // args, src, tar; empty: that fit failed
     std::optional<ControlApplier> toEnu;        // inv_args, inv_src, inv_tar
-    std::optional<EnuFrameShift> shift;         // fitted frame -> the origin's; empty: same
+    std::optional<ControlStep> control;         // "Control points", about the origin
     std::optional<BoundaryFit> boundaryFit;     // control points with source points
     std::string transformFitOut, transformFitErr;
     std::optional<GaussKrugerProjection> zone;  // of a parsed zone code
@@ -185,6 +199,7 @@ class Converter {
   std::vector<ProjectDefinition> definitions_;  // the model's, as parsed
   std::vector<Prepared> prepared_;
   std::vector<PreparedBoundary> boundaries_;
+  EnuFrameEllipsoid frameEllipsoid_;
   EnuFrame frame_{EnuOrigin{}};
   std::uint64_t id_ = 0;  // tells the scratch whose rings its polygons were built from
 };

@@ -58,24 +58,39 @@ class DefinitionChain {
   // The origin set up once.
   [[nodiscard]] const EnuFrame& frame() const { return frame_; }
 
-  // Whether toEnuLanes / fromEnuLanes apply: the direction has no datum or ellipsoid step
-  // (those iterate, point by point).
+  // Whether the lanes forms of toEnu / fromEnu apply: the direction has no datum or ellipsoid
+  // step (those iterate, point by point).
   [[nodiscard]] bool lanesToEnu() const { return !toEnuDatum_ && !toEnuChange_; }
   [[nodiscard]] bool lanesFromEnu() const { return !fromEnuDatum_ && !fromEnuChange_; }
-  // toEnu and fromEnu of several points at once, in place, on lanes (geodesy/lanes.h;
-  // defined in pipeline/definition_chain_lanes.h). The lanes of the mask returned hold the bits toEnu /
-  // fromEnu give their points; the others (a point off the projection or near its edge, on
-  // the polar axis, an argument the lane functions leave to the one-value code, a result not
-  // finite) hold nothing meaningful and must be converted by toEnu / fromEnu.
+  // toEnu and fromEnu in place, for one value (V = double, M = bool) or several points at
+  // once on lanes (geodesy/lanes.h); defined in pipeline/definition_chain_steps.h. The lanes of
+  // the mask returned hold the bits the one-point functions give their points; the others (a
+  // point off the projection or near its edge, on the polar axis, an argument the lane
+  // functions leave to the one-value code, a result not finite) hold nothing meaningful and
+  // must be converted one at a time. Lanes only where lanesToEnu() / lanesFromEnu().
   template <class V, class M>
-  [[nodiscard]] M toEnuLanes(V& x, V& y, V& z) const;
+  [[nodiscard]] M toEnu(V& x, V& y, V& z) const;
   template <class V, class M>
-  [[nodiscard]] M fromEnuLanes(V& x, V& y, V& z) const;
-  // geodeticToProject of lanes (lon°, lat°, h m in; x, y, z out), where lanesFromEnu().
+  [[nodiscard]] M fromEnu(V& x, V& y, V& z) const;
+  // geodeticToProject (lon°, lat°, h m in; x, y, z out), one value or lanes, with the
+  // result's finiteness in the mask.
   template <class V, class M>
-  [[nodiscard]] M geodeticToProjectLanes(V lon, V lat, V h, V& x, V& y, V& z) const;
+  [[nodiscard]] M geodeticToProject(V lon, V lat, V h, V& x, V& y, V& z) const;
 
  private:
+  // The steps, in place, for one value or lanes (pipeline/definition_chain_steps.h): project
+  // frame (x, y, z) -> geodetic (lon°, lat°, h m) on the ENU side's datum, and back; and
+  // each with the origin frame. The mask holds the lanes converted (one value: whether it
+  // was, with the reason a point is off the projection in `*why`).
+  template <class V, class M>
+  M projectToGeodeticSteps(V& x, V& y, V& z, std::string* why) const;
+  template <class V, class M>
+  M geodeticToProjectSteps(V& x, V& y, V& z, std::string* why) const;
+  template <class V, class M>
+  M toEnuSteps(V& x, V& y, V& z, std::string* why) const;
+  template <class V, class M>
+  M fromEnuSteps(V& x, V& y, V& z, std::string* why) const;
+
   std::optional<AdjustConv> adjust_;
   std::optional<AltCorrection> alt_;
   std::optional<PlaneCorrection> plane_;

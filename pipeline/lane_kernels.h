@@ -4,13 +4,16 @@
 
 #include "geodesy/enu_frame.h"
 #include "geodesy/gauss_kruger.h"
+#include "pipeline/control_step.h"
 #include "pipeline/conversion_kind.h"
 #include "pipeline/definition_chain.h"
 
 // What the lane code needs of one run's conversion.
 struct LaneJob {
   ConversionKind kind = ConversionKind::projectToEnu;
+  // The step of the definition: its projection chain, or its control-point transform.
   const DefinitionChain* chain = nullptr;
+  const ControlStep* control = nullptr;
   // The run's frame, for the way back to geodetic positions in the zone mode.
   const EnuFrame* frame = nullptr;
   const GaussKrugerProjection* zone = nullptr;  // the zone mode's projection

@@ -1,7 +1,5 @@
 #include "pipeline/prepare_boundary.h"
 
-#include <sstream>
-
 #include "geodesy/control_fit.h"
 #include "geodesy/enu_frame.h"
 
@@ -14,9 +12,7 @@ std::vector<Point3> boundaryAbout(const std::vector<Point3>& boundary, const Enu
 }
 
 BoundaryFit fitBoundary(const ProjectDefinition& definition) {
-  std::ostringstream out, err;
-  const ControlFitResult fit =
-      fitControlTransform(definition.srcpointsenu, definition.despoints, out, err);
+  const ControlFitResult fit = fitControlTransform(definition.srcpointsenu, definition.despoints);
   BoundaryFit result;
   if (fit.ok) {
     // Plain copies of the fitted values: ControlApplier::apply is the arithmetic of
@@ -30,8 +26,8 @@ BoundaryFit fitBoundary(const ProjectDefinition& definition) {
     }
     result.applier.emplace(args, source, target);
   }
-  result.out = out.str();
-  result.err = err.str();
+  result.out = fit.console.out;
+  result.err = fit.console.err;
   return result;
 }
 

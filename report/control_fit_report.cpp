@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstddef>
 #include <optional>
-#include <sstream>
 
 #include "geodesy/control_fit.h"
 #include "geodesy/control_transform.h"
@@ -29,8 +28,8 @@ ControlFitReport reportControlFit(const ProjectDefinition& definition) {
   // the file was read), else the one the first conversion would fit. A fresh fit tells which.
   ProjectDefinition refit = definition;
   refit.transform.reset();
-  std::ostringstream quiet, why;
-  if (!refit.srcpointsenu.empty()) fillTransformInfo(refit, quiet, why);
+  ConsoleText fitted;
+  if (!refit.srcpointsenu.empty()) fitted = fillTransformInfo(refit);
   const std::optional<TransformInfo>& used = definition.transform ? definition.transform
                                                                   : refit.transform;
   const bool stored = definition.transform &&
@@ -39,7 +38,7 @@ ControlFitReport reportControlFit(const ProjectDefinition& definition) {
                        refit.transform->tar != definition.transform->tar);
   report.transformSource = stored ? "stored in the coordinate file" : "fitted to the points";
   if (!used || used->argsFailed) {
-    report.reason = used ? lastLine(why.str())
+    report.reason = used ? lastLine(fitted.err)
                          : std::string("no source points and no stored transform");
     return report;
   }

@@ -66,7 +66,7 @@ class MapFrame {
     lon0_ = (minLon + maxLon) / 2;
     lat0_ = (minLat + maxLat) / 2;
     metresPerDegree_ = kMapEarthRadius * kPi / kDegreesPerHalfTurn;
-    cosLat_ = std::cos(lat0_ * kPi / kDegreesPerHalfTurn);
+    cosLat_ = std::cos(radiansFromDegrees(lat0_));
     widthM_ = std::max((maxLon - minLon) * metresPerDegree_ * cosLat_ * 1.4, 100.0);
     heightM_ = std::max((maxLat - minLat) * metresPerDegree_ * 1.4, 100.0);
     pxPerM_ = (kMapWidth - 2 * kMapMargin) / std::max(widthM_, heightM_ * 1.2);

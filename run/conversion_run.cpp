@@ -175,6 +175,7 @@ std::optional<RunFailure> Run::convert() {
     record_.originSource = choice.source;
   }
   Converter converter(model, origin);
+  for (const std::string& warning : converter.frameEllipsoid().warnings) output_.warn(warning);
   RunState state(converter);
   const bool show = showProgress();
   std::uint64_t totalBytes = 0;

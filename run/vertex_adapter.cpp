@@ -68,6 +68,14 @@ std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_
           return true;
         });
   }
+  // Vertices the lanes convert through a control-point transform have used it: the run prints
+  // what fitting it printed the first time (the one-vertex conversion records the same).
+  if (converter_.isControlPoints(0)) {
+    ConversionTrace trace;
+    trace.chosen = 0;
+    trace.controlTransformUsed = true;
+    traced(trace);
+  }
   return lanes_.convert(
       zones(), in, out, count, single,
       [this](const double* one, const double* result) {

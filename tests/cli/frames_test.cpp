@@ -367,6 +367,10 @@ TEST(Frames, CoordinateFileMistakesAreWarned) {
        R"([0]."define"."yoffset": expected a number or a numeric string, got an object)"},
       {"unknown ellipsoid", R"({"type": "Custom Gauss", "define": {"ellipsoid": "XIAN 80"}})",
        R"("define"."ellipsoid": unknown ellipsoid "XIAN 80")"},
+      {"unknown correction type", R"({"type": "Custom Gauss", "define": {},
+           "altparam": {"type": "geoid", "altbase": 3}})",
+       R"("altparam"."type": unknown type "geoid" (expected "TGO", "fixed_correction", )"
+       R"("surface", "plane"): the height correction is not applied)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -56,11 +56,11 @@ TEST(ModelDefaults, ProjectDefinitionAndProjectinfo) {
 
 TEST(ModelDefaults, SubRecordsAndTransform) {
   const PlaneParam plane;
-  EXPECT_EQ(plane.type, "TGO");
-  EXPECT_EQ(plane, (PlaneParam{"TGO", 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(plane.type, PlaneType::tgo);
+  EXPECT_EQ(plane, (PlaneParam{PlaneType::tgo, 0, 0, 0, 0, 0, 0}));
   const AltParam alt;
-  EXPECT_EQ(alt.type, "TGO");
-  EXPECT_EQ(alt, (AltParam{"TGO", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(alt.type, AltType::tilt);
+  EXPECT_EQ(alt, (AltParam{AltType::tilt, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(BaseConv{}, (BaseConv{0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(EllipsoidConv{}, (EllipsoidConv{"", ""}));
   EXPECT_EQ(AdjustConv{}, (AdjustConv{0, 0, 0}));
@@ -89,8 +89,8 @@ ProjectDefinition fullDefinition(EnuOrigin* origin) {
   d.transform->args = {1, 2, 3, 4, 5, 6, 7};
   d.transform->inv_tar = {8, 9, 10};
   d.info.centralMeridianLongitude = 117;
-  d.info.planeparam = PlaneParam{"four_param", 1, 2, 3, 4, 5, 6};
-  d.info.altparam = AltParam{"plane", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+  d.info.planeparam = PlaneParam{PlaneType::fourParam, 1, 2, 3, 4, 5, 6};
+  d.info.altparam = AltParam{AltType::plane, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
   d.info.baseconv = BaseConv{1, 2, 3, 4, 5, 6, 7};
   d.info.ellipsoidconv = EllipsoidConv{"BJ54", "CGCS2000"};
   d.info.adjustconv = AdjustConv{0.1, 0.2, 0.3};

@@ -55,11 +55,9 @@ struct Fitted {
 };
 
 Fitted fit(const std::vector<Point3>& source, const std::vector<Point3>& target) {
-  std::ostringstream out;
-  std::ostringstream err;
-  Fitted f{fitControlTransform(source, target, out, err), {}, {}};
-  f.out = out.str();
-  f.err = err.str();
+  Fitted f{fitControlTransform(source, target), {}, {}};
+  f.out = f.result.console.out;
+  f.err = f.result.console.err;
   return f;
 }
 

@@ -110,8 +110,7 @@ TEST(ControlTransform, FittedValuesAreCleaned) {
     d.despoints.push_back({1000.0 + s * (x + ez * y), 2000.0 + s * (-ez * x + y + ex * z),
                            30.0 + s * (-ex * y + z)});
   }
-  std::ostringstream out, err;
-  fillTransformInfo(d, out, err);
+  const ConsoleText console = fillTransformInfo(d);
   ASSERT_TRUE(d.transform);
   const TransformInfo& t = *d.transform;
   EXPECT_FALSE(t.argsFailed);
@@ -127,16 +126,15 @@ TEST(ControlTransform, FittedValuesAreCleaned) {
   EXPECT_NEAR(t.inv_args[3], -ex, 1e-9);
   for (double v : t.args) EXPECT_TRUE(v == 0.0 || std::fabs(v) > 1e-6) << v;
   for (double v : t.inv_args) EXPECT_TRUE(v == 0.0 || std::fabs(v) > 1e-6) << v;
-  EXPECT_EQ(out.str(), std::string(kLabels) + kLabels);
-  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(console.out, std::string(kLabels) + kLabels);
+  EXPECT_EQ(console.err, "");
 }
 
 // Two independent fits: ENU -> project -> ENU returns each control point within the sum of
 // the two fits' largest residuals (the second map scales the first's residual by 1 + 2e-5).
 TEST(ControlTransform, RoundTripReturnsWithinTheResiduals) {
   ProjectDefinition d = similarityDefinition();
-  std::ostringstream out, err;
-  fillTransformInfo(d, out, err);
+  const ConsoleText console = fillTransformInfo(d);
   ASSERT_FALSE(d.transform->argsFailed);
   ASSERT_FALSE(d.transform->invArgsFailed);
   double forwardResidual = 0.0, inverseResidual = 0.0;
@@ -177,16 +175,15 @@ TEST(ControlTransform, FailedDirectionsRefuseToConvert) {
   TransformInfo& t = d.transform.emplace();
   t.args = {1, 2, 3, 4, 5, 6, 7};
   t.inv_src = {8, 9, 10};
-  std::ostringstream out, err;
-  fillTransformInfo(d, out, err);
+  const ConsoleText console = fillTransformInfo(d);
   EXPECT_TRUE(t.argsFailed);
   EXPECT_TRUE(t.invArgsFailed);
   EXPECT_EQ(t.args, (std::array<double, 7>{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_EQ(t.inv_src, (std::array<double, 3>{8, 9, 10}));
-  EXPECT_EQ(out.str(), std::string(kLabels) + kLabels);
+  EXPECT_EQ(console.out, std::string(kLabels) + kLabels);
   const std::string line =
       "control point fit: 2 point pairs; at least 3 not on one line are needed\n";
-  EXPECT_EQ(err.str(), line + line);
+  EXPECT_EQ(console.err, line + line);
 
   const Point3 untouched{-7, -7, -7};
   Point3 a = untouched, b = untouched;
@@ -226,8 +223,7 @@ TEST(ControlTransform, MissingTransformIsFilledOnFirstUse) {
 // give the same bits.
 TEST(ControlTransform, AppliersAgreeBitForBit) {
   ProjectDefinition d = similarityDefinition();
-  std::ostringstream out, err;
-  fillTransformInfo(d, out, err);
+  const ConsoleText console = fillTransformInfo(d);
   const TransformInfo& t = *d.transform;
   const std::optional<ControlApplier> prepared =
       prepareControlApplier(d, ControlDirection::projectToEnu);

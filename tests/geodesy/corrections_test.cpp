@@ -7,13 +7,13 @@
 
 namespace {
 
-AltParam alt(const std::string& type) {
+AltParam alt(AltType type) {
   AltParam a;
   a.type = type;
   return a;
 }
 
-PlaneParam plane(const std::string& type, double rotate, double scale) {
+PlaneParam plane(PlaneType type, double rotate, double scale) {
   PlaneParam p;
   p.type = type;
   p.rotate = rotate;
@@ -34,7 +34,7 @@ TEST(AltCorrection, RemoveAndApplyWorkedValues) {
   };
   std::vector<Case> cases;
   {
-    AltParam a = alt("TGO");
+    AltParam a = alt(AltType::tilt);
     a.startx = 500000;
     a.starty = 3000000;
     a.ppmE = 10;
@@ -42,30 +42,26 @@ TEST(AltCorrection, RemoveAndApplyWorkedValues) {
     a.altbase = 2.5;
     // T = 1000·10e-6 + 2000·(−5e-6) = 0: 50 − 0 − 2.5.
     cases.push_back({"TGO tilt cancels", a, 501000, 3002000, 50, 47.5});
-    a.type = "";
-    cases.push_back({"empty type is TGO", a, 501000, 3002000, 50, 47.5});
     a.ppmN = 20;
     // T = 0.01 + 0.04 = 0.05: 50 − 0.05 − 2.5.
     cases.push_back({"TGO tilt", a, 501000, 3002000, 50, 47.45});
-    a.type = "tgo";
-    cases.push_back({"lower-case tgo is unknown", a, 501000, 3002000, 50, 50});
   }
   {
-    AltParam a = alt("fixed_correction");
+    AltParam a = alt(AltType::fixedCorrection);
     a.altbase = 3;
     a.ppmE = 1000;  // ignored by this model
     cases.push_back({"fixed_correction adds when removing", a, 1, 2, 10, 13});
   }
   {
-    AltParam a = alt("surface");
+    AltParam a = alt(AltType::surface);
     a.F = 1.5;
     cases.push_back({"surface constant", a, 123, 456, 10, 8.5});
-    AltParam b = alt("surface");
+    AltParam b = alt(AltType::surface);
     b.A = 0.001;
     b.X0 = 3000000;  // X0 is the reference northing
     cases.push_back({"surface north slope", b, 500000, 3001000, 10, 9});
     cases.push_back({"surface easting has no effect", b, 987654, 3001000, 10, 9});
-    AltParam c = alt("surface");
+    AltParam c = alt(AltType::surface);
     c.B = 0.002;
     c.C = 1e-6;
     c.D = 2e-6;
@@ -76,7 +72,7 @@ TEST(AltCorrection, RemoveAndApplyWorkedValues) {
     cases.push_back({"surface quadratic", c, 400500, 3001000, 10, 8});
   }
   {
-    AltParam a = alt("plane");
+    AltParam a = alt(AltType::plane);
     a.A = 0.001;
     a.B = -0.002;
     a.C = 0.25;
@@ -85,7 +81,7 @@ TEST(AltCorrection, RemoveAndApplyWorkedValues) {
     // P = 0.001·1000 − 0.002·500 + 0.25 = 0.25; removing subtracts P.
     cases.push_back({"plane", a, 501000, 3000500, 10, 9.75});
   }
-  cases.push_back({"unknown type", alt("geoid"), 1, 2, 10, 10});
+  cases.push_back({"no model (an unknown type)", alt(AltType::none), 1, 2, 10, 10});
 
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
@@ -109,26 +105,23 @@ TEST(PlaneCorrection, RemoveAndApplyWorkedValues) {
   };
   std::vector<Case> cases;
   {
-    PlaneParam p = plane("four_param", 0, 1);
+    PlaneParam p = plane(PlaneType::fourParam, 0, 1);
     p.offsetx = 100;
     p.offsety = -50;
     cases.push_back({"four_param shift", p, {1100, 950, 7}, {1000, 1000, 7}});
   }
-  cases.push_back({"four_param quarter turn", plane("four_param", 90, 1), {1, 0, 0}, {0, 1, 0}});
+  cases.push_back({"four_param quarter turn", plane(PlaneType::fourParam, 90, 1), {1, 0, 0}, {0, 1, 0}});
   {
-    PlaneParam p = plane("four_param", 90, 2);
+    PlaneParam p = plane(PlaneType::fourParam, 90, 2);
     p.offsetx = 10;
     // (x − 10, y) = (2, 4), turned by 90° = (−4, 2), halved.
     cases.push_back({"four_param turn and scale", p, {12, 4, 0}, {-2, 1, 0}});
   }
   {
-    PlaneParam p = plane("TGO", 0, 2);
+    PlaneParam p = plane(PlaneType::tgo, 0, 2);
     p.startx = 1000;
     p.starty = 2000;
     cases.push_back({"TGO scale about start", p, {1010, 2020, 0}, {1005, 2010, 0}});
-    p.type = "";
-    cases.push_back({"empty type is TGO", p, {1010, 2020, 0}, {1005, 2010, 0}});
-    p.type = "TGO";
     p.rotate = 90;
     p.scale = 1;
     p.offsetx = 5;
@@ -137,15 +130,15 @@ TEST(PlaneCorrection, RemoveAndApplyWorkedValues) {
     cases.push_back({"TGO turn about start", p, {1015, 2025, 3}, {970, 2010, 3}});
   }
   {
-    PlaneParam p = plane("four_param", 0, 0);
+    PlaneParam p = plane(PlaneType::fourParam, 0, 0);
     p.offsetx = 100;
     cases.push_back({"scale 0 is taken as 1", p, {1100, 950, 0}, {1000, 950, 0}});
-    PlaneParam q = plane("TGO", 0, 0);
+    PlaneParam q = plane(PlaneType::tgo, 0, 0);
     q.startx = 1000;
     cases.push_back({"TGO scale 0 is taken as 1", q, {1010, 2020, 0}, {1010, 2020, 0}});
   }
-  cases.push_back({"unknown type", plane("seven_param", 45, 3), {12, 34, 5}, {12, 34, 5}});
-  cases.push_back({"lower-case tgo is unknown", plane("tgo", 45, 3), {12, 34, 5}, {12, 34, 5}});
+  cases.push_back({"no model (an unknown type)", plane(PlaneType::none, 45, 3), {12, 34, 5},
+                   {12, 34, 5}});
 
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
@@ -163,12 +156,12 @@ TEST(PlaneCorrection, RemoveAndApplyWorkedValues) {
 // Apply then remove returns the input for realistic parameters on grid-size coordinates.
 // Tolerance 1e-8 m: a few ulps of 3.4e6 m.
 TEST(PlaneCorrection, ApplyThenRemoveReturnsTheInput) {
-  PlaneParam tgo = plane("TGO", -0.0123456, 1.0000234);
+  PlaneParam tgo = plane(PlaneType::tgo, -0.0123456, 1.0000234);
   tgo.startx = 512345.6;
   tgo.starty = 3456789.1;
   tgo.offsetx = -23.45;
   tgo.offsety = 67.89;
-  PlaneParam four = plane("four_param", 0.98765, 0.9999876);
+  PlaneParam four = plane(PlaneType::fourParam, 0.98765, 0.9999876);
   four.offsetx = -3210.5;
   four.offsety = 4567.25;
   const PlaneParam params[] = {tgo, four};

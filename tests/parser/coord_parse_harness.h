@@ -16,13 +16,14 @@ struct Parsing {
   EnuOrigin localOrigin;
   CoordTranslateInfo local;
   std::string error;
+  std::vector<std::string> warnings;  // of parseLocal
 
   Parsing() { local.origin = &localOrigin; }
   Parsing(const Parsing&) = delete;
   Parsing& operator=(const Parsing&) = delete;
 
   [[nodiscard]] bool parseLocal(const std::string& text) {
-    return parseCoordTranslateInfo(text, local, process, &error);
+    return parseCoordTranslateInfo(text, local, process, &error, &warnings);
   }
   [[nodiscard]] bool parseProcess(const std::string& text) {
     return parseCoordTranslateInfo(text, process.info, process, &error);

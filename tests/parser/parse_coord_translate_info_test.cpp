@@ -311,11 +311,58 @@ TEST(ParseCorrections, AllFiveBlocks) {
       "adjustconv": {"eastoffset": 0.12, "northoffset": -0.08, "altoffset": 0.05}})"))
       << p.error;
   const projectinfo& info = p.local.projects.at(0).info;
-  EXPECT_EQ(info.planeparam, (PlaneParam{"four_param", 2, 1, 3.5, -4, 0.25, 1.0000125}));
-  EXPECT_EQ(info.altparam, (AltParam{"plane", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+  EXPECT_EQ(info.planeparam,
+            (PlaneParam{PlaneType::fourParam, 2, 1, 3.5, -4, 0.25, 1.0000125}));
+  EXPECT_EQ(info.altparam,
+            (AltParam{AltType::plane, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
   EXPECT_EQ(info.baseconv, (BaseConv{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_EQ(info.ellipsoidconv, (EllipsoidConv{"BJ54", "CGCS2000"}));
   EXPECT_EQ(info.adjustconv, (AdjustConv{0.12, -0.08, 0.05}));
+}
+
+// The "type" names of the two correction records, matched exactly: a name outside the table
+// (a lower-case "tgo" too) keeps the record but applies no correction, with a warning.
+TEST(ParseCorrections, TypeNames) {
+  const struct {
+    const char* record;
+    const char* name;
+    int type;  // PlaneType or AltType
+    bool warned;
+  } cases[] = {
+      {"planeparam", "", static_cast<int>(PlaneType::tgo), false},
+      {"planeparam", "TGO", static_cast<int>(PlaneType::tgo), false},
+      {"planeparam", "four_param", static_cast<int>(PlaneType::fourParam), false},
+      {"planeparam", "tgo", static_cast<int>(PlaneType::none), true},
+      {"planeparam", "seven_param", static_cast<int>(PlaneType::none), true},
+      {"altparam", "", static_cast<int>(AltType::tilt), false},
+      {"altparam", "TGO", static_cast<int>(AltType::tilt), false},
+      {"altparam", "fixed_correction", static_cast<int>(AltType::fixedCorrection), false},
+      {"altparam", "surface", static_cast<int>(AltType::surface), false},
+      {"altparam", "plane", static_cast<int>(AltType::plane), false},
+      {"altparam", "geoid", static_cast<int>(AltType::none), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.record) + " \"" + c.name + "\"");
+    Parsing p;
+    ASSERT_TRUE(p.parseLocal(std::string(R"({"type": "Custom Gauss", "define": {}, ")") +
+                             c.record + R"(": {"type": ")" + c.name + R"("}})"))
+        << p.error;
+    const projectinfo& info = p.local.projects.at(0).info;
+    const int type = c.record == std::string("planeparam")
+                         ? static_cast<int>(info.planeparam.value().type)
+                         : static_cast<int>(info.altparam.value().type);
+    EXPECT_EQ(type, c.type);
+    ASSERT_EQ(p.warnings.size(), c.warned ? 1u : 0u);
+    if (c.warned) {
+      EXPECT_EQ(p.warnings[0], std::string("\"") + c.record + "\".\"type\": unknown type \"" +
+                                   c.name + "\" (expected " +
+                                   (c.record == std::string("planeparam")
+                                        ? "\"TGO\", \"four_param\"): the plane correction"
+                                        : "\"TGO\", \"fixed_correction\", \"surface\", "
+                                          "\"plane\"): the height correction") +
+                                   " is not applied");
+    }
+  }
 }
 
 TEST(ParseCorrections, PresenceRules) {
@@ -355,7 +402,7 @@ TEST(ParseExisting, ObjectFillsTheFirstDefinitionInPlace) {
   Parsing p;
   ProjectDefinition& first = p.local.appendDefinition();
   first.projectid = "old";
-  first.info.planeparam = PlaneParam{"TGO", 1, 2, 3, 4, 5, 6};
+  first.info.planeparam = PlaneParam{PlaneType::tgo, 1, 2, 3, 4, 5, 6};
   p.local.appendDefinition().projectid = "second";
   ASSERT_TRUE(p.parseLocal(R"({"type": "Custom Gauss", "define": {"xoffset": 7},
                               "planeparam": {"rotate": 9}})"))
@@ -364,7 +411,7 @@ TEST(ParseExisting, ObjectFillsTheFirstDefinitionInPlace) {
   const ProjectDefinition& d = p.local.projects[0];
   EXPECT_EQ(d.projectid, "old");
   EXPECT_EQ(d.info.xoffset, 7.0);
-  EXPECT_EQ(d.info.planeparam, (PlaneParam{"TGO", 1, 2, 3, 4, 9, 6}));  // record reused
+  EXPECT_EQ(d.info.planeparam, (PlaneParam{PlaneType::tgo, 1, 2, 3, 4, 9, 6}));  // record reused
   EXPECT_EQ(p.local.projects[1].projectid, "second");
   EXPECT_EQ(d.origin, &p.localOrigin);
 }

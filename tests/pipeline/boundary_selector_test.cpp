@@ -53,8 +53,8 @@ PreparedBoundary prepared(const Ring& projectRing) {
 std::optional<std::size_t> selectIn(const std::vector<PreparedBoundary>& boundaries,
                                     const Point3& p, BoundaryFrame frame,
                                     std::string* why = nullptr) {
-  BoundarySelector selector(boundaries.size());
-  return selector.select(boundaries, p, frame, why);
+  BoundarySelector selector(boundaries);
+  return selector.select(p, frame, why);
 }
 
 Ring at(const Ring& local) { return shifted(local, kOffsetX, kOffsetY); }
@@ -132,14 +132,14 @@ TEST(SelectDefinition, FollowsTheRulesInBothFrames) {
     for (const BoundaryFrame frame : {BoundaryFrame::project, BoundaryFrame::enu}) {
       SCOPED_TRACE("case " + std::to_string(i) + ": " + c.name +
                    (frame == BoundaryFrame::project ? " (project)" : " (ENU)"));
-      BoundarySelector selector(c.definitions.size());
+      BoundarySelector selector(c.definitions);
       const Point3 p = frame == BoundaryFrame::project
                            ? Point3{c.localPoint.x + kOffsetX, c.localPoint.y + kOffsetY, 0}
                            : c.localPoint;
       // Twice: the second answer comes from the kept polygons.
       for (int pass = 0; pass < 2; ++pass) {
         std::string why;
-        const std::optional<std::size_t> chosen = selector.select(c.definitions, p, frame, &why);
+        const std::optional<std::size_t> chosen = selector.select(p, frame, &why);
         if (c.projectFails && frame == BoundaryFrame::project) {
           EXPECT_FALSE(chosen) << "pass " << pass;
           EXPECT_NE(why.find("has no boundary polygon in the project frame"), std::string::npos)
@@ -181,19 +181,19 @@ TEST(SelectDefinition, DefinitionsAfterAnEmptyBoundaryAreNotLookedAt) {
   const std::vector<PreparedBoundary> boundaries = {prepared(at(square(0, 0, 100))),
                                                     PreparedBoundary{},
                                                     prepared(at(square(0, 0, 100)))};
-  BoundarySelector selector(boundaries.size());
-  EXPECT_EQ(selector.select(boundaries, {kOffsetX + 50, kOffsetY + 50, 0},
+  BoundarySelector selector(boundaries);
+  EXPECT_EQ(selector.select({kOffsetX + 50, kOffsetY + 50, 0},
                             BoundaryFrame::project),
             std::size_t{1});
   EXPECT_EQ(selector.lastReach(), 2u);
   // Far from everything, the distances decide, and still nothing after the empty one.
-  EXPECT_EQ(selector.select(boundaries, {kOffsetX + 5000, kOffsetY, 0}, BoundaryFrame::project),
+  EXPECT_EQ(selector.select({kOffsetX + 5000, kOffsetY, 0}, BoundaryFrame::project),
             std::size_t{1});
   EXPECT_EQ(selector.lastReach(), 2u);
   // Without the empty one the third is measured too.
   const std::vector<PreparedBoundary> two = {boundaries[0], boundaries[2]};
-  BoundarySelector both(two.size());
-  EXPECT_EQ(both.select(two, {kOffsetX + 5000, kOffsetY, 0}, BoundaryFrame::project),
+  BoundarySelector both(two);
+  EXPECT_EQ(both.select({kOffsetX + 5000, kOffsetY, 0}, BoundaryFrame::project),
             std::size_t{0});
   EXPECT_EQ(both.lastReach(), 2u);
 }
@@ -401,7 +401,7 @@ TEST(SelectDefinition, AgreesWithThePlainReferenceOnRandomPoints) {
   const PlainSelector plain;
   int compared = 0;
   for (std::size_t s = 0; s < scenes.size(); ++s) {
-    BoundarySelector selector(scenes[s].size());
+    BoundarySelector selector(scenes[s]);
     for (const BoundaryFrame frame : {BoundaryFrame::project, BoundaryFrame::enu}) {
       const bool project = frame == BoundaryFrame::project;
       const std::vector<Ring>& rings = project ? projectRings : enuRings;
@@ -410,7 +410,7 @@ TEST(SelectDefinition, AgreesWithThePlainReferenceOnRandomPoints) {
                                              : randomPoints(rings, -1500.0, 700.0, size / 2, 2);
       for (std::size_t i = 0; i < points.size(); ++i) {
         const std::optional<std::size_t> expected = plain.select(scenes[s], points[i], frame);
-        const std::optional<std::size_t> chosen = selector.select(scenes[s], points[i], frame);
+        const std::optional<std::size_t> chosen = selector.select(points[i], frame);
         ASSERT_EQ(chosen, expected) << "scene " << s << (project ? " project" : " ENU")
                                      << " point " << i << " (" << points[i].x << ", "
                                      << points[i].y << ")";

@@ -29,7 +29,7 @@ bool sameBits(const Point3& a, const Point3& b) { return std::memcmp(&a, &b, siz
 // Realistic correction records (bit k of `mask` switches record k on).
 enum : unsigned { kPlane = 1, kAlt = 2, kBase = 4, kEllipsoidConv = 8, kAdjust = 16 };
 
-void addRecords(ProjectDefinition& d, unsigned mask, const std::string& altType) {
+void addRecords(ProjectDefinition& d, unsigned mask, AltType altType) {
   if (mask & kPlane) {
     PlaneParam p;
     p.startx = 501234.5;
@@ -54,8 +54,8 @@ void addRecords(ProjectDefinition& d, unsigned mask, const std::string& altType)
     a.D = 2e-11;
     a.E = -1e-11;
     a.F = 0.75;
-    a.X0 = altType == "surface" ? 3430000 : 500000;
-    a.Y0 = altType == "surface" ? 500000 : 3430000;
+    a.X0 = altType == AltType::surface ? 3430000 : 500000;
+    a.Y0 = altType == AltType::surface ? 500000 : 3430000;
     d.info.altparam = a;
   }
   if (mask & kBase) d.info.baseconv = BaseConv{-12.5, 85.3, 40.1, 1.2, -0.8, 2.5, 3.1};
@@ -128,15 +128,20 @@ TEST(DefinitionChain, RoundTripEveryCombination) {
   origin.height = 35.0;
   struct Case {
     unsigned mask;
-    std::string altType;
+    AltType altType;
+    const char* altName;
     bool localGrid;  // origin latitude 30.5° (arc about 3375 km), false northing 20 km
   };
   std::vector<Case> cases;
   for (unsigned mask = 0; mask < 32; ++mask) {
-    for (const char* altType : {"TGO", "fixed_correction", "surface", "plane"}) {
-      if (!(mask & kAlt) && std::string(altType) != "TGO") continue;
-      cases.push_back({mask, altType, false});
-      cases.push_back({mask, altType, true});
+    const std::pair<AltType, const char*> models[] = {{AltType::tilt, "TGO"},
+                                                      {AltType::fixedCorrection, "fixed"},
+                                                      {AltType::surface, "surface"},
+                                                      {AltType::plane, "plane"}};
+    for (const auto& [altType, altName] : models) {
+      if (!(mask & kAlt) && altType != AltType::tilt) continue;
+      cases.push_back({mask, altType, altName, false});
+      cases.push_back({mask, altType, altName, true});
     }
   }
   const Point3 points[] = {{500000, 3430000, 0},        {587654.321, 3512345.678, 1234.5},
@@ -149,7 +154,7 @@ TEST(DefinitionChain, RoundTripEveryCombination) {
     addRecords(d, cases[c].mask, cases[c].altType);
     for (std::size_t i = 0; i < std::size(points); ++i) {
       SCOPED_TRACE("case " + std::to_string(c) + " (records " + std::to_string(cases[c].mask) +
-                   ", height model " + cases[c].altType +
+                   ", height model " + cases[c].altName +
                    (cases[c].localGrid ? ", local grid" : "") + ") point " + std::to_string(i));
       Point3 p = points[i];
       if (cases[c].localGrid) p.y -= 3355000.0;
@@ -175,12 +180,12 @@ TEST(DefinitionChain, HeightModelSeesThePlanePosition) {
   const ProjectDefinition plain = plainDefinition(&origin);
   ProjectDefinition corrected = plain;
   PlaneParam shift;
-  shift.type = "four_param";
+  shift.type = PlaneType::fourParam;
   shift.scale = 1;
   shift.offsetx = 1000;
   corrected.info.planeparam = shift;
   AltParam tilt;
-  tilt.type = "plane";
+  tilt.type = AltType::plane;
   tilt.A = 0.001;
   tilt.X0 = 500000;
   corrected.info.altparam = tilt;
@@ -213,7 +218,7 @@ TEST(DefinitionChain, MembersAndPreparedChainGiveTheSameBits) {
   origin.height = 35.0;
   ProjectDefinition d = plainDefinition(&origin);
   d.info.surfaceheight = 150.0;
-  addRecords(d, kPlane | kAlt | kBase | kEllipsoidConv | kAdjust, "TGO");
+  addRecords(d, kPlane | kAlt | kBase | kEllipsoidConv | kAdjust, AltType::tilt);
   const DefinitionChain chain(d, origin);
   std::mt19937_64 rng(11);
   std::uniform_real_distribution<double> e(400000, 600000), n(3300000, 3600000), h(-50, 2000);
@@ -237,7 +242,7 @@ TEST(DefinitionChain, TypeDoesNotMatter) {
   origin.lon = 117.0;
   origin.lat = 31.0;
   ProjectDefinition gauss = plainDefinition(&origin);
-  addRecords(gauss, kAlt | kAdjust, "TGO");
+  addRecords(gauss, kAlt | kAdjust, AltType::tilt);
   ProjectDefinition untyped = gauss;
   untyped.type = "";
   Point3 a, b;
@@ -257,7 +262,7 @@ TEST(DefinitionChainCct, DatumAndEllipsoidChange) {
   origin.height = 50.0;
   ProjectDefinition d = plainDefinition(&origin);
   d.info.surfaceheight = 200.0;
-  addRecords(d, kBase | kEllipsoidConv, "TGO");
+  addRecords(d, kBase | kEllipsoidConv, AltType::tilt);
   const DefinitionChain chain(d, origin);
   const auto rows = readReferenceRows("chain_cct.txt");
   ASSERT_GE(rows.size(), 6u);
@@ -283,7 +288,7 @@ TEST(DefinitionChain, HalvesComposeToTheWhole) {
   origin.lon = 117.3;
   origin.lat = 31.0;
   ProjectDefinition d = plainDefinition(&origin);
-  addRecords(d, kPlane | kBase | kAdjust, "TGO");
+  addRecords(d, kPlane | kBase | kAdjust, AltType::tilt);
   const DefinitionChain chain(d, origin);
   const Point3 p{512345.5, 3431234.25, 45.5};
   Point3 enu;

@@ -22,6 +22,9 @@ namespace {
 struct Definition {
   const char* name;
   const char* json;
+  // Of the points, at least this many fail one at a time (those beyond the projection and
+  // the non-finite ones; a control-point transform takes every finite point).
+  std::size_t minFailures = 3;
 };
 
 // Central meridian 117° (but the last two), false easting 500 km; the points below lie
@@ -61,6 +64,15 @@ const Definition kDefinitions[] = {
     {"meridian 180",
      R"({"projectid": "f", "type": "Custom Gauss", "define": {"centralMeridianLongitude": 180,
          "xoffset": 500000}})"},
+    // Fitted while parsing, about the centre of its points: the ENU origins below move its
+    // results into another frame.
+    {"control points (the sample site)",
+     R"({"projectid": "site", "type": "Control points", "define": {
+         "srcpoints": [116.9986, 29.9974, 30.1, 117.0066, 29.9974, 31.4, 117.0066, 30.0054, 29.8,
+                       116.9986, 30.0054, 30.6, 117.0030, 30.0010, 30.0],
+         "despoints": [499877.416, 3319816.932, 30.5, 500649.326, 3319816.950, 31.8,
+                       500649.275, 3320703.770, 30.2, 499877.427, 3320703.752, 31.0,
+                       500301.956, 3320216.084, 30.4]}})", 1},
 };
 
 struct Origin {
@@ -124,9 +136,15 @@ Tally compare(const Converter& converter, LaneKernel kernel, ConversionKind kind
   std::vector<double> lanes(points.size(), -1.0);
   std::vector<unsigned char> done(count, 7);
   ZoneCodes zones(converter.definitionCount());
+  ConverterScratch scratch;
+  // A zone not parsed (control points) is fixed by the first point, one at a time.
+  Point3 first;
+  if (kind == ConversionKind::projectToZone) {
+    static_cast<void>(converter.projectToZone({points[0], points[1], points[2]}, first, scratch,
+                                              zones));
+  }
   converter.convertInLanes(kernel, kind, zones, points.data(), lanes.data(), done.data(), count);
   Tally tally;
-  ConverterScratch scratch;
   for (std::size_t i = 0; i < count; ++i) {
     const Point3 in{points[3 * i], points[3 * i + 1], points[3 * i + 2]};
     Point3 one;
@@ -191,7 +209,7 @@ TEST(LaneConversion, EveryLaneHasTheOneValueBits) {
           // and the non-finite ones) never does.
           EXPECT_EQ(tally.ordinaryLeftOut, 0u) << context;
           EXPECT_GE(tally.inLanes, kOrdinaryPoints * 9 / 10) << context;
-          EXPECT_GE(tally.oneValueFailures, 3u) << context;
+          EXPECT_GE(tally.oneValueFailures, definition.minFailures) << context;
           EXPECT_EQ(tally.failuresInLanes, 0u) << context;
         }
       }

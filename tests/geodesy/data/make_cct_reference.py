@@ -174,6 +174,31 @@ def chain():
           [(command, "bj54-cgcs2000", points, rows)])
 
 
+def frame():
+    # Plain Gauss-Krüger definitions on Krassovsky (BJ54) and on the Xian 1980 ellipsoid, with
+    # no ellipsoid change: their geodetic coordinates end on their own ellipsoid, and so does
+    # the ENU frame (cart and topocentric on it). Central meridian 117°, origin near
+    # (117.05°, 30.02°, 20 m); points over a 10 km square around it and 1.5 km up and down.
+    points = ["504820.5 3321540.25 20.0", "499990.0 3316530.0 0.0",
+              "509810.75 3326560.5 35.5", "499995.25 3326555.75 1520.0",
+              "509805.5 3316525.0 -1480.0", "505000.0 3321500.0 20.0"]
+    blocks = []
+    for name in ("BJ54", "XIAN80"):
+        a, rf = ELLIPSOIDS[name]
+        ellps = [f"+a={a}", rf]
+        args = ["-d", "9", "+proj=pipeline",
+                "+step", "+inv", "+proj=tmerc", "+algo=poder_engsager", "+lon_0=117",
+                "+lat_0=0", "+k_0=1", "+x_0=500000", "+y_0=0", *ellps,
+                "+step", "+proj=cart", *ellps,
+                "+step", "+proj=topocentric", "+lon_0=117.05", "+lat_0=30.02", "+h_0=20",
+                *ellps]
+        command, rows = cct(args, [q + " 0" for q in points])
+        blocks.append((command, name, points, rows))
+    write("frame_cct.txt",
+          "# Project frame -> ENU on the definition's own ellipsoid (see make_cct_reference.py).\n"
+          "# Columns: ellipsoid | easting northing height (m) | east north up (m)\n", blocks)
+
+
 if __name__ == "__main__":
     tmerc()
     cart()
@@ -181,3 +206,4 @@ if __name__ == "__main__":
     helmert()
     ellipsoid_change()
     chain()
+    frame()
