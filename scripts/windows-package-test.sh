@@ -3,6 +3,10 @@
 #  - The zip, unpacked: demo.cmd run from it in cmd writes the bytes of the Linux demo
 #    (REFERENCE, scripts/demo.sh's output folder: its enu, back, zone and site folders), writes
 #    the fit report, and every line of the README's cmd example runs.
+#  - Its GEOS DLLs: quorvex.exe called by its full path from another folder converts a tile;
+#    --version names the GEOS version in the shipped libgeos_c.dll, and another version once
+#    that DLL is replaced (the program uses the DLL beside it, as the LGPL asks, and has no
+#    GEOS of its own).
 #  - The installer, run silently (/S) in a fresh Wine prefix: the files in
 #    C:\Program Files\quorvex, an uninstaller registered, the folder on the user's PATH;
 #    quorvex.exe --version from the installed folder and through the PATH; then the
@@ -28,11 +32,11 @@ wine_run() { "$top/scripts/wine-run.sh" "$@" </dev/null; }
 # --- the zip ---
 (cd "$scratch" && cmake -E tar xf "$build/$name.zip")
 unpacked="$scratch/$name"
-for f in quorvex.exe demo.cmd README.txt manual.txt licenses/README.txt data/tiles/tile_a.obj \
-         data/tiles/tile_a.mtl data/tiles/tiles.png; do
+for f in quorvex.exe libgeos_c.dll LICENSE.txt demo.cmd README.txt manual.txt licenses/README.txt \
+         licenses/geos.txt data/tiles/tile_a.obj data/tiles/tile_a.mtl data/tiles/tiles.png; do
   [ -f "$unpacked/$f" ] || fail "the zip has no $name/$f"
 done
-for f in demo.cmd README.txt manual.txt licenses/README.txt; do
+for f in LICENSE.txt demo.cmd README.txt manual.txt licenses/README.txt; do
   # Every line ends in CR LF.
   if LC_ALL=C grep -q $'[^\r]$' "$unpacked/$f"; then fail "$f has a line without CR LF"; fi
 done
@@ -56,13 +60,51 @@ done <"$scratch/readme.cmd"
 grep -q 'convert success!!' "$scratch/line.log" || fail "the README's cmd example converted nothing"
 echo "zip: the README's cmd example ran ($(wc -l <"$scratch/readme.cmd") lines)"
 
+# The GEOS DLLs. From another folder, by full path: the DLLs are found beside the program,
+# not in the current folder.
+elsewhere="$scratch/elsewhere"
+mkdir -p "$elsewhere"
+(cd "$elsewhere" && wine_run "$unpacked/quorvex.exe" -input="$unpacked/data/tiles/tile_a.obj" \
+   -coord="$unpacked/data/coord-gauss117.json" -output="$elsewhere/tile_a.obj") \
+  >"$scratch/elsewhere.log" 2>&1 ||
+  { cat "$scratch/elsewhere.log"; fail "quorvex.exe by its full path"; }
+cmp "$elsewhere/tile_a.obj" "$reference/zone/tile_a.obj" ||
+  fail "quorvex.exe run from another folder converts otherwise than on Linux"
+# GEOSversion() returns the C API's version string, e.g. 3.11.1-CAPI-1.17.1, held once in
+# libgeos_c.dll.
+geos_versions() {  # geos_versions DLL: the C API version strings it holds
+  LC_ALL=C grep -aoE '[0-9]+\.[0-9]+\.[0-9]+[a-z0-9]*-CAPI-[0-9]+\.[0-9]+\.[0-9]+' "$1" | sort -u
+}
+loaded_geos() {  # loaded_geos FOLDER: the GEOS line of FOLDER/quorvex.exe --version
+  (cd "$elsewhere" && wine_run "$1/quorvex.exe" --version) | tr -d '\r' | sed -n 's/^GEOS: //p'
+}
+shipped_geos=$(geos_versions "$unpacked/libgeos_c.dll")
+[ "$(wc -l <<<"$shipped_geos")" -eq 1 ] && [ -n "$shipped_geos" ] ||
+  fail "libgeos_c.dll holds no single GEOS version string: '$shipped_geos'"
+[ "$(loaded_geos "$unpacked")" = "$shipped_geos" ] ||
+  fail "quorvex.exe --version names GEOS '$(loaded_geos "$unpacked")', the DLL is $shipped_geos"
+# A DLL of another version (the same string with its digits replaced, so of the same length).
+replaced="$scratch/replaced"
+cp -r "$unpacked" "$replaced"
+other_geos=$(tr '0-9' '9876543210' <<<"$shipped_geos")
+perl -0777 -pi -e "s/\Q$shipped_geos\E/$other_geos/g" "$replaced/libgeos_c.dll"
+[ "$(loaded_geos "$replaced")" = "$other_geos" ] ||
+  fail "with libgeos_c.dll replaced, --version names GEOS '$(loaded_geos "$replaced")'," \
+    "not $other_geos"
+echo "zip: quorvex.exe runs from any folder with the GEOS DLLs beside it (GEOS $shipped_geos)" \
+  "and loads a replaced libgeos_c.dll"
+
 # --- the installer, in a fresh prefix ---
 export QX_WINEPREFIX="$installer_prefix"
 installed="$installer_prefix/drive_c/Program Files/quorvex"
 wine_run "$build/$name-setup.exe" /S
-for f in quorvex.exe uninstall.exe demo.cmd README.txt manual.txt licenses/README.txt \
-         data/coord-gauss117.json; do
+for f in quorvex.exe uninstall.exe LICENSE.txt demo.cmd README.txt manual.txt \
+         licenses/README.txt data/coord-gauss117.json; do
   [ -f "$installed/$f" ] || fail "not installed: $f"
+done
+for dll in "$unpacked"/*.dll; do
+  cmp "$dll" "$installed/$(basename "$dll")" ||
+    fail "not installed as in the zip: $(basename "$dll")"
 done
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\quorvex'
 wine_run reg query "$uninstall_key" /v UninstallString 2>/dev/null | grep -q 'uninstall.exe' ||

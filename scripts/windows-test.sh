@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # `make windows-test`: cross-builds quorvex and its tests for Windows (MinGW-w64, posix
-# threads, static), runs the whole unit and end-to-end suite under Wine (headless), checks
-# that the demo writes the same bytes as the Linux demo, and converts a file and a folder with
-# Chinese names under a private zh_CN.UTF-8 locale; then builds the download (zip and
-# installer) and tries both as a user would (scripts/windows-package-test.sh).
+# threads, static but for the GEOS DLLs), runs the whole unit and end-to-end suite under Wine
+# (headless), checks that the demo writes the same bytes as the Linux demo, and converts a
+# file and a folder with Chinese names under a private zh_CN.UTF-8 locale; then builds the
+# download (zip and installer) and tries both as a user would
+# (scripts/windows-package-test.sh).
 # Usage: scripts/windows-test.sh LINUX_QUORVEX [BUILD_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -7,6 +7,10 @@
 # for ever). The first call therefore starts a persistent wineserver and one `cmd /c exit`
 # with all standard streams on /dev/null, under a lock so that parallel tests do not race;
 # later calls find the server running and start the program at once.
+#
+# The GEOS DLLs are found as on Windows, beside the program (the build copies them beside each
+# .exe it links): no WINEPATH is set, so that the download's checks see what a user's Windows
+# would.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/windows-env.sh"

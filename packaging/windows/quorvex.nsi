@@ -1,7 +1,7 @@
 ; The Windows installer of quorvex (makensis, NSIS 3). Installs the unpacked download's files
-; into Program Files\quorvex, adds that folder to the user's PATH, and registers an uninstaller
-; that removes both again. `setup.exe /S` installs silently, `uninstall.exe /S` removes
-; silently.
+; (quorvex.exe with the GEOS DLLs beside it) into Program Files\quorvex, adds that folder to
+; the user's PATH, and registers an uninstaller that removes both again. `setup.exe /S`
+; installs silently, `uninstall.exe /S` removes silently.
 ;
 ; makensis -DVERSION=0.1.0 -DSTAGE=folder/with/the/files -DOUTFILE=setup.exe quorvex.nsi
 ; (scripts/windows-package.sh)
@@ -58,6 +58,8 @@ UninstPage instfiles
 Section "quorvex"
   SetOutPath "$INSTDIR"
   File "${STAGE}\quorvex.exe"
+  File "${STAGE}\libgeos*.dll"  ; GEOS, loaded from beside quorvex.exe
+  File "${STAGE}\LICENSE.txt"
   File "${STAGE}\demo.cmd"
   File "${STAGE}\README.txt"
   File "${STAGE}\manual.txt"
@@ -82,6 +84,8 @@ Section "Uninstall"
   !insertmacro EditUserPath "un." "-"
 
   Delete "$INSTDIR\quorvex.exe"
+  Delete "$INSTDIR\libgeos*.dll"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\demo.cmd"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\manual.txt"

@@ -40,6 +40,17 @@ convert() {
 check "installed program converts a tile as the build does" convert
 check "package holds the manual page" test -f "$scratch/root/usr/share/man/man1/quorvex.1"
 check "package holds the README" test -f "$scratch/root/usr/share/doc/quorvex/README.md"
+# Debian's machine-readable copyright: the format line first, one "Files: *" paragraph under
+# the Expat licence whose text, unindented (" ." an empty line), is LICENSE's permission notice.
+copyright() {
+  local file="$scratch/root/usr/share/doc/quorvex/copyright"
+  head -1 "$file" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/'
+  grep -qx 'Upstream-Name: quorvex' "$file"
+  awk '/^Files: \*$/ { f = 1 } f && /^License: Expat$/ { print "ok"; exit }' "$file" | grep -q ok
+  diff <(sed -n '/^License: Expat$/,/^$/p' "$file" | sed '1d; /^$/d; s/^ //; s/^\.$//') \
+    <(sed -n '/^Permission is hereby granted/,$p' "$top/LICENSE")
+}
+check "package holds the licence as a machine-readable copyright" copyright
 completion() {
   bash "$top/tests/package/completion.sh" \
     "$scratch/root/usr/share/bash-completion/completions/quorvex"
