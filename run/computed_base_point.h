@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "coordinfo/bounds3.h"
 #include "coordinfo/enu_origin.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
@@ -20,5 +21,12 @@ struct ComputedBasePoint {
   std::vector<std::string> warnings;  // of the files read, e.g. one without any vertex line
 };
 // `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
+// The vertices' numbers are taken with the converter's inputOffset() added.
 ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
                                    const Converter& converter, RunState& state);
+
+// The box of numbers as read, moved by the converter's inputOffset().
+Bounds3 offsetBox(const Bounds3& read, const Converter& converter);
+// The base point of a box of the offset numbers (not empty): its centre's geodetic position.
+ComputedBasePoint basePointOfBox(const Bounds3& box, const Converter& converter,
+                                 RunState& state);

@@ -18,6 +18,7 @@ enum class RunMessage {
   treeSet,                  // "tree set error!!"
   materialsSet,             // "materials set error!!"
   maxclosureSet,            // "maxclosure set error!!"
+  metadataSet,              // "metadata set error!!"
   openObj,                  // "open obj error!!"
   vertexLine,               // "vertex line error!!"
   convertVertex,            // "convert vertex error!!"

@@ -102,6 +102,7 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   WrittenPaths written;
   for (const std::string& input : plan.inputs) written.addRead(PathRole::input, input);
   written.addRead(PathRole::coordinate, options.coord);
+  addMetadataRead(plan.metadata, written);
   for (const std::string& output : plan.outputs) {
     if (auto failure = written.add(PathRole::output, output, options.tree)) return failure;
   }
@@ -110,6 +111,9 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   }
   if (!options.report.empty()) {
     if (auto failure = written.add(PathRole::report, options.report, false)) return failure;
+  }
+  if (auto failure = addMetadataOutput(options, plan.outputs, written, plan.metadata)) {
+    return failure;
   }
   if (auto failure =
           planMaterials(plan.inputs, plan.outputs, options.materials, written, plan.materials)) {
@@ -137,6 +141,7 @@ PlanResult makeRunPlan(const RunOptions& options) {
   if (auto failure = checkTree(options)) return {std::nullopt, *failure};
   if (auto failure = findInputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = findOutputs(options, plan)) return {std::nullopt, *failure};
+  if (auto failure = findMetadata(options, plan.metadata)) return {std::nullopt, *failure};
   if (auto failure = checkWrittenPaths(options, plan)) return {std::nullopt, *failure};
   return {std::move(plan), {}};
 }
