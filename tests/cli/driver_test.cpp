@@ -321,7 +321,8 @@ TEST(Driver, InputDiscovery) {
   const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
                                     "-toProj=0", "-bENU=1"});
   ASSERT_EQ(folder.exitStatus, 0) << folder.err;
-  EXPECT_EQ(box.listing("out"), (std::vector<std::string>{"metadata.xml", "TILE.OBJ"}));
+  EXPECT_EQ(box.listing("out"),
+            (std::vector<std::string>{"TILE.OBJ", "metadata.xml"}));
 
   // A file under any name is converted when named directly.
   const RunResult named = box.run({"-input=in/notes.txt", "-coord=c.json", "-output=out",
@@ -347,7 +348,8 @@ TEST(Driver, LinksToFoldersAreNotFollowed) {
   const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
                                     "-toProj=0", "-bENU=1"});
   ASSERT_EQ(folder.exitStatus, 0) << folder.err;
-  EXPECT_EQ(box.listing("out"), (std::vector<std::string>{"metadata.xml", "a.obj"}));
+  EXPECT_EQ(box.listing("out"),
+            (std::vector<std::string>{"a.obj", "metadata.xml"}));
 }
 
 TEST(Driver, EmptyBaseValueWritesNoBaseFileAndAnUnwritableOneFailsBeforeTheOutput) {
