@@ -11,6 +11,7 @@ JOBS=${JOBS:-$(nproc)}
 
 bash scripts/install-windows-deps.sh
 JOBS=$JOBS bash scripts/build-windows-deps.sh
+JOBS=$JOBS bash scripts/build-windows-pugixml.sh
 . scripts/windows-env.sh
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake \

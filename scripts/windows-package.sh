@@ -71,6 +71,7 @@ upstream_licence() {  # upstream_licence SOURCE_PACKAGE FILE_IN_ITS_TARBALL TARG
 }
 gflags_version=$(upstream_licence gflags COPYING.txt "$stage/licenses/gflags.txt")
 geos_version=$(upstream_licence geos COPYING "$stage/licenses/geos.txt")
+pugixml_version=$(upstream_licence pugixml LICENSE.md "$stage/licenses/pugixml.txt")
 windows_text "$stage/licenses/rapidjson.txt" /usr/share/doc/rapidjson-dev/copyright
 windows_text "$stage/licenses/eigen.txt" /usr/share/doc/libeigen3-dev/copyright \
   /usr/share/common-licenses/MPL-2.0
@@ -84,6 +85,7 @@ quorvex.exe is one self-contained program with these libraries built in:
   gflags.txt             gflags (command-line flags), Debian source package $gflags_version
   geos.txt               GEOS (polygon distances), LGPL 2.1, Debian source package $geos_version
                          (apt-get source geos=${geos_version#geos })
+  pugixml.txt            pugixml (metadata.xml), MIT, Debian source package $pugixml_version
   rapidjson.txt          RapidJSON (JSON parser), header-only
   eigen.txt              Eigen (least squares of the control-point fit), header-only
   gcc-runtime.txt        libstdc++ and libgcc of GCC (MinGW-w64), GPL 3 with the GCC Runtime
