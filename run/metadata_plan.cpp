@@ -75,7 +75,7 @@ void addMetadataRead(const MetadataPlan& plan, WrittenPaths& written) {
 std::optional<RunFailure> addMetadataOutput(const RunOptions& options,
                                             const std::vector<std::string>& outputs,
                                             WrittenPaths& written, MetadataPlan& plan) {
-  if (options.metadata == MetadataChoice::none || options.baseOnly || options.dryRun ||
+  if (options.metadata == MetadataChoice::none || options.baseOnly ||
       outputs.empty() || outputNamesFile(options.output)) {
     return std::nullopt;
   }

@@ -15,8 +15,8 @@ struct MetadataPlan {
   std::string readPath;                   // empty: none read
   std::string text;                       // its text, as read
   std::optional<ModelMetadata> metadata;  // what it says
-  // Where the run writes metadata.xml (a folder output, not -metadata=none, -baseonly or
-  // -dryrun); empty: nowhere.
+  // Where the run writes metadata.xml (a folder output, not -metadata=none or -baseonly; a
+  // dry run only says it); empty: nowhere.
   std::string writePath;
 };
 

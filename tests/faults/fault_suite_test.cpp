@@ -177,7 +177,7 @@ TEST(Faults, FolderNamedLikeAnObjFile) {
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.out, "4548\nconvert success!!\n");
   EXPECT_EQ(s.box.listing("y.obj"),
-            (std::vector<std::string>{"t.obj", "metadata.xml"}));
+            (std::vector<std::string>{"metadata.xml", "t.obj"}));
 }
 
 TEST(Faults, DeepAndNulCarryingInputs) {
