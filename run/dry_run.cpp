@@ -211,6 +211,7 @@ std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& 
   if (mode == ConversionKind::projectToEnu) {
     if (auto warning = farFromOriginWarning(enuBox, converter.origin())) output.warn(*warning);
   }
+  for (const std::string& warning : plan.materials.warnings) output.warn(warning);
   if (zones.size() > 1) {
     output.warn("the definitions' vertices lie on " + std::to_string(zones.size()) +
                 " zones: no metadata.xml would be written, and -base would hold the last "

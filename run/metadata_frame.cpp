@@ -1,6 +1,5 @@
 #include "run/metadata_frame.h"
 
-#include <charconv>
 
 #include "geodesy/datum.h"
 #include "geodesy/gauss_kruger.h"
