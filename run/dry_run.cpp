@@ -109,6 +109,88 @@ void printPlan(const RunPlan& plan, Printer& print) {
   }
 }
 
+// The facts of each definition over all files (its vertices, box, place on the Earth and
+// zone) printed; the zones of the definitions that have vertices, with their counts.
+std::map<int32_t, int> printDefinitions(const std::vector<DefinitionScan>& all,
+                                        const CoordTranslateInfo& model,
+                                        const Converter& converter, const RunState& state,
+                                        ConversionKind mode, Printer& print) {
+  const std::size_t definitions = converter.definitionCount();
+  const char* frame = mode == ConversionKind::enuToProject ? "ENU" : "project frame";
+  std::map<int32_t, int> zones;
+  for (std::size_t i = 0; i <= definitions; ++i) {
+    const DefinitionScan& d = all[i];
+    if (d.vertexCount == 0 && i == definitions) continue;
+    std::string text = definitionName(model, i) + ": " + std::to_string(d.vertexCount) +
+                       " vertices";
+    if (d.vertexCount > 0) {
+      text += "; box (" + std::string(frame) + ", m) " + boxText(d.box, "xyz", "%.3f..%.3f");
+    }
+    print.line(text);
+    if (d.vertexCount == 0 || i == definitions) continue;
+    const Outline outline = outlineOf(converter, mode, i, d.box);
+    Bounds3 geodetic;
+    for (const Point3& g : outline.geodetic) {
+      const double xyz[3] = {g.x, g.y, g.z};
+      geodetic.add(xyz);
+    }
+    std::string facts = "  longitude/latitude of the box's corners " +
+                        boxText(geodetic, "xy", "%.6f..%.6f");
+    if (mode == ConversionKind::enuToProject) {
+      facts += "; project frame (m) " + boxText(outline.project, "xy", "%.3f..%.3f");
+    }
+    if (const auto meridian = converter.centralMeridian(i)) {
+      double largest = 0.0;
+      for (const Point3& g : outline.geodetic) {
+        largest = std::max(largest, std::fabs(std::remainder(g.x - *meridian, 360.0)));
+      }
+      facts += format("; central meridian %g, largest distance %.3f degrees", *meridian, largest);
+    }
+    // The zone: parsed, else the one the definition's first vertex fixes (zone mode).
+    std::optional<int32_t> zone = converter.zoneCode(i, state.zones());
+    Point3 enu, project;
+    if (!zone && d.first && mode == ConversionKind::projectToZone &&
+        place(converter, mode, i, *d.first, enu, project)) {
+      zone = zoneCodeOf(converter.frame().enuToGeodetic(enu).x);
+    }
+    if (zone && mode == ConversionKind::projectToZone) {
+      facts += "; zone " + std::to_string(*zone);
+      ++zones[*zone];
+    }
+    print.line(facts);
+  }
+  return zones;
+}
+
+// The warnings the run would give of where the vertices lie: per file far from the central
+// meridian, and project -> ENU far from the origin.
+void warnOfPlaces(const RunPlan& plan, const FrameScan& scan, const Converter& converter,
+                  const std::map<int32_t, int>& zones, RunOutput& output) {
+  const ConversionKind mode = plan.options.mode;
+  std::vector<double> meridians;
+  for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
+    if (const auto meridian = converter.centralMeridian(i)) meridians.push_back(*meridian);
+  }
+  const std::optional<int> onlyZone =
+      zones.size() == 1 ? std::optional<int>(zones.begin()->first) : std::nullopt;
+  Bounds3 enuBox;
+  for (std::size_t f = 0; f < scan.files.size(); ++f) {
+    FileRecord file;
+    for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
+      if (scan.files[f][i].vertexCount == 0) continue;
+      const Outline outline = outlineOf(converter, mode, i, scan.files[f][i].box);
+      file.footprint.insert(file.footprint.end(), outline.geodetic.begin(),
+                            outline.geodetic.end());
+      enuBox.merge(outline.enu);
+    }
+    recordMeridianOffset(mode, meridians, onlyZone, file);
+    if (auto warning = meridianWarning(plan.inputs[f], file)) output.warn(*warning);
+  }
+  if (mode == ConversionKind::projectToEnu) {
+    if (auto warning = farFromOriginWarning(enuBox, converter.origin())) output.warn(*warning);
+  }
+}
+
 }  // namespace
 
 std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& model,
@@ -134,7 +216,9 @@ std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& 
   if (computesBase) {
     Bounds3 box;
     for (const DefinitionScan& d : all) box.merge(d.box);
-    if (!box.empty()) {
+    if (box.empty()) {
+      output.warn("the inputs hold no vertex: no base point is computed");
+    } else {
       const ComputedBasePoint base = basePointOfBox(box, converter, state);
       if (base.failure) return base.failure;
       converter = converter.withOrigin(*base.origin, state.boundariesSeen());
@@ -145,72 +229,9 @@ std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& 
     print.line("ENU origin " + formatBasePoint({o.lon, o.lat}) + " (latitude first; " +
                (computesBase ? std::string("the centre of all vertices") : originSource) + ")");
   }
-  std::vector<double> meridians;
-  for (std::size_t i = 0; i < definitions; ++i) {
-    if (const auto meridian = converter.centralMeridian(i)) meridians.push_back(*meridian);
-  }
-  const char* frame = mode == ConversionKind::enuToProject ? "ENU" : "project frame";
-  std::map<int32_t, int> zones;
-  for (std::size_t i = 0; i <= definitions; ++i) {
-    const DefinitionScan& d = all[i];
-    if (d.vertexCount == 0 && i == definitions) continue;
-    std::string text = definitionName(model, i) + ": " +
-                       std::to_string(d.vertexCount) + " vertices";
-    if (d.vertexCount > 0) text += "; box (" + std::string(frame) + ", m) " +
-                                   boxText(d.box, "xyz", "%.3f..%.3f");
-    print.line(text);
-    if (d.vertexCount == 0 || i == definitions) continue;
-    const Outline outline = outlineOf(converter, mode, i, d.box);
-    Bounds3 geodetic;
-    for (const Point3& g : outline.geodetic) {
-      const double xyz[3] = {g.x, g.y, g.z};
-      geodetic.add(xyz);
-    }
-    std::string facts = "  longitude/latitude of the box's corners " +
-                        boxText(geodetic, "xy", "%.6f..%.6f");
-    if (mode == ConversionKind::enuToProject) {
-      facts += "; project frame (m) " + boxText(outline.project, "xy", "%.3f..%.3f");
-    }
-    if (const auto meridian = converter.centralMeridian(i)) {
-      double largest = 0.0;
-      for (const Point3& g : outline.geodetic) {
-        largest = std::max(largest, std::fabs(std::remainder(g.x - *meridian, 360.0)));
-      }
-      facts += format("; central meridian %g, largest distance %.3f degrees", *meridian, largest);
-    }
-    std::optional<int32_t> zone = converter.zoneCode(i, state.zones());
-    if (!zone && d.first && mode == ConversionKind::projectToZone) {
-      Point3 enu, project;
-      if (place(converter, mode, i, *d.first, enu, project)) {
-        zone = zoneCodeOf(converter.frame().enuToGeodetic(enu).x);
-      }
-    }
-    if (zone && mode == ConversionKind::projectToZone) {
-      facts += "; zone " + std::to_string(*zone);
-      ++zones[*zone];
-    }
-    print.line(facts);
-  }
-  // The warnings of the run: per file, and of the whole run.
-  Bounds3 enuBox;
-  for (std::size_t f = 0; f < scan.files.size(); ++f) {
-    FileRecord file;
-    for (std::size_t i = 0; i < definitions; ++i) {
-      if (scan.files[f][i].vertexCount == 0) continue;
-      const Outline outline = outlineOf(converter, mode, i, scan.files[f][i].box);
-      file.footprint.insert(file.footprint.end(), outline.geodetic.begin(),
-                            outline.geodetic.end());
-      enuBox.merge(outline.enu);
-    }
-    recordMeridianOffset(mode, meridians,
-                         zones.size() == 1 ? std::optional<int>(zones.begin()->first)
-                                           : std::nullopt,
-                         file);
-    if (auto warning = meridianWarning(plan.inputs[f], file)) output.warn(*warning);
-  }
-  if (mode == ConversionKind::projectToEnu) {
-    if (auto warning = farFromOriginWarning(enuBox, converter.origin())) output.warn(*warning);
-  }
+  const std::map<int32_t, int> zones =
+      printDefinitions(all, model, converter, state, mode, print);
+  warnOfPlaces(plan, scan, converter, zones, output);
   for (const std::string& warning : plan.materials.warnings) output.warn(warning);
   if (zones.size() > 1) {
     output.warn("the definitions' vertices lie on " + std::to_string(zones.size()) +
