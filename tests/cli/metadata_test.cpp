@@ -189,6 +189,23 @@ TEST(Metadata, ProductionTreeToEnuAndBack) {
   EXPECT_EQ(srs.rfind("PROJCS[", 0), 0u) << srs;
   EXPECT_NE(srs.find("PARAMETER[\"central_meridian\",117]"), std::string::npos) << srs;
   EXPECT_NE(srs.find("AUTHORITY[\"EPSG\",\"4548\"]"), std::string::npos) << srs;
+
+  // A plane correction: no standard frame states the project frame, so none is written.
+  box.write("plane.json", R"({"type": "Custom Gauss", "define": {"centralMeridianLongitude":
+      117, "xoffset": 500000}, "planeparam": {"startx": 500000, "starty": 3320000,
+      "rotate": 0.001, "scale": 1}})");
+  cli::fs::create_directories(box / "corrected");
+  const RunResult corrected = box.run({"-input=enu", "-coord=plane.json", "-output=corrected",
+                                       "-tree=1", "-toProj=0", "-bENU=1"});
+  ASSERT_EQ(corrected.exitStatus, 0) << corrected.err;
+  EXPECT_FALSE(box.exists("corrected/metadata.xml"));
+  EXPECT_NE(corrected.err.find("has a plane correction"), std::string::npos) << corrected.err;
+  // The zone mode: the zone code printed.
+  cli::fs::create_directories(box / "zone");
+  ASSERT_EQ(box.run({"-input=prod", "-coord=c.json", "-output=zone", "-tree=1"}).exitStatus, 0);
+  pugi::xml_document zone;
+  ASSERT_TRUE(zone.load_file((box / "zone/metadata.xml").string().c_str()));
+  EXPECT_STREQ(zone.child("ModelMetadata").child_value("SRS"), "EPSG:4548");
 }
 
 // -dryrun reads, prints the frame facts and every warning of the run, and writes nothing.
