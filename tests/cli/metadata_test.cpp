@@ -137,10 +137,10 @@ TEST(Metadata, FrameChecksAndWarnings) {
   Sandbox box;
   box.write("c.json", kPlain117);
   box.write("t.obj", "v 10.5 20.25 5\n");
-  const RunResult far = box.run({"-input=t.obj", "-coord=c.json", "-output=z.obj"});
-  EXPECT_NE(far.err.find("t.obj: vertices up to 4.487"), std::string::npos) << far.err;
-  EXPECT_NE(far.err.find("error reaches 3.3 mm forward, 12.9 mm inverse"), std::string::npos)
-      << far.err;
+  const RunResult distant = box.run({"-input=t.obj", "-coord=c.json", "-output=z.obj"});
+  EXPECT_NE(distant.err.find("t.obj: vertices up to 4.487"), std::string::npos) << distant.err;
+  EXPECT_NE(distant.err.find("error reaches 3.3 mm forward, 12.9 mm inverse"), std::string::npos)
+      << distant.err;
 }
 
 // A production tree to ENU (-tree=1 -materials=copy) and back: the same numbers, and each
