@@ -1,30 +1,39 @@
 #include "run/metadata_plan.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "obj/output_naming.h"
 #include "platform/filesystem.h"
+#include "platform/path_parts.h"
 #include "platform/read_text_file.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kFileName = "metadata.xml";
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
+// The folder above `folder`, as a path the user recognises (relative stays relative; the
+// names are the user's bytes, never recoded): "Data" -> ".", "." -> "..", "a/.." -> "a/../..".
+std::string folderAbove(const std::string& folder) {
+  const std::string name = folder.substr(fileNameStart(folder));
+  if (name == "." || name == "..") return joinPath(folder, "..");
+  return folderOfFile(folder);
+}
+
 // The folders searched, nearest first: the -input folder and the one above; for one file its
-// folder and the two above. Each as a path the user recognises (relative stays relative).
-std::vector<fs::path> searchedFolders(const std::string& input) {
+// folder and the two above.
+std::vector<std::string> searchedFolders(const std::string& input) {
   const bool oneFile = !input.empty() && !isDirectory(input);
-  fs::path folder = oneFile ? fs::path(input).parent_path() : fs::path(input);
-  if (folder.empty()) folder = ".";
-  std::vector<fs::path> folders{folder};
+  std::string folder = oneFile ? folderOfFile(input) : input.empty() ? "." : input;
+  // "tiles/" is the folder "tiles": the one above it is ".", not "tiles" again.
+  while (folder.size() > 1 && fileNameStart(folder) == folder.size() &&
+         folder[folder.size() - 2] != ':') {
+    folder.pop_back();  // but the root of a drive, "C:\\"
+  }
+  std::vector<std::string> folders{folder};
   for (int up = 0; up < (oneFile ? 2 : 1); ++up) {
-    const fs::path above = (folders.back() / "..").lexically_normal();  // "Data/.." -> "."
+    const std::string above = folderAbove(folders.back());
     if (above == folders.back()) break;  // the root has nothing above it
     folders.push_back(above);
   }
@@ -48,8 +57,8 @@ std::optional<RunFailure> findMetadata(const RunOptions& options, MetadataPlan& 
       plan.readPath = options.metadataPath;
       break;
     case MetadataChoice::automatic:
-      for (const fs::path& folder : searchedFolders(options.input)) {
-        const std::string candidate = (folder / kFileName).string();
+      for (const std::string& folder : searchedFolders(options.input)) {
+        const std::string candidate = joinPath(folder, kFileName);
         if (isRegularFile(candidate)) {
           plan.readPath = candidate;
           break;
@@ -79,19 +88,12 @@ std::optional<RunFailure> addMetadataOutput(const RunOptions& options,
       outputs.empty() || outputNamesFile(options.output)) {
     return std::nullopt;
   }
-  fs::path place = fs::path(options.output);
-  if (options.tree && !plan.readPath.empty()) {
-    // The folder of the one read, relative to the -input folder, when it lies inside it.
-    std::error_code error;
-    const fs::path input = fs::weakly_canonical(
-        fs::absolute(options.input.empty() ? "." : options.input, error), error);
-    const fs::path read =
-        fs::weakly_canonical(fs::absolute(plan.readPath, error), error).parent_path();
-    const fs::path relative = read.lexically_relative(input);
-    if (!error && !relative.empty() && *relative.begin() != "..") {
-      place = (place / relative).lexically_normal();
-    }
-  }
-  plan.writePath = (place / kFileName).string();
+  // With -tree, the place of the one read below the -input folder (one found by the search
+  // lies in that folder or above it: the output folder).
+  const std::string place =
+      options.tree && !plan.readPath.empty()
+          ? folderOfFile(makeTreeOutputPath(options.output, options.input, plan.readPath))
+          : options.output;
+  plan.writePath = joinPath(place, kFileName);
   return written.add(PathRole::metadataWritten, plan.writePath, options.tree);
 }
