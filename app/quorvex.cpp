@@ -77,6 +77,11 @@ DEFINE_string(materials, "none",
               "none: warn of material libraries not beside the outputs; copy: copy the "
               "libraries and their texture maps beside the outputs; link: hard-link them "
               "where possible, else copy");
+DEFINE_string(metadata, "auto",
+              "the production's metadata.xml (frame <SRS>, offset <SRSOrigin>): auto: the "
+              "-input folder's or the one above; none: neither read nor written; or a path");
+DEFINE_string(dryrun, "0",
+              "1: print the plan and the frame facts of the inputs (read once), write nothing");
 
 namespace {
 
@@ -113,6 +118,7 @@ const char* messageText(RunMessage message) {
     case RunMessage::materialsSet: return "materials set error!!\n";
     case RunMessage::maxclosureSet: return "maxclosure set error!!\n";
     case RunMessage::bENUSet: return "bENU set error!!\n";
+    case RunMessage::metadataSet: return "metadata set error!!\n";
     case RunMessage::openObj: return "open obj error!!\n";
     case RunMessage::vertexLine: return "vertex line error!!\n";
     case RunMessage::convertVertex: return "convert vertex error!!\n";
@@ -185,7 +191,8 @@ int main(int argc, char** argv) {
   const FlagValues flags{FLAGS_input,       FLAGS_output,   FLAGS_coord,   FLAGS_base,
                          FLAGS_inputbase,   FLAGS_bENU,     FLAGS_toProj,  FLAGS_report,
                          FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly,
-                         FLAGS_tree,        FLAGS_materials, FLAGS_maxclosure};
+                         FLAGS_tree,        FLAGS_materials, FLAGS_maxclosure,
+                         FLAGS_metadata,    FLAGS_dryrun};
   const std::set<std::string> given = flagsGiven("input");
   gflags::ShutDownCommandLineFlags();
 
@@ -203,6 +210,7 @@ int main(int argc, char** argv) {
   }
   for (const std::string& warning : plan.plan->warnings) streams.warn(warning);
   if (const auto failure = runConversion(*plan.plan, streams)) return fail(*failure, streams.why());
+  if (plan.plan->options.dryRun) return 0;  // it converted nothing: it says so itself
   std::string why;
   if (!writeOut("convert success!!\n", why)) {
     printError("standard output could not be written: " + why);

@@ -100,6 +100,15 @@ OptionsResult runOptionsFromFlags(const FlagValues& flags) {
     return refuse(RunMessage::materialsSet,
                   "-materials: expected none, copy or link, got '" + flags.materials + "'");
   }
+  options.dryRun = flags.dryrun == "1";
+  if (flags.metadata.empty()) {
+    return refuse(RunMessage::metadataSet, "-metadata: expected auto, none or the path of a "
+                                           "metadata.xml, got ''");
+  }
+  options.metadata = flags.metadata == "auto"   ? MetadataChoice::automatic
+                     : flags.metadata == "none" ? MetadataChoice::none
+                                                : MetadataChoice::path;
+  if (options.metadata == MetadataChoice::path) options.metadataPath = flags.metadata;
   options.baseOnly = flags.baseonly == "1";
   if (options.baseOnly) {
     const char* why = options.mode != ConversionKind::projectToEnu

@@ -11,6 +11,7 @@ struct FlagValues {
   std::string input, output, coord, base, inputbase, bENU, toProj;
   std::string report, maxresidual, progress, threads, baseonly, tree, materials,
       maxclosure;
+  std::string metadata, dryrun;
 };
 
 // The typed options of a run, or why the flags cannot make one:
@@ -21,7 +22,7 @@ struct FlagValues {
 // - baseonlySet: -baseonly=1 outside project -> ENU, without -base or with -inputbase;
 // - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position;
 // - materialsSet: -materials is not none, copy or link.
-// -tree is on when exactly "1".
+// -tree and -dryrun are on when exactly "1"; -metadata is auto, none, or a path.
 // The mode: -toProj exactly "1" is the zone; else -bENU exactly "1" is ENU -> project; else
 // project -> ENU.
 struct OptionsResult {

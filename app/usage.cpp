@@ -13,7 +13,7 @@ constexpr const char* kUsageLine =
     "usage: quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE]"
     " [-inputbase=ENU:LON,LAT] [-toProj=1|0] [-bENU=0|1] [-threads=N] [-baseonly=1]"
     " [-report=FILE.html] [-maxresidual=M] [-maxclosure=MM] [-progress=1|0] [-tree=1]"
-    " [-materials=none|copy|link]";
+    " [-materials=none|copy|link] [-metadata=auto|none|PATH] [-dryrun=1]";
 
 constexpr const char* kPurpose =
     "quorvex converts the vertices of Wavefront OBJ files between a surveying project frame, a\n"
@@ -28,6 +28,8 @@ constexpr const char* kModes =
     "  ENU -> project frame (-toProj=0 -bENU=1); the origin is -inputbase, else the coordinate\n"
     "  file's basepoint:\n"
     "    quorvex -input=out/enu -coord=coord.json -output=out/back -toProj=0 -bENU=1\n"
+    "A production's metadata.xml beside IN (or -metadata=PATH) gives the tiles' frame and the\n"
+    "offset <SRSOrigin> added to every vertex; one is written beside the outputs.\n"
     "IN is one OBJ file or a folder searched for *.obj (links to folders followed; -tree=1:\n"
     "every depth, the folders kept below OUT); OUT is a file (a name with \".obj\" in any\n"
     "letter case that is not a folder; one input only) or an existing folder. -bENU=1 needs\n"

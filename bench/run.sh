@@ -28,6 +28,9 @@
 #   vertices-N.obj      the tile's `v` lines alone: quorvex's like-for-like input
 #   coord-plain.json    Custom Gauss, CM 117, CGCS2000, no surface height, no corrections:
 #                       the frame of cct's pipeline
+#   metadata-zero.xml, metadata-origin.xml   <SRS>EPSG:4548</SRS> with <SRSOrigin> 0,0,0 and
+#                       500000,3320000,0; tile-relative.obj: the tile's v lines less the
+#                       latter (what a production relative to that origin holds)
 #   coord-control.json, coord-three.json   by make_coords: a Control points document, and
 #                       three copies of the coordinate file with adjacent 100-point boundaries
 #
@@ -206,6 +209,28 @@ for t in 1 2; do
     "$quorvex" -input="$tile" -coord="$coord" -output="$work/zone-$t.obj" \
     -base="$work/zone.txt" -threads=$t
 done
+# A production's <SRSOrigin>: a zero one (nothing is added: the same work as without), and a
+# non-zero one added to every vertex of the tile made relative to it.
+metadata() {
+  printf '<?xml version="1.0" encoding="utf-8"?>\n<ModelMetadata version="1">\n'
+  printf '  <SRS>EPSG:4548</SRS>\n  <SRSOrigin>%s</SRSOrigin>\n</ModelMetadata>\n' "$1"
+}
+metadata 0,0,0 >"$work/metadata-zero.xml"
+metadata 500000,3320000,0 >"$work/metadata-origin.xml"
+relative="$work/tile-relative-$vertices.obj"
+if [ ! -s "$relative" ]; then
+  awk '$1 == "v" { $2 = sprintf("%.6f", $2 - 500000); $3 = sprintf("%.6f", $3 - 3320000) }
+    { print }' "$tile" >"$relative.part"
+  mv "$relative.part" "$relative"
+fi
+for t in 1 2; do
+  row "quorvex proj->ENU, <SRSOrigin> 0,0,0, -threads=$t" "$work/enu-zero-$t.obj" \
+    "$quorvex" -input="$tile" -coord="$coord" -output="$work/enu-zero-$t.obj" "${enu[@]}" \
+    -metadata="$work/metadata-zero.xml" -threads=$t
+  row "quorvex proj->ENU, <SRSOrigin> non-zero, -threads=$t" "$work/enu-origin-$t.obj" \
+    "$quorvex" -input="$relative" -coord="$coord" -output="$work/enu-origin-$t.obj" \
+    "${enu[@]}" -metadata="$work/metadata-origin.xml" -threads=$t
+done
 # The same runs one vertex at a time and in the baseline build of the lanes (the default is
 # the best lane code the CPU has: see quorvex --version).
 for lanes in off baseline; do
@@ -302,6 +327,12 @@ ratio "quorvex proj->zone, QUORVEX_LANES=off, -threads=1, new file" \
 ratio "quorvex proj->ENU, -threads=1, new file" "quorvex proj->ENU, -threads=2, new file" \
   ">= 1.7 by wall time"
 ratio "quorvex proj->ENU, -threads=2, new file" "cp, new file" "<= 4"
+for t in 1 2; do
+  ratio "quorvex proj->ENU, <SRSOrigin> 0,0,0, -threads=$t, new file" \
+    "quorvex proj->ENU, -threads=$t, new file" "nothing measurable: 1.00"
+  ratio "quorvex proj->ENU, <SRSOrigin> non-zero, -threads=$t, new file" \
+    "quorvex proj->ENU, -threads=$t, new file" "<= 1.03"
+done
 ratio "quorvex proj->ENU, -threads=2, replacing" "cp, replacing" "<= 4"
 ratio "cct -d 6 -o, plain Gauss->ENU, x y z lines, new file" \
   "quorvex plain Gauss->ENU, v lines only, -threads=2, new file" ">= 8; like for like"

@@ -149,6 +149,13 @@ class Converter {
   // points" and a definition that defines nothing.
   std::optional<double> centralMeridian(std::size_t index) const;
 
+  // The offset added to the three numbers of each vertex as read, before it is converted: a
+  // production's <SRSOrigin> (in the input frame: metres of the project frame, or of ENU).
+  // The conversions here take the offset numbers; the OBJ side adds it
+  // (run/vertex_adapter.h). Zero unless set; withOrigin keeps it.
+  const Point3& inputOffset() const { return inputOffset_; }
+  void setInputOffset(const Point3& offset) { inputOffset_ = offset; }
+
   std::size_t definitionCount() const { return definitions_.size(); }
   // The ellipsoid of the ENU frame, and the warnings of its choice (definitions on axes that
   // differ), for the run to print once.
@@ -202,4 +209,5 @@ class Converter {
   EnuFrameEllipsoid frameEllipsoid_;
   EnuFrame frame_{EnuOrigin{}};
   std::uint64_t id_ = 0;  // tells the scratch whose rings its polygons were built from
+  Point3 inputOffset_{};
 };

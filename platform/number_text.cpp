@@ -312,3 +312,9 @@ double writtenFixed6(double value) {
   (void)parseWholeNumber(std::string_view(text, static_cast<std::size_t>(end - text)), read);
   return read;
 }
+
+std::string shortestText(double value) {
+  char text[400];  // fixed notation of the largest double: 309 digits
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  return std::string(text, result.ptr);
+}

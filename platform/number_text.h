@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Locale-free number text.
@@ -31,3 +32,7 @@ char* formatFixed6(char* out, double value);
 // The value the text formatFixed6 writes for `value` reads back as (parseWholeNumber of it):
 // `value` rounded to six decimals as a reader of the output sees it. Not finite: `value`.
 double writtenFixed6(double value);
+
+// The shortest text in fixed notation (no exponent) that reads back as `value` ("1", "0.1",
+// "500000", "117.5", "nan", "-inf").
+std::string shortestText(double value);

@@ -119,9 +119,29 @@ ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsign
   }
   // No vertex, no centre: any base point would be made up.
   if (bounds.vertexCount == 0) return {std::nullopt, std::nullopt, bounds.warnings};
-  const Point3 centre{boundsCentre(bounds.min[0], bounds.max[0]),
-                      boundsCentre(bounds.min[1], bounds.max[1]),
-                      boundsCentre(bounds.min[2], bounds.max[2])};
+  ComputedBasePoint base = basePointOfBox(offsetBox(bounds, converter), converter, state);
+  base.warnings = bounds.warnings;
+  return base;
+}
+
+Bounds3 offsetBox(const Bounds3& read, const Converter& converter) {
+  // Rounding is monotonic, so the bounds of the offset numbers are the offset bounds, to the
+  // bit: the scan need not add the offset to every vertex.
+  const double offset[3] = {converter.inputOffset().x, converter.inputOffset().y,
+                            converter.inputOffset().z};
+  Bounds3 box = read;
+  for (int k = 0; k < 3; ++k) {
+    box.min[k] += offset[k];
+    box.max[k] += offset[k];
+  }
+  return box;
+}
+
+ComputedBasePoint basePointOfBox(const Bounds3& box, const Converter& converter,
+                                 RunState& state) {
+  const Point3 centre{boundsCentre(box.min[0], box.max[0]),
+                      boundsCentre(box.min[1], box.max[1]),
+                      boundsCentre(box.min[2], box.max[2])};
   Point3 enu{};
   std::string why;
   ConverterScratch scratch;
@@ -141,5 +161,5 @@ ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsign
   EnuOrigin origin = converter.origin();
   origin.lon = written.lon;
   origin.lat = written.lat;
-  return {std::nullopt, origin, bounds.warnings};
+  return {std::nullopt, origin, {}};
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "coordinfo/bounds3.h"
 #include "coordinfo/enu_origin.h"
 #include "obj/progress_sink.h"
 #include "pipeline/converter.h"
@@ -21,7 +22,14 @@ struct ComputedBasePoint {
   std::vector<std::string> warnings;  // of the files read, e.g. one without any vertex line
 };
 // `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
+// The vertices' numbers are taken with the converter's inputOffset() added.
 // `progress` (when not null) is told of each file, in file order, from the calling thread.
 ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
                                    const Converter& converter, RunState& state,
                                    FileProgress* progress = nullptr);
+
+// The box of numbers as read, moved by the converter's inputOffset().
+Bounds3 offsetBox(const Bounds3& read, const Converter& converter);
+// The base point of a box of the offset numbers (not empty): its centre's geodetic position.
+ComputedBasePoint basePointOfBox(const Bounds3& box, const Converter& converter,
+                                 RunState& state);

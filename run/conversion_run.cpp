@@ -1,6 +1,7 @@
 #include "run/conversion_run.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "coordinfo/process_context.h"
+#include "geodesy/standard_frames.h"
+#include "geodesy/zone.h"
 #include "parser/parse_coord_translate_info.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
@@ -22,8 +25,11 @@
 #include "platform/terminal.h"
 #include "report/progress_line.h"
 #include "run/computed_base_point.h"
+#include "run/dry_run.h"
 #include "run/enu_origin_choice.h"
 #include "run/file_sequence.h"
+#include "run/frame_warnings.h"
+#include "run/metadata_frame.h"
 #include "run/report_gathering.h"
 #include "run/round_trip_sampler.h"
 
@@ -76,6 +82,14 @@ class Console {
   std::set<std::string> reasons_;
 };
 
+// Whether a zone code names an EPSG code of the CGCS2000 3-degree zones by central meridian
+// (4534..4554): the code of a zone is one where the zone lies in the table.
+bool isZoneEpsgCode(int32_t code) {
+  const std::optional<ProjectedFrame> frame = standardFrame(code);
+  return frame && frame->centralMeridian == zoneCentralMeridian(code) &&
+         frame->falseEasting == 500000.0 && frame->scale == 1.0;
+}
+
 const RunFailure kStandardOutputFailed{RunMessage::none,
                                        "standard output could not be written"};
 
@@ -96,6 +110,9 @@ class Run {
   std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state,
                                          ProgressLine& progress);
   std::optional<RunFailure> writeGivenBasePoint();
+  std::optional<RunFailure> checkMetadata();
+  std::optional<RunFailure> chooseEnuOrigin();
+  std::optional<RunFailure> writeMetadata(const std::map<int32_t, std::size_t>& filesOnZone);
   std::optional<RunFailure> checkReadableTwice() const;
   std::optional<RunFailure> createFolders();
   std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next);
@@ -118,6 +135,7 @@ class Run {
   CoordTranslateInfo local_;
   RunRecord record_;
   std::vector<std::string> createdFolders_;  // outermost first
+  MetadataFrame metadataFrame_;  // what the metadata.xml read says for this run
 };
 
 std::optional<RunFailure> Run::parse() {
@@ -138,6 +156,49 @@ std::optional<RunFailure> Run::parse() {
   }
   for (const std::string& warning : warnings) output_.warn(options_.coord + ": " + warning);
   record_.coordPath = options_.coord;
+  return checkMetadata();
+}
+
+// The frame the metadata.xml read names, against the mode and the definitions.
+std::optional<RunFailure> Run::checkMetadata() {
+  if (!plan_.metadata.metadata) return std::nullopt;
+  const bool toZone = options_.mode == ConversionKind::projectToZone;
+  metadataFrame_ = checkMetadataFrame(plan_.metadata.readPath, *plan_.metadata.metadata,
+                                      options_.mode, toZone ? process_.info : local_);
+  for (const std::string& warning : metadataFrame_.warnings) output_.warn(warning);
+  return metadataFrame_.failure;
+}
+
+// ENU -> project: the origin given (-inputbase, "basepoint"), else the ENU:LAT,LON of the
+// metadata.xml read, else a fallback (chooseEnuInputOrigin). A given one must be the
+// metadata's, to 1e-6 degrees.
+std::optional<RunFailure> Run::chooseEnuOrigin() {
+  const std::optional<BasePoint>& stated = metadataFrame_.enuOrigin;
+  const std::string& path = plan_.metadata.readPath;
+  if (stated && !options_.inputbase && !local_.basepointGiven) {
+    localOrigin_.lon = stated->lon;
+    localOrigin_.lat = stated->lat;
+    record_.originSource = "<SRS> of " + path;
+    output_.note("the ENU origin is <SRS>" + formatBasePoint(*stated) + "</SRS> of '" + path +
+                 "' (latitude first)");
+    return std::nullopt;
+  }
+  const OriginChoice choice = chooseEnuInputOrigin(options_.inputbase, local_);
+  record_.originSource = choice.source;
+  if (stated) {
+    constexpr double kSameDegrees = 1e-6;
+    if (std::fabs(std::remainder(localOrigin_.lon - stated->lon, 360.0)) > kSameDegrees ||
+        std::fabs(localOrigin_.lat - stated->lat) > kSameDegrees) {
+      return RunFailure{RunMessage::inputbaseSet,
+                        "the ENU origin " + choice.source + " gives, longitude " +
+                            std::to_string(localOrigin_.lon) + ", latitude " +
+                            std::to_string(localOrigin_.lat) + ", is not the one '" + path +
+                            "' states, <SRS>" + formatBasePoint(*stated) +
+                            "</SRS> (latitude first): longitude " + std::to_string(stated->lon) +
+                            ", latitude " + std::to_string(stated->lat)};
+    }
+  }
+  if (!choice.warning.empty()) output_.warn(choice.warning);
   return std::nullopt;
 }
 
@@ -170,13 +231,15 @@ std::optional<RunFailure> Run::convert() {
     record_.originSource = "the centre of all vertices";
     computeBase = true;
   } else if (mode == ConversionKind::enuToProject) {
-    const OriginChoice choice = chooseEnuInputOrigin(options_.inputbase, local_);
-    if (!choice.warning.empty()) output_.warn(choice.warning);
-    record_.originSource = choice.source;
+    if (auto failure = chooseEnuOrigin()) return failure;
   }
   Converter converter(model, origin);
   for (const std::string& warning : converter.frameEllipsoid().warnings) output_.warn(warning);
+  if (plan_.metadata.metadata) converter.setInputOffset(plan_.metadata.metadata->origin);
   RunState state(converter);
+  if (options_.dryRun) {
+    return dryRun(plan_, model, converter, state, computeBase, record_.originSource, output_);
+  }
   const bool show = showProgress();
   std::uint64_t totalBytes = 0;
   if (show) {
@@ -290,6 +353,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
   MissingLibraries missingLibraries;
   std::vector<double> meridians;  // of the definitions with a projection
+  Bounds3 enuBox;                 // project -> ENU: the box of every vertex written
   for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
     if (const std::optional<double> meridian = converter.centralMeridian(i)) {
       meridians.push_back(*meridian);
@@ -327,6 +391,8 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
     recordFootprint(mode, zoneCode, file, record_);
     recordMeridianOffset(mode, meridians, fileZone, file);
+    if (auto warning = meridianWarning(path, file)) output_.warn(*warning);
+    if (mode == ConversionKind::projectToEnu) enuBox.merge(file.outputBounds);
     record_.files.push_back(std::move(file));
     if (mode == ConversionKind::projectToZone) {
       const std::string zone = std::to_string(zoneCode);
@@ -350,6 +416,44 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     }
     output_.warn("the files of this run lie on " + std::to_string(filesOnZone.size()) +
                  " zones: " + counts + "; -base holds the last file's code");
+  }
+  if (auto warning = farFromOriginWarning(enuBox, converter.origin())) output_.warn(*warning);
+  return writeMetadata(filesOnZone);
+}
+
+// metadata.xml beside the outputs, last: the one read with <SRS> and <SRSOrigin> of the frame
+// the vertices written are in, or none, with the reason.
+std::optional<RunFailure> Run::writeMetadata(const std::map<int32_t, std::size_t>& filesOnZone) {
+  const std::string& path = plan_.metadata.writePath;
+  if (path.empty()) return std::nullopt;
+  WrittenSrs srs;
+  switch (options_.mode) {
+    case ConversionKind::projectToEnu:
+      srs.srs = formatBasePoint({local_.origin->lon, local_.origin->lat});
+      break;
+    case ConversionKind::projectToZone:
+      if (filesOnZone.size() > 1) {
+        srs.whyNone = "the files lie on " + std::to_string(filesOnZone.size()) + " zones";
+      } else if (!record_.zoneCode || !isZoneEpsgCode(*record_.zoneCode)) {
+        srs.whyNone = record_.zoneCode ? "zone code " + std::to_string(*record_.zoneCode) +
+                                             " is no EPSG code of a CGCS2000 3-degree zone"
+                                       : "no vertex was projected onto a zone";
+      } else {
+        srs.srs = "EPSG:" + std::to_string(*record_.zoneCode);
+      }
+      break;
+    case ConversionKind::enuToProject:
+      srs = projectFrameSrs(local_);
+      break;
+  }
+  if (srs.srs.empty()) {
+    output_.note("'" + path + "' is not written: " + srs.whyNone);
+    return std::nullopt;
+  }
+  std::string error;
+  if (!writeTextFile(path, rewriteModelMetadata(plan_.metadata.text, srs.srs, Point3{}),
+                     &error)) {
+    return RunFailure{RunMessage::writeFile, error};
   }
   return std::nullopt;
 }

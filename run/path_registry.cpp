@@ -14,6 +14,8 @@ const char* pathRoleName(PathRole role) {
     case PathRole::base: return "the base file";
     case PathRole::report: return "the report file";
     case PathRole::material: return "the material file";
+    case PathRole::metadataRead: return "the metadata.xml read";
+    case PathRole::metadataWritten: return "the metadata.xml written";
   }
   return "";
 }

@@ -16,6 +16,8 @@ enum class PathRole {
   base,        // written: the base file
   report,      // written: the report
   material,    // written: a copied or linked material library or map
+  metadataRead,     // read: the production's metadata.xml
+  metadataWritten,  // written: the metadata.xml beside the outputs
 };
 
 // "the input", "the coordinate file", ... as a message names a path of that role.

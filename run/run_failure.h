@@ -19,6 +19,7 @@ enum class RunMessage {
   materialsSet,             // "materials set error!!"
   maxclosureSet,            // "maxclosure set error!!"
   bENUSet,                  // "bENU set error!!"
+  metadataSet,              // "metadata set error!!"
   openObj,                  // "open obj error!!"
   vertexLine,               // "vertex line error!!"
   convertVertex,            // "convert vertex error!!"

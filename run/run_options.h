@@ -14,6 +14,10 @@ enum class ProgressChoice { automatic, on, off };  // automatic: when it is a te
 // file system allows (else copied).
 enum class MaterialsChoice { none, copy, link };
 
+// Which production metadata.xml a run reads (and writes beside its outputs): the one found
+// beside the input (run/metadata_plan.h), the one named, or none at all.
+enum class MetadataChoice { automatic, none, path };
+
 // What one run is asked to do, typed once from the command line: the conversion, the paths
 // as given (not yet resolved or checked: see RunPlan) and the numbers already read.
 struct RunOptions {
@@ -34,4 +38,9 @@ struct RunOptions {
   // folder (sub-folders created), instead of into the output folder itself.
   bool tree = false;
   MaterialsChoice materials = MaterialsChoice::none;
+  // -metadata: auto, none or a path (metadataPath).
+  MetadataChoice metadata = MetadataChoice::automatic;
+  std::string metadataPath;
+  // -dryrun: the plan and the frame facts of the inputs, nothing written.
+  bool dryRun = false;
 };

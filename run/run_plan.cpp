@@ -110,6 +110,7 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   // Nothing is written yet: the first read paths cannot clash.
   for (const std::string& input : plan.inputs) (void)written.addRead(PathRole::input, input);
   (void)written.addRead(PathRole::coordinate, options.coord);
+  addMetadataRead(plan.metadata, written);
   for (const std::string& output : plan.outputs) {
     if (auto failure = written.add(PathRole::output, output, options.tree)) return failure;
   }
@@ -118,6 +119,9 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   }
   if (!options.report.empty()) {
     if (auto failure = written.add(PathRole::report, options.report, false)) return failure;
+  }
+  if (auto failure = addMetadataOutput(options, plan.outputs, written, plan.metadata)) {
+    return failure;
   }
   std::optional<MaterialTree> tree;
   if (options.tree) tree = MaterialTree{options.input, options.output};
@@ -147,6 +151,7 @@ PlanResult makeRunPlan(const RunOptions& options) {
   if (auto failure = checkTree(options)) return {std::nullopt, *failure};
   if (auto failure = findInputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = findOutputs(options, plan)) return {std::nullopt, *failure};
+  if (auto failure = findMetadata(options, plan.metadata)) return {std::nullopt, *failure};
   if (auto failure = checkWrittenPaths(options, plan)) return {std::nullopt, *failure};
   return {std::move(plan), {}};
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "run/material_plan.h"
+#include "run/metadata_plan.h"
 #include "run/run_failure.h"
 #include "run/run_options.h"
 
@@ -23,6 +24,7 @@ struct RunPlan {
   // first file is written (never for a run the plan refuses).
   std::vector<std::string> foldersToCreate;
   MaterialPlan materials;  // the material files to bring, and the warnings of the scan
+  MetadataPlan metadata;   // the production's metadata.xml read, and where the run writes one
 
   // The base point may be computed from every vertex before the conversion pass.
   bool computesBasePoint() const {
@@ -39,6 +41,7 @@ struct RunPlan {
 // - writeFile: the folder of an output, of the base file or of the report does not exist (with
 //   -tree, the sub-folders of the output folder are created; what exists of them must be
 //   folders), or a written path is a folder;
+// - metadataSet: the metadata.xml named or found cannot be read as one (findMetadata);
 // - outputNameConflict: two inputs go to one output, or a written path (each output, the base
 //   file where the mode writes it, the report) is the same file or the same name as an input,
 //   the coordinate file or another written path (through links, hard links, "..", and letter

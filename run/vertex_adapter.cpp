@@ -20,7 +20,13 @@ bool VertexAdapter::sameZoneAsFile(std::optional<std::size_t> chosen, std::strin
   return false;
 }
 
-bool VertexAdapter::convert(const double in[3], double out[3], std::string* why) {
+bool VertexAdapter::convert(const double read[3], double out[3], std::string* why) {
+  if (!offsetGiven_) return convertOffset(read, out, why);
+  const double in[3] = {read[0] + offset_[0], read[1] + offset_[1], read[2] + offset_[2]};
+  return convertOffset(in, out, why);
+}
+
+bool VertexAdapter::convertOffset(const double in[3], double out[3], std::string* why) {
   const Point3 p{in[0], in[1], in[2]};
   Point3 result{};
   bool converted = false;
@@ -47,10 +53,20 @@ bool VertexAdapter::convert(const double in[3], double out[3], std::string* why)
   return true;
 }
 
-std::size_t VertexAdapter::convertMany(const double* in, double* out, std::size_t count,
+std::size_t VertexAdapter::convertMany(const double* read, double* out, std::size_t count,
                                        std::string* why) {
+  const double* in = read;
+  if (offsetGiven_) {
+    offsetBatch_.resize(3 * count);
+    for (std::size_t i = 0; i < 3 * count; i += 3) {
+      offsetBatch_[i] = read[i] + offset_[0];
+      offsetBatch_[i + 1] = read[i + 1] + offset_[1];
+      offsetBatch_[i + 2] = read[i + 2] + offset_[2];
+    }
+    in = offsetBatch_.data();
+  }
   auto single = [this, why](const double* one, double* result) {
-    return convert(one, result, why);
+    return convertOffset(one, result, why);
   };
   if (converter_.definitionCount() > 1) {
     return lanes_.convertByDefinition(

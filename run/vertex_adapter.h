@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "coordinfo/bounds3.h"
 #include "pipeline/conversion_kind.h"
@@ -19,13 +20,20 @@
 // Zones a first point fixes go into zones(). The vertices `sampling` picks are measured on
 // their way back (RoundTripSampler), on whichever path converted them.
 //
+// Each vertex's numbers enter the conversion here, with the converter's inputOffset() added
+// (a production's <SRSOrigin>; nothing is added when it is zero): the conversions, the boxes
+// and the round trip all see the offset numbers.
+//
 // In the zone mode a file is projected onto one zone: the zone of its first vertex converted
 // (fileZone()); a vertex whose definition projects onto another zone fails, naming both codes.
 class VertexAdapter {
  public:
   VertexAdapter(const Converter& converter, ConversionKind kind,
                 const RoundTripSampling& sampling = {})
-      : converter_(converter), kind_(kind), lanes_(converter, kind), sampler_(sampling) {}
+      : converter_(converter), kind_(kind), lanes_(converter, kind), sampler_(sampling),
+        offset_{converter.inputOffset().x, converter.inputOffset().y,
+                converter.inputOffset().z},
+        offsetGiven_(offset_[0] != 0.0 || offset_[1] != 0.0 || offset_[2] != 0.0) {}
   virtual ~VertexAdapter() = default;
   VertexAdapter(const VertexAdapter&) = delete;
   VertexAdapter& operator=(const VertexAdapter&) = delete;
@@ -58,10 +66,15 @@ class VertexAdapter {
   // first); false with the reason otherwise.
   bool sameZoneAsFile(std::string* why);
   bool sameZoneAsFile(std::optional<std::size_t> chosen, std::string* why);
+  // convert() of numbers the offset was added to.
+  bool convertOffset(const double in[3], double out[3], std::string* why);
 
   const Converter& converter_;
   ConversionKind kind_;
   ConverterScratch scratch_;
   LaneBatch lanes_;
   RoundTripSampler sampler_;
+  double offset_[3];
+  bool offsetGiven_;
+  std::vector<double> offsetBatch_;  // a batch's numbers with the offset added
 };

@@ -6,8 +6,8 @@
 # present; otherwise needs root (apt-get).
 set -euo pipefail
 packages=(build-essential cmake libgflags-dev rapidjson-dev libgeos-dev libeigen3-dev
-          libgtest-dev proj-bin clang libclang-rt-dev dpkg-dev groff-base parallel file
-          bsdutils)
+          libgtest-dev libpugixml-dev proj-bin clang libclang-rt-dev dpkg-dev groff-base parallel
+          file bsdutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -11,6 +11,7 @@ JOBS=${JOBS:-$(nproc)}
 
 bash scripts/install-windows-deps.sh
 JOBS=$JOBS bash scripts/build-windows-deps.sh
+JOBS=$JOBS bash scripts/build-windows-pugixml.sh
 . scripts/windows-env.sh
 
 # A build folder configured against another prefix would keep finding that prefix's libraries

@@ -111,6 +111,8 @@ windows_text "$stage/licenses/gflags.txt" "$licences/${gflags_version/ /-}/COPYI
 geos_version=$(source_texts geos COPYING debian/copyright)
 windows_text "$stage/licenses/geos.txt" "$licences/${geos_version/ /-}/COPYING" \
   "$licences/${geos_version/ /-}/debian/copyright"
+pugixml_version=$(source_texts pugixml LICENSE.md)
+windows_text "$stage/licenses/pugixml.txt" "$licences/${pugixml_version/ /-}/LICENSE.md"
 windows_text "$stage/licenses/rapidjson.txt" /usr/share/doc/rapidjson-dev/copyright
 windows_text "$stage/licenses/eigen.txt" /usr/share/doc/libeigen3-dev/copyright \
   /usr/share/common-licenses/MPL-2.0
@@ -131,6 +133,8 @@ quorvex.exe has these libraries built in:
   eigen.txt              Eigen (least squares of the control-point fit), MPL 2.0,
                          header-only; its source: Debian's eigen3 source package
                          $eigen_version (apt-get source eigen3=$eigen_version)
+  pugixml.txt            pugixml (metadata.xml), MIT, Debian source package
+                         $pugixml_version
   gcc-runtime.txt        libstdc++ and libgcc of GCC (MinGW-w64), GPL 3 with the GCC Runtime
                          Library Exception
   mingw-w64-runtime.txt  the MinGW-w64 C runtime and winpthreads

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -162,7 +163,8 @@ class Sandbox {
     return result;
   }
 
-  // Names of the files below `relative`, recursively, relative to it; hidden files included.
+  // Names of the files below `relative`, recursively, relative to it; hidden files included;
+  // sorted (byte order), whatever order the folder lists them in.
   std::vector<std::string> listing(const std::string& relative = ".") const {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(root_ / relative)) {
@@ -170,6 +172,7 @@ class Sandbox {
         names.push_back(fs::relative(entry.path(), root_ / relative).string());
       }
     }
+    std::sort(names.begin(), names.end());
     return names;
   }
 

@@ -182,7 +182,8 @@ TEST(Driver, AFailingFileStopsTheRunAndKeepsFilesFinishedBefore) {
     EXPECT_NE(bad.err.find(c.where), std::string::npos) << bad.err;
     EXPECT_TRUE(box.exists("out/a.obj"));
     EXPECT_EQ(box.read("out/b.obj"), "previous output\n");  // untouched, no partial file
-    EXPECT_EQ(box.listing("out").size(), 2u);                // no temporary file left
+    // No temporary file left; metadata.xml is of the good run.
+    EXPECT_EQ(box.listing("out").size(), 3u);
   }
 }
 
@@ -328,7 +329,8 @@ TEST(Driver, InputDiscovery) {
   const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
                                     "-toProj=0", "-bENU=1"});
   ASSERT_EQ(folder.exitStatus, 0) << folder.err;
-  EXPECT_EQ(box.listing("out"), std::vector<std::string>{"TILE.OBJ"});
+  EXPECT_EQ(box.listing("out"),
+            (std::vector<std::string>{"TILE.OBJ", "metadata.xml"}));
 
   // A file under any name is converted when named directly.
   const RunResult named = box.run({"-input=in/notes.txt", "-coord=c.json", "-output=out",
@@ -354,7 +356,7 @@ TEST(Driver, ALinkBackToItsOwnFolderIsALoopNotFollowed) {
   const RunResult folder = box.run({"-input=in", "-coord=c.json", "-output=out",
                                     "-toProj=0", "-bENU=1"});
   ASSERT_EQ(folder.exitStatus, 0) << folder.err;
-  EXPECT_EQ(box.listing("out"), std::vector<std::string>{"a.obj"});
+  EXPECT_EQ(box.listing("out"), (std::vector<std::string>{"a.obj", "metadata.xml"}));
   EXPECT_NE(folder.err.find("warning: the link 'in/loop.obj' leads back to 'in', a folder it is "
                             "in: not followed (a loop)"),
             std::string::npos) << folder.err;

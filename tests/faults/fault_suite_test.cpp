@@ -130,7 +130,8 @@ TEST(Faults, LinksThatLoopOrLeadBackToTheInput) {
   faults::fs::create_directories(s.box / "out2");
   Finished result = faults::run(s.box, {"-input=in", "-coord=c.json", "-output=out2"});
   EXPECT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_EQ(s.box.listing("out2"), std::vector<std::string>{"a.obj"});
+  EXPECT_EQ(s.box.listing("out2"),
+            (std::vector<std::string>{"a.obj", "metadata.xml"}));
 
   faults::fs::create_directories(s.box / "out3");
   faults::fs::create_symlink("../in/a.obj", s.box / "out3/a.obj");
@@ -212,7 +213,8 @@ TEST(Faults, FolderNamedLikeAnObjFile) {
   const Finished result = faults::run(s.box, {"-input=x.obj", "-coord=c.json", "-output=y.obj"});
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.out, "4548\nconvert success!!\n");
-  EXPECT_EQ(s.box.listing("y.obj"), std::vector<std::string>{"t.obj"});
+  EXPECT_EQ(s.box.listing("y.obj"),
+            (std::vector<std::string>{"metadata.xml", "t.obj"}));
 }
 
 TEST(Faults, DeepAndNulCarryingInputs) {
@@ -309,7 +311,8 @@ TEST(Faults, TwoProcessesWritingTheSameOutput) {
   EXPECT_EQ(one.exitStatus, 0) << one.err;
   EXPECT_EQ(two.exitStatus, 0) << two.err;
   EXPECT_TRUE(s.box.read("out/a.obj") == s.box.read("ref.obj"));
-  EXPECT_EQ(s.box.listing("out"), std::vector<std::string>{"a.obj"});
+  EXPECT_EQ(s.box.listing("out"),
+            (std::vector<std::string>{"a.obj", "metadata.xml"}));
   EXPECT_EQ(snapshot(s.box / "in"), s.inputs);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "geodesy/gauss_kruger.h"
+#include "geodesy/gauss_kruger_accuracy.h"
 #include "geodesy/reference_data.h"
 #include "geodesy/units.h"
 
@@ -116,4 +117,42 @@ TEST(GaussKrugerCct, MeridianArcIsTheNorthingOnTheCentralMeridian) {
     ++checked;
   }
   EXPECT_GE(checked, 36);  // 28 up to 50°, 8 at 60°..80°
+}
+
+// Beyond 3°: the table of the series' error that warnings quote (kGaussKrugerFarBands) bounds
+// every point of tmerc_far_cct.txt in its band, and is reached there to within 10 % (a
+// table too loose would overstate the error a user is warned of).
+TEST(GaussKrugerCct, FarBandsBoundTheErrorBeyondThreeDegrees) {
+  const std::vector<ReferenceRow> rows = readReferenceRows("tmerc_far_cct.txt");
+  ASSERT_GE(rows.size(), 700u);
+  constexpr std::size_t kBands = std::size(kGaussKrugerFarBands);
+  double forwardMax[kBands] = {}, inverseMax[kBands] = {};
+  for (const ReferenceRow& r : rows) {
+    SCOPED_TRACE("tmerc_far_cct.txt line " + std::to_string(r.line));
+    const GaussKrugerParams p = paramsOf(r);
+    const double lon = r.number(6), lat = r.number(7);
+    const std::optional<GaussKrugerFarBand> band = gaussKrugerFarError(lon - p.centralMeridian);
+    ASSERT_TRUE(band.has_value());
+    const Point3 q = gaussKrugerForward({lon, lat, 0.0}, p);
+    const double forwardMm = std::hypot(q.x - r.number(8), q.y - r.number(9)) * 1000;
+    const Point3 g = gaussKrugerInverse({r.number(8), r.number(9), 0.0}, p);
+    const double rad = kGaussKrugerRadiansPerDegree;
+    const double inverseMm =
+        std::hypot((g.x - lon) * rad * p.a * std::cos(lat * rad), (g.y - lat) * rad * p.a) *
+        1000;
+    EXPECT_LE(forwardMm, band->forwardMm);
+    EXPECT_LE(inverseMm, band->inverseMm);
+    for (std::size_t k = 0; k < kBands; ++k) {
+      if (kGaussKrugerFarBands[k].maxOffset != band->maxOffset) continue;
+      forwardMax[k] = std::max(forwardMax[k], forwardMm);
+      inverseMax[k] = std::max(inverseMax[k], inverseMm);
+    }
+  }
+  for (std::size_t k = 0; k < kBands; ++k) {
+    SCOPED_TRACE("band up to " + std::to_string(kGaussKrugerFarBands[k].maxOffset));
+    std::printf("|dlon| up to %4.1f deg: forward max %.3f mm, inverse max %.3f mm\n",
+                kGaussKrugerFarBands[k].maxOffset, forwardMax[k], inverseMax[k]);
+    EXPECT_GE(forwardMax[k], 0.9 * kGaussKrugerFarBands[k].forwardMm);
+    EXPECT_GE(inverseMax[k], 0.9 * kGaussKrugerFarBands[k].inverseMm);
+  }
 }

@@ -76,6 +76,28 @@ def tmerc():
           blocks)
 
 
+def tmerc_far():
+    # Beyond 3° from the central meridian, where the series' error grows with the sixth power
+    # of Δλ and more: the table of geodesy/gauss_kruger_accuracy.h beyond 3°.
+    configs = [("CGCS2000", 117), ("BJ54", 39), ("WGS84", -69)]
+    offsets = [3.25, 3.5, 3.75, 4.0, 4.5, 5.0, 5.5, 6.0, 6.5, 7.0, 7.5, 8.0, 9.0, 10.0]
+    lats = [0, 10, 20, 30, 40, 50, 60, 70, 80]
+    blocks = []
+    for name, lon0 in configs:
+        a, flat = ELLIPSOIDS[name]
+        args = ["-d", "9", "+proj=tmerc", "+algo=poder_engsager", f"+lon_0={lon0}", "+lat_0=0",
+                "+k_0=1", "+x_0=500000", "+y_0=0", f"+a={a}", flat]
+        inputs = [f"{lon0 + sign * d!r} {lat!r}" for lat in lats for d in offsets
+                  for sign in (1, -1)]
+        command, rows = cct(args, [i + " 0 0" for i in inputs])
+        tag = f"{a} {flat.split('=')[1]} {lon0} 0 500000 0"
+        blocks.append((command, tag, inputs, [r[:2] for r in rows]))
+    write("tmerc_far_cct.txt",
+          "# Exact transverse Mercator (Poder/Engsager) 3°..10° from the central meridian.\n"
+          "# Columns: a(m) rf lon_0 lat_0 x_0 y_0 | lon(deg) lat(deg) | easting(m) northing(m)\n",
+          blocks)
+
+
 def cart():
     points = ["117 30 0", "118.5 31 100", "75.3 46.2 2500", "134.9 18.1 -50", "102 0 10",
               "-45 -60 8000", "0 89.5 0", "179.9 -10 300"]
@@ -201,6 +223,7 @@ def frame():
 
 if __name__ == "__main__":
     tmerc()
+    tmerc_far()
     cart()
     topocentric()
     helmert()
