@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "run/run_failure.h"
 #include "run/run_options.h"
@@ -11,6 +13,8 @@ struct FlagValues {
   std::string input, output, coord, base, inputbase, bENU, toProj;
   std::string report, maxresidual, progress, threads, baseonly, tree, materials,
       maxclosure;
+  std::string filesfrom, shard, boundsonly, mergebounds, manifest;  // batches
+  std::vector<std::pair<std::string, std::string>> given;  // (name, value) of the flags given
 };
 
 // The typed options of a run, or why the flags cannot make one:
@@ -20,6 +24,7 @@ struct FlagValues {
 // - baseonlySet: -baseonly=1 outside project -> ENU, without -base or with -inputbase;
 // - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position;
 // - materialsSet: -materials is not none, copy or link.
+// - the flags of batches: see readBatchFlags.
 // -tree is on when exactly "1".
 // The mode: -toProj exactly "1" is the zone; else -bENU exactly "1" is ENU -> project; else
 // project -> ENU.

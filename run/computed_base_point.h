@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "coordinfo/enu_origin.h"
+#include "obj/vertex_bounds.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
 #include "run/run_failure.h"
@@ -19,6 +20,16 @@ struct ComputedBasePoint {
   std::optional<EnuOrigin> origin;    // `converter`'s origin moved there; empty: no vertex
   std::vector<std::string> warnings;  // of the files read, e.g. one without any vertex line
 };
-// `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
-ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
-                                   const Converter& converter, RunState& state);
+// The base point of `bounds` (a scan's failure becomes the run's), the one step from bounds
+// to the base point that a run over all the inputs (-baseonly=1 too) and a merge of the
+// bounds of its parts (-mergebounds) share, so that both give the same bits.
+ComputedBasePoint basePointFromBounds(const VertexBounds& bounds, const Converter& converter,
+                                      RunState& state);
+
+// The failure of a scan that stopped (openObj, vertexLine, naming the file and line); none for
+// one that read every file.
+std::optional<RunFailure> scanFailure(const VertexBounds& bounds);
+
+// The bounds of every vertex of `files`; `threads` > 1 reads each file in blocks on that many
+// threads (same bounds to the bit).
+VertexBounds scanBatchBounds(const std::vector<std::string>& files, unsigned threads);

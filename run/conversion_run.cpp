@@ -19,11 +19,15 @@
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
+#include "platform/sha256.h"
 #include "platform/terminal.h"
 #include "report/progress_line.h"
+#include "run/bounds_merge.h"
+#include "run/bounds_scan.h"
 #include "run/computed_base_point.h"
 #include "run/enu_origin_choice.h"
 #include "run/file_sequence.h"
+#include "run/manifest_writing.h"
 #include "run/report_gathering.h"
 #include "run/round_trip_sampler.h"
 
@@ -89,10 +93,16 @@ class Run {
   std::optional<RunFailure> parse();
   std::optional<RunFailure> convert();
   std::optional<RunFailure> writeReport(bool succeeded, double seconds);
+  std::optional<RunFailure> writeManifest(const std::optional<RunFailure>& failure) const {
+    return writeRunManifest(plan_, record_, failure);
+  }
 
  private:
   std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state);
   std::optional<RunFailure> checkReadableTwice() const;
+  std::optional<RunFailure> coordinateFileSha256(std::string& hex) const;
+  MergedBounds batchBounds() const;
+  std::optional<RunFailure> writeBounds();
   std::optional<RunFailure> createFolders() const;
   std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next) const;
   std::optional<RunFailure> drain(RunState& state) {
@@ -133,6 +143,8 @@ std::optional<RunFailure> Run::parse() {
 
 std::optional<RunFailure> Run::convert() {
   const ConversionKind mode = options_.mode;
+  // A part's bounds do not depend on the origin: no origin is chosen.
+  if (!options_.batch.boundsOnly.empty()) return writeBounds();
   const bool toZone = mode == ConversionKind::projectToZone;
   // Parse, prepare, convert: the converter is built from the parsed model and the run's
   // origin; the order-dependent state (fit label lines, zones fixed by a first point) is
@@ -165,9 +177,21 @@ std::optional<RunFailure> Run::convert() {
   Converter converter(model, origin);
   RunState state(converter);
   if (computeBase) {
+    if (options_.batch.shard && !options_.baseOnly) {
+      return RunFailure{RunMessage::shardSet,
+                        "-shard=" + shardText(*options_.batch.shard) + " converts a part of the "
+                        "batch, whose base point is the batch's: give it as -inputbase (from "
+                        "-boundsonly per part and -mergebounds), not computed from this part"};
+    }
     if (auto failure = checkReadableTwice()) return failure;
-    const ComputedBasePoint base =
-        computeBasePoint(plan_.inputs, options_.threads, converter, state);
+    const MergedBounds bounds = batchBounds();
+    if (bounds.failure) return bounds.failure;
+    if (bounds.bounds.status != VertexBounds::Status::ok) {
+      for (std::size_t i = 0; i < plan_.inputs.size(); ++i) {
+        if (plan_.inputs[i] == bounds.bounds.path) record_.failedInput = i;
+      }
+    }
+    const ComputedBasePoint base = basePointFromBounds(bounds.bounds, converter, state);
     if (auto failure = drain(state)) return failure;
     if (base.failure) return base.failure;
     // Without -baseonly the conversion that follows warns of the same files.
@@ -207,6 +231,33 @@ std::optional<RunFailure> Run::checkReadableTwice() const {
     }
   }
   return std::nullopt;
+}
+
+std::optional<RunFailure> Run::coordinateFileSha256(std::string& hex) const {
+  std::string error;
+  if (sha256OfFile(options_.coord, hex, &error)) return std::nullopt;
+  return RunFailure{RunMessage::coordfileEmpty, error};
+}
+
+// The bounds of every vertex of the batch: scanned from the inputs, or merged from the bounds
+// files of its parts (-mergebounds).
+MergedBounds Run::batchBounds() const {
+  if (plan_.mergeParts.empty()) {
+    return {std::nullopt, scanBatchBounds(plan_.inputs, options_.threads)};
+  }
+  std::string sha256;
+  if (auto failure = coordinateFileSha256(sha256)) return {failure, {}};
+  return mergeBoundsParts(plan_.mergeParts, sha256, modeName(options_.mode));
+}
+
+// -boundsonly: the bounds of this part's inputs, and the warnings of the scan.
+std::optional<RunFailure> Run::writeBounds() {
+  std::string sha256;
+  if (auto failure = coordinateFileSha256(sha256)) return failure;
+  std::vector<std::string> warnings;
+  auto failure = writeBoundsPart(plan_, sha256, warnings);
+  for (const std::string& warning : warnings) output_.warn(warning);
+  return failure;
 }
 
 // The folders the plan found missing, just before the first file is written into them.
@@ -267,9 +318,15 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
                                                     &file.roundTrip);
     progress.erase();
     if (auto failure = drain(state)) return failure;
-    if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
+    if (outcome.status != ConvertStatus::converted) {
+      record_.failedInput = index;
+      return conversionFailure(outcome, path);
+    }
     for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
-    if (auto failure = copyMaterials(index, nextCopy)) return failure;
+    if (auto failure = copyMaterials(index, nextCopy)) {
+      record_.failedInput = index;
+      return failure;
+    }
     if (options_.materials == MaterialsChoice::none) {
       missingLibraries.note(path, outputPath, outcome.materialLibraries);
     }
@@ -284,6 +341,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     const int32_t zoneCode = fileZone.value_or(process_.globalzonecode);
     if (fileZone) ++filesOnZone[*fileZone];
     if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
+    if (mode == ConversionKind::projectToZone) file.zoneCode = zoneCode;
     recordFootprint(mode, zoneCode, file, record_);
     recordMeridianOffset(mode, meridians, fileZone, file);
     record_.files.push_back(std::move(file));
@@ -325,16 +383,26 @@ std::optional<RunFailure> Run::writeReport(bool succeeded, double seconds) {
 
 std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) {
   Run run(plan, output);
-  if (auto failure = run.parse()) return failure;
-  if (plan.options.report.empty()) return run.convert();
   const auto start = std::chrono::steady_clock::now();
-  std::optional<RunFailure> failure = run.convert();
+  std::optional<RunFailure> failure = run.parse();
+  const bool parsed = !failure;
+  if (parsed) failure = run.convert();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::optional<RunFailure> reportFailure = run.writeReport(!failure.has_value(), seconds);
-  if (failure) {
-    if (reportFailure) output.warn("the report could not be written: " + reportFailure->detail);
-    return failure;
+  // The records of the run, also of a failed one; the first failure is the run's.
+  std::optional<RunFailure> recordFailure;
+  if (parsed && !plan.options.report.empty()) {
+    recordFailure = run.writeReport(!failure.has_value(), seconds);
+    if (recordFailure && failure) {
+      output.warn("the report could not be written: " + recordFailure->detail);
+    }
   }
-  return reportFailure;
+  if (!plan.options.batch.manifest.empty()) {
+    std::optional<RunFailure> manifestFailure = run.writeManifest(failure);
+    if (manifestFailure && (failure || recordFailure)) {
+      output.warn("the manifest could not be written: " + manifestFailure->detail);
+    }
+    if (!recordFailure) recordFailure = std::move(manifestFailure);
+  }
+  return failure ? failure : recordFailure;
 }

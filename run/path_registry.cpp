@@ -12,6 +12,10 @@ const char* pathRoleName(PathRole role) {
     case PathRole::base: return "the base file";
     case PathRole::report: return "the report file";
     case PathRole::material: return "the material file";
+    case PathRole::list: return "the list file";
+    case PathRole::boundsPart: return "the bounds file to merge";
+    case PathRole::bounds: return "the bounds file";
+    case PathRole::manifest: return "the manifest";
   }
   return "";
 }

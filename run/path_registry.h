@@ -7,7 +7,8 @@
 #include "platform/file_identity.h"
 
 // What a path is to a run, for the messages of a clash.
-enum class PathRole { input, coordinate, output, base, report, material };
+enum class PathRole { input, coordinate, output, base, report, material, list, boundsPart, bounds,
+                      manifest };
 
 // "the input", "the coordinate file", ... as a message names a path of that role.
 const char* pathRoleName(PathRole role);

@@ -5,6 +5,7 @@
 
 #include "pipeline/base_point.h"
 #include "pipeline/conversion_kind.h"
+#include "run/batch_options.h"
 
 // Whether a run shows its progress line and summary on standard error.
 enum class ProgressChoice { automatic, on, off };  // automatic: when it is a terminal
@@ -34,4 +35,7 @@ struct RunOptions {
   // folder (sub-folders created), instead of into the output folder itself.
   bool tree = false;
   MaterialsChoice materials = MaterialsChoice::none;
+  // A part of a batch shared by many processes (baseOnly is set with its boundsOnly and
+  // mergeBounds: they convert nothing).
+  BatchOptions batch;
 };

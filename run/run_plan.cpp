@@ -18,6 +18,10 @@ PlanResult refuse(RunMessage message, std::string detail) {
 
 std::optional<RunFailure> findInputs(const RunOptions& options, RunPlan& plan) {
   const std::string& input = options.input;
+  if (!options.batch.mergeBounds.empty()) {  // no input is read
+    return findMergeParts(options.batch.mergeBounds, plan.mergeParts);
+  }
+  if (!options.batch.filesFrom.empty()) return listInputs(options, plan.inputs, plan.warnings);
   // A value naming one file: anything but an existing folder (a path that does not exist then
   // fails where it is opened instead of being searched as a folder).
   if (!input.empty() && !isDirectory(input)) {
@@ -100,8 +104,11 @@ std::optional<RunFailure> checkTree(const RunOptions& options) {
 // files, against all of them.
 std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& plan) {
   WrittenPaths written;
-  for (const std::string& input : plan.inputs) written.addRead(PathRole::input, input);
+  // Every input of the batch: a part's outputs must not replace another part's inputs.
+  for (const std::string& input : plan.batch.inputs) written.addRead(PathRole::input, input);
   written.addRead(PathRole::coordinate, options.coord);
+  if (!options.batch.filesFrom.empty()) written.addRead(PathRole::list, options.batch.filesFrom);
+  for (const std::string& part : plan.mergeParts) written.addRead(PathRole::boundsPart, part);
   for (const std::string& output : plan.outputs) {
     if (auto failure = written.add(PathRole::output, output, options.tree)) return failure;
   }
@@ -110,6 +117,11 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   }
   if (!options.report.empty()) {
     if (auto failure = written.add(PathRole::report, options.report, false)) return failure;
+  }
+  for (const auto& [role, path] : {std::pair{PathRole::bounds, &options.batch.boundsOnly},
+                                   std::pair{PathRole::manifest, &options.batch.manifest}}) {
+    if (path->empty()) continue;
+    if (auto failure = written.add(role, *path, false)) return failure;
   }
   if (auto failure =
           planMaterials(plan.inputs, plan.outputs, options.materials, written, plan.materials)) {
@@ -137,6 +149,7 @@ PlanResult makeRunPlan(const RunOptions& options) {
   if (auto failure = checkTree(options)) return {std::nullopt, *failure};
   if (auto failure = findInputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = findOutputs(options, plan)) return {std::nullopt, *failure};
+  cutShard(options, plan.inputs, plan.outputs, plan.batch, plan.warnings);
   if (auto failure = checkWrittenPaths(options, plan)) return {std::nullopt, *failure};
   return {std::move(plan), {}};
 }
