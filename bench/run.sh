@@ -238,13 +238,7 @@ done
 # A delivery of many small tiles: the tile cut into 500 files of 2000 vertices each (every line
 # goes to the file of the vertices before it), converted as a folder.
 tiles="$work/tiles-500"
-if [ ! -d "$tiles" ]; then
-  mkdir -p "$tiles.part"
-  awk -v dir="$tiles.part" -v per=$((vertices / 500)) '$1 == "v" { n++ }
-    { f = int((n > 0 ? n - 1 : 0) / per); if (f > 499) f = 499
-      print > sprintf("%s/t%03d.obj", dir, f) }' "$tile"
-  mv "$tiles.part" "$tiles"
-fi
+bash "$(dirname "$0")/cut_tiles.sh" "$tile" "$tiles" 500 "$vertices"
 for t in 1 2; do
   row "quorvex 500 tiles proj->ENU, -threads=$t" "$work/tiles-enu-$t" \
     sh -c 'mkdir -p "$1" && exec "$2" -input="$3" -coord="$4" -output="$1" "$5" "$6" "$7"' \
