@@ -9,7 +9,8 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: deps build demo test test-release test-asan test-package cluster-test browser-test windows-test windows-package install package bench fuzz clean
+.PHONY: deps build demo test test-release test-asan test-package cluster-test browser-test \
+        windows-test windows-package install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
