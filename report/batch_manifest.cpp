@@ -58,7 +58,7 @@ void writeFile(Writer& writer, const ManifestFile& file) {
     path(writer, "output", file.output);
     writer.Key("outputBytes");
     writer.Uint64(file.outputBytes);
-    text(writer, "outputSha256", file.outputSha256);
+    textOrNull(writer, "outputSha256", file.outputSha256);  // null: not a regular file
     writer.Key("vertices");
     writer.Uint64(file.vertices);
     if (file.zone) {

@@ -17,7 +17,7 @@
 //    "files": [FILE, ...]}
 // and per file (every input of the run, in its order):
 //   {"input", "inputBytes", "status": "written" | "failed" | "not reached", and when written
-//    "output", "outputBytes", "outputSha256", "vertices", "zone" (zone mode),
+//    "output", "outputBytes", "outputSha256" (null for a device), "vertices", "zone" (zone mode),
 //    "roundTripMm": {"largest" | null when a way back failed, "rmsHorizontal",
 //    "rmsVertical", "sampled", "failed"}; when failed "message" and "detail"}.
 // Paths are UTF-8 (platform/utf8_path.h); the files of several manifests of one batch, each

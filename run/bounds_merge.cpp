@@ -51,8 +51,8 @@ std::optional<std::string> checkShards(const std::vector<std::string>& paths,
     if (++count <= 8) missing += (missing.empty() ? "" : ", ") + shardText({k, first.shard->n});
   }
   if (count == 0) return std::nullopt;
-  return std::to_string(count) + " of the " + std::to_string(first.shard->n) +
-         " parts are missing: " + missing + (count > 8 ? ", ..." : "");
+  return std::to_string(count) + " of the " + std::to_string(first.shard->n) + " parts " +
+         (count == 1 ? "is" : "are") + " missing: " + missing + (count > 8 ? ", ..." : "");
 }
 
 }  // namespace

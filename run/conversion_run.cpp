@@ -19,10 +19,8 @@
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
-#include "platform/sha256.h"
 #include "platform/terminal.h"
 #include "report/progress_line.h"
-#include "run/bounds_merge.h"
 #include "run/bounds_scan.h"
 #include "run/computed_base_point.h"
 #include "run/enu_origin_choice.h"
@@ -100,8 +98,6 @@ class Run {
  private:
   std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state);
   std::optional<RunFailure> checkReadableTwice() const;
-  std::optional<RunFailure> coordinateFileSha256(std::string& hex) const;
-  MergedBounds batchBounds() const;
   std::optional<RunFailure> writeBounds();
   std::optional<RunFailure> createFolders() const;
   std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next) const;
@@ -184,7 +180,7 @@ std::optional<RunFailure> Run::convert() {
                         "-boundsonly per part and -mergebounds), not computed from this part"};
     }
     if (auto failure = checkReadableTwice()) return failure;
-    const MergedBounds bounds = batchBounds();
+    const MergedBounds bounds = batchBounds(plan_);
     if (bounds.failure) return bounds.failure;
     if (bounds.bounds.status != VertexBounds::Status::ok) {
       for (std::size_t i = 0; i < plan_.inputs.size(); ++i) {
@@ -233,29 +229,10 @@ std::optional<RunFailure> Run::checkReadableTwice() const {
   return std::nullopt;
 }
 
-std::optional<RunFailure> Run::coordinateFileSha256(std::string& hex) const {
-  std::string error;
-  if (sha256OfFile(options_.coord, hex, &error)) return std::nullopt;
-  return RunFailure{RunMessage::coordfileEmpty, error};
-}
-
-// The bounds of every vertex of the batch: scanned from the inputs, or merged from the bounds
-// files of its parts (-mergebounds).
-MergedBounds Run::batchBounds() const {
-  if (plan_.mergeParts.empty()) {
-    return {std::nullopt, scanBatchBounds(plan_.inputs, options_.threads)};
-  }
-  std::string sha256;
-  if (auto failure = coordinateFileSha256(sha256)) return {failure, {}};
-  return mergeBoundsParts(plan_.mergeParts, sha256, modeName(options_.mode));
-}
-
 // -boundsonly: the bounds of this part's inputs, and the warnings of the scan.
 std::optional<RunFailure> Run::writeBounds() {
-  std::string sha256;
-  if (auto failure = coordinateFileSha256(sha256)) return failure;
   std::vector<std::string> warnings;
-  auto failure = writeBoundsPart(plan_, sha256, warnings);
+  auto failure = writeBoundsPart(plan_, warnings);
   for (const std::string& warning : warnings) output_.warn(warning);
   return failure;
 }

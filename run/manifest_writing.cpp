@@ -6,7 +6,9 @@
 
 #include "platform/atomic_file.h"
 #include "platform/sha256.h"
+#include "platform/file_identity.h"
 #include "report/batch_manifest.h"
+#include "run/report_gathering.h"
 #include "run/worker_pool.h"
 
 namespace {
@@ -28,7 +30,7 @@ std::optional<RunFailure> writeRunManifest(const RunPlan& plan, const RunRecord&
   manifest.coordPath = options.coord;
   std::string ignored;
   if (!sha256OfFile(options.coord, manifest.coordSha256, &ignored)) manifest.coordSha256.clear();
-  manifest.mode = record.mode;
+  manifest.mode = modeName(options.mode);
   if (options.batch.shard) manifest.shard = shardText(*options.batch.shard);
   manifest.batchFiles = plan.batch.files;
   manifest.batchSha256 = plan.batch.digest;
@@ -54,6 +56,8 @@ std::optional<RunFailure> writeRunManifest(const RunPlan& plan, const RunRecord&
         file.zone = written.zoneCode;
         file.roundTrip = written.roundTrip;
         if (written.zoneCode) zones.insert(*written.zoneCode);
+        // A device or FIFO written directly has no bytes to read back.
+        if (!isRegularFile(file.output)) continue;
         pool.post([&file, &error = hashErrors[i]] {
           file.outputBytes = sizeOrZero(file.output);
           if (!sha256OfFile(file.output, file.outputSha256, &error)) file.outputSha256.clear();

@@ -149,7 +149,7 @@ TEST(Batch, PartsThatDoNotBelongTogetherAreNotMerged) {
                 .exitStatus, 0);
   const std::vector<Refusal> cases = {
       {"a part missing", {"-mergebounds=p13.json,p33.json"}, "",
-       "1 of the 3 parts are missing: 2/3"},
+       "1 of the 3 parts is missing: 2/3"},
       {"another cut", {"-mergebounds=p13.json,p12.json"}, "",
        "'p12.json' (part 1/2) is a part of another batch than 'p13.json' (part 1/3)"},
       {"a part and a whole", {"-mergebounds=all.json,p13.json"}, "",
