@@ -13,6 +13,13 @@ namespace {
 using cli::RunResult;
 using cli::Sandbox;
 
+// The folder search joins names with the native separator, which JSON escapes on Windows.
+#ifdef _WIN32
+const std::string kSeparatorInJson = "\\\\";
+#else
+const std::string kSeparatorInJson = "/";
+#endif
+
 // Five tiles, the demo tile moved 0..4 km east, so that no part's centre is the batch's.
 void writeTiles(const Sandbox& box) {
   box.write("c.json", cli::readFile(std::string(QUORVEX_SOURCE_DIR) +
@@ -65,7 +72,7 @@ TEST(Batch, PartsGiveTheBaseFileAndTheOutputsOfOneProcess) {
     for (int i = 0; i < 5; ++i) {
       const std::string name = "t" + std::to_string(i) + ".obj";
       EXPECT_TRUE(box.read(out + "/" + name) == box.read("one/" + name)) << n << ": " << name;
-      const std::string entry = "\"input\": \"tiles/" + name + "\"";
+      const std::string entry = "\"input\": \"tiles" + kSeparatorInJson + name + "\"";
       const std::size_t first = manifests.find(entry);
       EXPECT_TRUE(first != std::string::npos &&
                   manifests.find(entry, first + 1) == std::string::npos)
