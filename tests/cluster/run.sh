@@ -25,6 +25,8 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 passed=0 failed=0
 # check NAME COMMAND...: one check, counted and named.
