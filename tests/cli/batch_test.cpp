@@ -123,7 +123,7 @@ TEST(Batch, MistakesAreRefusedBeforeAnythingIsWritten) {
        "output name conflict!!\n", "the manifest 'up.txt' is the list file 'up.txt'"},
       {"manifest over an input", {"-input=tiles", "-output=out", "-manifest=tiles/t3.obj",
        "-inputbase=117,30"}, "output name conflict!!\n",
-       "the manifest 'tiles/t3.obj' is the input 'tiles/t3.obj'"},
+       "the manifest 'tiles/t3.obj' is the input 'tiles"},
       {"bounds over another part's input", {"-input=tiles", "-shard=1/5",
        "-boundsonly=tiles/t4.obj"}, "output name conflict!!\n",
        "the bounds file 'tiles/t4.obj' is the input"},
