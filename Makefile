@@ -9,7 +9,8 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: deps build demo test test-release test-asan test-package browser-test windows-test windows-package install package bench fuzz clean
+.PHONY: deps build demo test test-release test-asan test-package cluster-test browser-test \
+        windows-test windows-package install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -36,6 +37,12 @@ test-asan: deps
 # scratch root.
 test-package: build
 	bash tests/package/run.sh $(BUILD)
+
+# A batch of 500 tiles in 4 parts on GNU parallel and on a one-node Slurm cluster started by the
+# test (as root), with the scripts of scripts/cluster/; not part of `test`.
+cluster-test: build
+	cmake --build $(BUILD) --target make_tile -j $(JOBS)
+	bash tests/cluster/run.sh $(BUILD)
 
 # The fit report rendered in headless Chromium (installed when missing); not part of `test`.
 browser-test: build

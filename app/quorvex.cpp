@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/run_options_from_flags.h"
 #include "app/unused_flags.h"
@@ -82,6 +84,22 @@ DEFINE_string(metadata, "auto",
               "-input folder's or the one above; none: neither read nor written; or a path");
 DEFINE_string(dryrun, "0",
               "1: print the plan and the frame facts of the inputs (read once), write nothing");
+// Batches shared by many processes.
+DEFINE_string(filesfrom, "",
+              "LIST: the inputs are the paths in this file, one a line (relative to the -input "
+              "folder), instead of the folder search");
+DEFINE_string(shard, "",
+              "K/N: convert (or scan) only part K of N of the inputs, the parts balanced by "
+              "bytes and the same on every machine that sees the same files");
+DEFINE_string(boundsonly, "",
+              "FILE.json: with -toProj=0, write the bounds of the inputs' vertices for "
+              "-mergebounds, convert nothing");
+DEFINE_string(mergebounds, "",
+              "A.json,B.json,...|FOLDER: with -toProj=0 and -base, write the base point of all "
+              "these bounds files, as -baseonly=1 over all their inputs would");
+DEFINE_string(manifest, "",
+              "FILE.json: the record of the run (flags, origin, per file: sizes, SHA-256, "
+              "round trip, status), written at its end");
 
 namespace {
 
@@ -100,31 +118,6 @@ std::string versionText() {
 #endif
   return std::string(QUORVEX_VERSION) + "\ncompiler: " + compiler + "\nGEOS: " + GEOSversion() +
          "\nlanes: " + laneCodeName(laneCodeInUse());
-}
-
-const char* messageText(RunMessage message) {
-  switch (message) {
-    case RunMessage::none: return "";
-    case RunMessage::coordfileSet: return "coordfile set error!!\n";
-    case RunMessage::coordfileEmpty: return "coordfile is empty!!\n";
-    case RunMessage::parseCoordTranslateInfo: return "parseCoordTranslateInfo error!!\n";
-    case RunMessage::outputSet: return "output set error!!\n";
-    case RunMessage::outputNameConflict: return "output name conflict!!\n";
-    case RunMessage::inputbaseSet: return "inputbase set error!!\n";
-    case RunMessage::threadsSet: return "threads set error!!\n";
-    case RunMessage::baseonlySet: return "baseonly set error!!\n";
-    case RunMessage::maxresidualSet: return "maxresidual set error!!\n";
-    case RunMessage::treeSet: return "tree set error!!\n";
-    case RunMessage::materialsSet: return "materials set error!!\n";
-    case RunMessage::maxclosureSet: return "maxclosure set error!!\n";
-    case RunMessage::bENUSet: return "bENU set error!!\n";
-    case RunMessage::metadataSet: return "metadata set error!!\n";
-    case RunMessage::openObj: return "open obj error!!\n";
-    case RunMessage::vertexLine: return "vertex line error!!\n";
-    case RunMessage::convertVertex: return "convert vertex error!!\n";
-    case RunMessage::writeFile: return "write file error!!\n";
-  }
-  return "";
 }
 
 void printError(std::string_view text) {
@@ -157,14 +150,29 @@ class StandardStreams : public RunOutput {
 // that cannot be written is said on standard error.
 int fail(const RunFailure& failure, const std::string& outputWhy = {}) {
   std::string why;
-  const char* message = messageText(failure.message);
-  if (*message != '\0' && !writeOut(message, why)) {
+  const std::string message = fixedMessageText(failure.message);
+  if (!message.empty() && !writeOut(message + "\n", why)) {
     printError(std::string("standard output could not be written: ") + why);
   }
   std::string detail = failure.detail;
   if (failure.message == RunMessage::none && !outputWhy.empty()) detail += ": " + outputWhy;
   if (!detail.empty()) printError(detail);
   return kFailure;
+}
+
+// The program's own flags given on the command line, as (name, value), for the manifest.
+std::vector<std::pair<std::string, std::string>> givenFlags() {
+  gflags::CommandLineFlagInfo own;
+  gflags::GetCommandLineFlagInfo("input", &own);
+  std::vector<gflags::CommandLineFlagInfo> all;
+  gflags::GetAllFlags(&all);
+  std::vector<std::pair<std::string, std::string>> given;
+  for (const gflags::CommandLineFlagInfo& flag : all) {
+    if (flag.filename == own.filename && !flag.is_default) {
+      given.emplace_back(flag.name, flag.current_value);
+    }
+  }
+  return given;
 }
 
 }  // namespace
@@ -192,14 +200,15 @@ int main(int argc, char** argv) {
                          FLAGS_inputbase,   FLAGS_bENU,     FLAGS_toProj,  FLAGS_report,
                          FLAGS_maxresidual, FLAGS_progress, FLAGS_threads, FLAGS_baseonly,
                          FLAGS_tree,        FLAGS_materials, FLAGS_maxclosure,
-                         FLAGS_metadata,    FLAGS_dryrun};
-  const std::set<std::string> given = flagsGiven("input");
+                         FLAGS_metadata,    FLAGS_dryrun,
+                         FLAGS_filesfrom,   FLAGS_shard,    FLAGS_boundsonly, FLAGS_mergebounds,
+                         FLAGS_manifest,    givenFlags()};
   gflags::ShutDownCommandLineFlags();
 
   const OptionsResult options = runOptionsFromFlags(flags);
   if (!options.options) return fail(options.failure);
   StandardStreams streams;
-  for (const std::string& warning : unusedFlagWarnings(flags, *options.options, given)) {
+  for (const std::string& warning : unusedFlagWarnings(flags, *options.options)) {
     streams.warn(warning);
   }
   const PlanResult plan = makeRunPlan(*options.options);

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "app/batch_options_from_flags.h"
+
 namespace {
 
 // The largest -threads value taken: more threads than this only cost memory.
@@ -109,6 +111,8 @@ OptionsResult runOptionsFromFlags(const FlagValues& flags) {
                      : flags.metadata == "none" ? MetadataChoice::none
                                                 : MetadataChoice::path;
   if (options.metadata == MetadataChoice::path) options.metadataPath = flags.metadata;
+  if (auto failure = readBatchFlags(flags, options)) return {std::nullopt, *failure};
+  options.batch.givenFlags = flags.given;
   options.baseOnly = flags.baseonly == "1";
   if (options.baseOnly) {
     const char* why = options.mode != ConversionKind::projectToEnu
@@ -124,6 +128,10 @@ OptionsResult runOptionsFromFlags(const FlagValues& flags) {
     std::string why;
     options.inputbase = parseInputBase(flags.inputbase, &why);
     if (!options.inputbase) return refuse(RunMessage::inputbaseSet, why);
+  }
+  // Bounds and their merge convert nothing, as -baseonly=1.
+  if (!options.batch.boundsOnly.empty() || !options.batch.mergeBounds.empty()) {
+    options.baseOnly = true;
   }
   return {options, {}};
 }

@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "run/run_failure.h"
 #include "run/run_options.h"
@@ -12,6 +14,8 @@ struct FlagValues {
   std::string report, maxresidual, progress, threads, baseonly, tree, materials,
       maxclosure;
   std::string metadata, dryrun;
+  std::string filesfrom, shard, boundsonly, mergebounds, manifest;  // batches
+  std::vector<std::pair<std::string, std::string>> given;  // (name, value) of the flags given
 };
 
 // The typed options of a run, or why the flags cannot make one:
@@ -23,6 +27,7 @@ struct FlagValues {
 // - inputbaseSet: -inputbase is not [PREFIX:]LON,LAT with a real position;
 // - materialsSet: -materials is not none, copy or link.
 // -tree and -dryrun are on when exactly "1"; -metadata is auto, none, or a path.
+// - the flags of batches: see readBatchFlags.
 // The mode: -toProj exactly "1" is the zone; else -bENU exactly "1" is ENU -> project; else
 // project -> ENU.
 struct OptionsResult {

@@ -1,21 +1,10 @@
 #include "app/unused_flags.h"
 
-#include <gflags/gflags.h>
+#include <set>
 
-std::set<std::string> flagsGiven(const char* anyOwnFlag) {
-  gflags::CommandLineFlagInfo own;
-  if (!gflags::GetCommandLineFlagInfo(anyOwnFlag, &own)) return {};
-  std::vector<gflags::CommandLineFlagInfo> flags;
-  gflags::GetAllFlags(&flags);
+std::vector<std::string> unusedFlagWarnings(const FlagValues& flags, const RunOptions& options) {
   std::set<std::string> given;
-  for (const gflags::CommandLineFlagInfo& flag : flags) {
-    if (flag.filename == own.filename && !flag.is_default) given.insert(flag.name);
-  }
-  return given;
-}
-
-std::vector<std::string> unusedFlagWarnings(const FlagValues& flags, const RunOptions& options,
-                                            const std::set<std::string>& given) {
+  for (const auto& [name, value] : flags.given) given.insert(name);
   std::vector<std::string> warnings;
   const auto unused = [&warnings](const char* flag, const char* why) {
     warnings.push_back(std::string("-") + flag + " is not used: " + why);

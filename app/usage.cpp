@@ -13,7 +13,9 @@ constexpr const char* kUsageLine =
     "usage: quorvex -input=IN -coord=COORD.json -output=OUT [-base=FILE]"
     " [-inputbase=ENU:LON,LAT] [-toProj=1|0] [-bENU=0|1] [-threads=N] [-baseonly=1]"
     " [-report=FILE.html] [-maxresidual=M] [-maxclosure=MM] [-progress=1|0] [-tree=1]"
-    " [-materials=none|copy|link] [-metadata=auto|none|PATH] [-dryrun=1]";
+    " [-materials=none|copy|link] [-metadata=auto|none|PATH] [-dryrun=1]"
+    " [-filesfrom=LIST] [-shard=K/N] [-boundsonly=FILE.json]"
+    " [-mergebounds=A.json,B.json,...|FOLDER] [-manifest=FILE.json]";
 
 constexpr const char* kPurpose =
     "quorvex converts the vertices of Wavefront OBJ files between a surveying project frame, a\n"
@@ -34,7 +36,16 @@ constexpr const char* kModes =
     "every depth, the folders kept below OUT); OUT is a file (a name with \".obj\" in any\n"
     "letter case that is not a folder; one input only) or an existing folder. -bENU=1 needs\n"
     "-toProj=0. Only flags are taken: any other argument is refused. See README.md (or man\n"
-    "quorvex) for the coordinate file format.\n";
+    "quorvex) for the coordinate file format.\n"
+    "A batch over N processes or machines (README.md, \"Large batches\"): one frame for all,\n"
+    "computed by all, then each part converted about it (K = 1..N):\n"
+    "    quorvex -input=tiles -coord=coord.json -toProj=0 -shard=K/N -boundsonly=b/K.json\n"
+    "    quorvex -coord=coord.json -toProj=0 -mergebounds=b -base=base.txt\n"
+    "    quorvex -input=tiles -coord=coord.json -output=out -toProj=0 -shard=K/N \\\n"
+    "      -inputbase=ENU:LON,LAT -manifest=m/K.json   (LON,LAT: base.txt holds ENU:LAT,LON)\n"
+    "-shard=K/N takes part K of the inputs (the search's or -filesfrom's): every file in\n"
+    "exactly one part, the parts balanced by bytes, decided by the names below -input and the\n"
+    "sizes alone. An empty part is a warning, not a failure.\n";
 
 // gflags' own help flags print its help (which finds no flags on Windows) and exit 1: each
 // shows the program's usage instead.

@@ -263,13 +263,7 @@ done
 # A delivery of many small tiles: the tile cut into 500 files of 2000 vertices each (every line
 # goes to the file of the vertices before it), converted as a folder.
 tiles="$work/tiles-500"
-if [ ! -d "$tiles" ]; then
-  mkdir -p "$tiles.part"
-  awk -v dir="$tiles.part" -v per=$((vertices / 500)) '$1 == "v" { n++ }
-    { f = int((n > 0 ? n - 1 : 0) / per); if (f > 499) f = 499
-      print > sprintf("%s/t%03d.obj", dir, f) }' "$tile"
-  mv "$tiles.part" "$tiles"
-fi
+bash "$(dirname "$0")/cut_tiles.sh" "$tile" "$tiles" 500 "$vertices"
 for t in 1 2; do
   row "quorvex 500 tiles proj->ENU, -threads=$t" "$work/tiles-enu-$t" \
     sh -c 'mkdir -p "$1" && exec "$2" -input="$3" -coord="$4" -output="$1" "$5" "$6" "$7"' \
@@ -280,6 +274,29 @@ for t in 1 2; do
   row "quorvex 500 tiles proj->zone, -threads=$t" "$work/tiles-zone-$t" \
     sh -c 'mkdir -p "$1" && exec "$2" -input="$3" -coord="$4" -output="$1" "$5" >/dev/null' \
     sh "$work/tiles-zone-$t" "$quorvex" "$tiles" "$coord" -threads=$t
+done
+
+# A batch over processes (README, "Large batches"): the 500 tiles in 1, 2 and 4 parts run two
+# at a time (xargs -P 2, one thread each), against one process with -threads=2; and the base
+# point in two steps (the bounds of 4 parts two at a time, then their merge) against
+# -baseonly=1, and the merge alone.
+measure_row "quorvex 500 tiles -baseonly=1, -threads=2" "" \
+  "$quorvex" -input="$tiles" -coord="$coord" -toProj=0 -baseonly=1 \
+  -base="$work/tiles-baseonly.txt" -threads=2
+bounds="$work/tiles-bounds"
+measure_row "quorvex 500 tiles bounds of 4 parts, 2 at a time, + merge" "$bounds" \
+  sh -c 'mkdir -p "$1" && seq 1 4 | xargs -P 2 -I{} "$2" -input="$3" -coord="$4" -toProj=0 \
+    -threads=1 -shard={}/4 -boundsonly="$1/{}.json" >/dev/null &&
+    exec "$2" -coord="$4" -toProj=0 -mergebounds="$1" -base="$1.txt" >/dev/null' \
+  sh "$bounds" "$quorvex" "$tiles" "$coord"
+measure_row "quorvex 500 tiles merge of 4 bounds files" "" \
+  "$quorvex" -coord="$coord" -toProj=0 -mergebounds="$bounds" -base="$bounds.txt"
+for parts in 1 2 4; do
+  measure_row "quorvex 500 tiles in $parts parts, 2 at a time, -threads=1" \
+    "$work/tiles-parts-$parts" \
+    sh -c 'mkdir -p "$1" && seq 1 "$6" | xargs -P 2 -I{} "$2" -input="$3" -coord="$4" \
+      -output="$1" -toProj=0 "$5" -threads=1 -shard={}/"$6" >/dev/null' \
+    sh "$work/tiles-parts-$parts" "$quorvex" "$tiles" "$coord" -inputbase="$inputbase" "$parts"
 done
 
 # Byte identity on the big tile: every thread count from 2 to 8 writes the bytes of one.
@@ -310,16 +327,34 @@ for lanes in off baseline; do
     fi
   done
 done
+# The parts write the bytes of one process, and the merge the base file of -baseonly=1.
+if ! cmp -s "$bounds.txt" "$work/tiles-baseonly.txt"; then
+  echo "byte identity: the merged base file DIFFERS from -baseonly=1"
+  identity_failures=$((identity_failures + 1))
+fi
+for parts in 1 2 4; do
+  if ! diff -r -q "$work/tiles-parts-$parts" "$work/tiles-enu-2" >/dev/null; then
+    echo "byte identity: the 500 tiles in $parts parts DIFFER from one process"
+    identity_failures=$((identity_failures + 1))
+  fi
+done
 if [ "$identity_failures" = 0 ]; then
   default_lanes=$("$quorvex" --version | grep '^lanes:')
   echo "byte identity: enu, zone, control, three with -threads=2..8 equal -threads=1;" \
-    "enu and zone with QUORVEX_LANES=off and baseline equal the default ($default_lanes)"
+    "enu and zone with QUORVEX_LANES=off and baseline equal the default ($default_lanes);" \
+    "the 500 tiles in 1, 2 and 4 parts equal one process, their merged base -baseonly=1"
 else
   failures=$((failures + identity_failures))
 fi
 
 echo
 echo "ratios against the goals:"
+for parts in 1 2 4; do
+  ratio "quorvex 500 tiles in $parts parts, 2 at a time, -threads=1" \
+    "quorvex 500 tiles proj->ENU, -threads=2, new file" "none: parts against one process"
+done
+ratio "quorvex 500 tiles bounds of 4 parts, 2 at a time, + merge" \
+  "quorvex 500 tiles -baseonly=1, -threads=2" "none: the base point in two steps"
 ratio "quorvex proj->ENU, QUORVEX_LANES=off, -threads=1, new file" \
   "quorvex proj->ENU, -threads=1, new file" "none: what the lanes gain on a whole run"
 ratio "quorvex proj->zone, QUORVEX_LANES=off, -threads=1, new file" \

@@ -18,3 +18,14 @@ std::string folderOfFile(const std::string& path) {
   if (start == 0) return ".";
   return start == 1 ? path.substr(0, 1) : path.substr(0, start - 1);
 }
+
+bool isRootedPath(const std::string& path) {
+  if (path.empty()) return false;
+#ifdef _WIN32
+  if (path[0] == '\\' || path[0] == '/') return true;
+  const char drive = static_cast<char>(path[0] | 0x20);
+  return path.size() >= 2 && path[1] == ':' && drive >= 'a' && drive <= 'z';
+#else
+  return path[0] == '/';
+#endif
+}

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "platform/open_for_reading.h"
@@ -30,27 +32,40 @@ std::uint64_t sizeOf(std::FILE* file) {
 
 }  // namespace
 
-std::string readTextFile(const std::string& path) {
+bool readWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+  bytes.clear();
   const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
-  if (!file) return {};
+  if (!file) {
+    if (error != nullptr) *error = "cannot open '" + path + "': " + std::strerror(errno);
+    return false;
+  }
   // The size is only a hint for the allocation: reading runs to the end of the data, so a
   // file that grows or shrinks meanwhile, or a pipe, is still read correctly.
   const std::uint64_t size = sizeOf(file.get());
-  std::string text;
   // One chunk more than the size, so that the final short read needs no reallocation.
-  if (size < text.max_size() - kChunkBytes) {
-    text.reserve(static_cast<std::size_t>(size) + kChunkBytes);
+  if (size < bytes.max_size() - kChunkBytes) {
+    bytes.reserve(static_cast<std::size_t>(size) + kChunkBytes);
   }
   std::size_t used = 0;
   for (;;) {
-    text.resize(used + kChunkBytes);
-    const std::size_t got = std::fread(text.data() + used, 1, kChunkBytes, file.get());
+    bytes.resize(used + kChunkBytes);
+    const std::size_t got = std::fread(bytes.data() + used, 1, kChunkBytes, file.get());
     used += got;
     if (got < kChunkBytes) break;
   }
-  // A folder opens on POSIX but its reads fail (EISDIR): that, like any read error, gives "".
-  if (std::ferror(file.get())) return {};
-  text.resize(used);
+  // A folder opens on POSIX but its reads fail (EISDIR), like any read error.
+  if (std::ferror(file.get())) {
+    if (error != nullptr) *error = "cannot read '" + path + "': " + std::strerror(errno);
+    bytes.clear();
+    return false;
+  }
+  bytes.resize(used);
+  return true;
+}
+
+std::string readTextFile(const std::string& path) {
+  std::string text;
+  if (!readWholeFile(path, text)) return {};
   const std::size_t nul = text.find('\0');
   if (nul != std::string::npos) text.resize(nul);
   return text;

@@ -26,6 +26,7 @@ struct FileRecord {
   // projections converting them; empty without a projection (control points) or footprint.
   std::optional<double> meridianOffset;
   double largestLatitude = 0.0;  // degree: the largest |latitude| of the footprint's corners
+  std::optional<int> zoneCode;   // zone mode: the zone of the file's vertices (as printed)
 };
 
 // What a run did, for the report.
@@ -36,8 +37,9 @@ struct RunRecord {
   std::string originSource;         // how the origin was chosen
   std::optional<int> zoneCode;      // the zone code printed last in the zone mode
   double maxClosureMm = 1.0;        // -maxclosure: a larger round trip is highlighted
-  std::vector<FileRecord> files;
+  std::vector<FileRecord> files;  // files[i] is the run's input i, written
   std::vector<std::string> materialFiles;  // the material libraries and maps copied or linked
+  std::optional<std::size_t> failedInput;  // the index of the input the run failed on
   double seconds = 0.0;
   std::string outcome;  // "convert success!!" or the failure message and its detail
   bool succeeded = false;

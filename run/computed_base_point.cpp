@@ -57,12 +57,19 @@ class SmallScans {
   std::vector<bool> done_;
 };
 
-// The bounds of every file, scanned with `threads` threads: small files whole, several at once
-// on a pool, larger ones alone in blocks; the first failure in file order wins and the bounds
-// are those of the files before it (min and max do not depend on the order they are taken in).
-// `progress` is told of each file in file order, from the calling thread.
-VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads,
-                       FileProgress* progress) {
+ComputedBasePoint failed(RunMessage message, std::string detail) {
+  ComputedBasePoint result;
+  result.failure = RunFailure{message, std::move(detail)};
+  return result;
+}
+
+}  // namespace
+
+// Small files whole, several at once on a pool, larger ones alone in blocks; the first
+// failure in file order wins and the bounds are those of the files before it (min and max do
+// not depend on the order they are taken in).
+VertexBounds scanBatchBounds(const std::vector<std::string>& files, unsigned threads,
+                             FileProgress* progress) {
   if (threads == 1) return scanVertexBounds(files, ObjLineReader::kDefaultBlockSize, progress);
   std::vector<VertexBounds> scanned(files.size());
   VertexBounds all;
@@ -98,25 +105,21 @@ VertexBounds scanFiles(const std::vector<std::string>& files, unsigned threads,
   return all;
 }
 
-ComputedBasePoint failed(RunMessage message, std::string detail) {
-  ComputedBasePoint result;
-  result.failure = RunFailure{message, std::move(detail)};
-  return result;
+std::optional<RunFailure> scanFailure(const VertexBounds& bounds) {
+  switch (bounds.status) {
+    case VertexBounds::Status::ok: return std::nullopt;
+    case VertexBounds::Status::openFailed:
+      return RunFailure{RunMessage::openObj, bounds.path + ": " + bounds.detail};
+    case VertexBounds::Status::shortVertexLine:
+      return RunFailure{RunMessage::vertexLine,
+                        bounds.path + ":" + std::to_string(bounds.line) + ": " + bounds.detail};
+  }
+  return std::nullopt;
 }
 
-}  // namespace
-
-ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
-                                   const Converter& converter, RunState& state,
-                                   FileProgress* progress) {
-  const VertexBounds bounds = scanFiles(files, threads, progress);
-  if (bounds.status == VertexBounds::Status::openFailed) {
-    return failed(RunMessage::openObj, bounds.path + ": " + bounds.detail);
-  }
-  if (bounds.status == VertexBounds::Status::shortVertexLine) {
-    return failed(RunMessage::vertexLine,
-                  bounds.path + ":" + std::to_string(bounds.line) + ": " + bounds.detail);
-  }
+ComputedBasePoint basePointFromBounds(const VertexBounds& bounds, const Converter& converter,
+                                      RunState& state) {
+  if (auto failure = scanFailure(bounds)) return {failure, std::nullopt, {}};
   // No vertex, no centre: any base point would be made up.
   if (bounds.vertexCount == 0) return {std::nullopt, std::nullopt, bounds.warnings};
   ComputedBasePoint base = basePointOfBox(offsetBox(bounds, converter), converter, state);

@@ -7,6 +7,7 @@
 #include "coordinfo/bounds3.h"
 #include "coordinfo/enu_origin.h"
 #include "obj/progress_sink.h"
+#include "obj/vertex_bounds.h"
 #include "pipeline/converter.h"
 #include "pipeline/run_state.h"
 #include "run/run_failure.h"
@@ -21,12 +22,22 @@ struct ComputedBasePoint {
   std::optional<EnuOrigin> origin;    // `converter`'s origin moved there; empty: no vertex
   std::vector<std::string> warnings;  // of the files read, e.g. one without any vertex line
 };
-// `threads` > 1 reads each file in blocks on that many threads (same bounds to the bit).
-// The vertices' numbers are taken with the converter's inputOffset() added.
-// `progress` (when not null) is told of each file, in file order, from the calling thread.
-ComputedBasePoint computeBasePoint(const std::vector<std::string>& files, unsigned threads,
-                                   const Converter& converter, RunState& state,
-                                   FileProgress* progress = nullptr);
+// The base point of `bounds` (of the numbers as read; a scan's failure becomes the run's),
+// the one step from bounds to the base point that a run over all the inputs (-baseonly=1 too)
+// and a merge of the bounds of its parts (-mergebounds) share, so that both give the same
+// bits. The box is moved by the converter's inputOffset() (a production's <SRSOrigin>).
+ComputedBasePoint basePointFromBounds(const VertexBounds& bounds, const Converter& converter,
+                                      RunState& state);
+
+// The failure of a scan that stopped (openObj, vertexLine, naming the file and line); none for
+// one that read every file.
+std::optional<RunFailure> scanFailure(const VertexBounds& bounds);
+
+// The bounds of every vertex of `files`, as read; `threads` > 1 reads each file in blocks on
+// that many threads (same bounds to the bit). `progress` (when not null) is told of each file,
+// in file order, from the calling thread.
+VertexBounds scanBatchBounds(const std::vector<std::string>& files, unsigned threads,
+                             FileProgress* progress = nullptr);
 
 // The box of numbers as read, moved by the converter's inputOffset().
 Bounds3 offsetBox(const Bounds3& read, const Converter& converter);

@@ -24,12 +24,14 @@
 #include "platform/read_text_file.h"
 #include "platform/terminal.h"
 #include "report/progress_line.h"
+#include "run/bounds_scan.h"
 #include "run/computed_base_point.h"
 #include "run/dry_run.h"
 #include "run/enu_origin_choice.h"
 #include "run/file_sequence.h"
 #include "run/frame_warnings.h"
 #include "run/metadata_frame.h"
+#include "run/manifest_writing.h"
 #include "run/report_gathering.h"
 #include "run/round_trip_sampler.h"
 
@@ -105,6 +107,9 @@ class Run {
   std::optional<RunFailure> writeReport(bool succeeded, double seconds);
   // After a failure: the folders the run created that stayed empty, deepest first.
   void removeEmptyCreatedFolders() const;
+  std::optional<RunFailure> writeManifest(const std::optional<RunFailure>& failure) const {
+    return writeRunManifest(plan_, record_, failure);
+  }
 
  private:
   std::optional<RunFailure> convertFiles(const Converter& converter, RunState& state,
@@ -114,6 +119,7 @@ class Run {
   std::optional<RunFailure> chooseEnuOrigin();
   std::optional<RunFailure> writeMetadata(const std::map<int32_t, std::size_t>& filesOnZone);
   std::optional<RunFailure> checkReadableTwice() const;
+  std::optional<RunFailure> writeBounds();
   std::optional<RunFailure> createFolders();
   std::optional<RunFailure> copyMaterials(std::size_t index, std::size_t& next);
   bool showProgress() const {
@@ -204,6 +210,8 @@ std::optional<RunFailure> Run::chooseEnuOrigin() {
 
 std::optional<RunFailure> Run::convert() {
   const ConversionKind mode = options_.mode;
+  // A part's bounds do not depend on the origin: no origin is chosen.
+  if (!options_.batch.boundsOnly.empty()) return writeBounds();
   const bool toZone = mode == ConversionKind::projectToZone;
   // Parse, prepare, convert: the converter is built from the parsed model and the run's
   // origin; the order-dependent state (fit label lines, zones fixed by a first point) is
@@ -248,13 +256,30 @@ std::optional<RunFailure> Run::convert() {
   }
   ProgressLine progress(output_.progressStream(), show, totalBytes, plan_.inputs.size());
   if (computeBase) {
+    if (options_.batch.shard && !options_.baseOnly) {
+      return RunFailure{RunMessage::shardSet,
+                        "-shard=" + shardText(*options_.batch.shard) + " converts a part of the "
+                        "batch, whose base point is the batch's: give it as -inputbase (from "
+                        "-boundsonly per part and -mergebounds), not computed from this part"};
+    }
     if (auto failure = checkReadableTwice()) return failure;
     ScanProgress scanProgress(progress, plan_.inputs, fileSizeOrZero);
     progress.setScanning(true);
-    const ComputedBasePoint base = computeBasePoint(plan_.inputs, options_.threads, converter,
-                                                    state, show ? &scanProgress : nullptr);
+    const MergedBounds bounds = batchBounds(plan_, show ? &scanProgress : nullptr);
     progress.setScanning(false);
     progress.erase();
+    if (bounds.failure) return bounds.failure;
+    if (bounds.bounds.status != VertexBounds::Status::ok) {
+      for (std::size_t i = 0; i < plan_.inputs.size(); ++i) {
+        if (plan_.inputs[i] == bounds.bounds.path) record_.failedInput = i;
+      }
+    }
+    // A merge takes the offset its parts were scanned with (they agree: mergeBoundsParts).
+    if (!plan_.mergeParts.empty()) {
+      const std::array<double, 3> offset = bounds.srsOrigin.value_or(std::array<double, 3>{});
+      converter.setInputOffset({offset[0], offset[1], offset[2]});
+    }
+    const ComputedBasePoint base = basePointFromBounds(bounds.bounds, converter, state);
     if (auto failure = drain(state)) return failure;
     if (base.failure) return base.failure;
     // Without -baseonly the conversion that follows warns of the same files.
@@ -310,6 +335,14 @@ std::optional<RunFailure> Run::checkReadableTwice() const {
     }
   }
   return std::nullopt;
+}
+
+// -boundsonly: the bounds of this part's inputs, and the warnings of the scan.
+std::optional<RunFailure> Run::writeBounds() {
+  std::vector<std::string> warnings;
+  auto failure = writeBoundsPart(plan_, warnings);
+  for (const std::string& warning : warnings) output_.warn(warning);
+  return failure;
 }
 
 // The folders the plan found missing, just before the first file is written into them.
@@ -373,7 +406,10 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
                                                     &file.roundTrip);
     progress.erase();
     if (auto failure = drain(state)) return failure;
-    if (outcome.status != ConvertStatus::converted) return conversionFailure(outcome, path);
+    if (outcome.status != ConvertStatus::converted) {
+      record_.failedInput = index;
+      return conversionFailure(outcome, path);
+    }
     for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
     if (options_.materials == MaterialsChoice::none) {
       missingLibraries.note(path, outputPath, outcome.materialLibraries);
@@ -389,6 +425,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     const int32_t zoneCode = fileZone.value_or(process_.globalzonecode);
     if (fileZone) ++filesOnZone[*fileZone];
     if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
+    if (mode == ConversionKind::projectToZone) file.zoneCode = zoneCode;
     recordFootprint(mode, zoneCode, file, record_);
     recordMeridianOffset(mode, meridians, fileZone, file);
     if (auto warning = meridianWarning(path, file)) output_.warn(*warning);
@@ -403,7 +440,10 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
       }
     }
     // After the file is in the record: a failed copy's report lists what was written.
-    if (auto failure = copyMaterials(index, nextCopy)) return failure;
+    if (auto failure = copyMaterials(index, nextCopy)) {
+      record_.failedInput = index;
+      return failure;
+    }
   }
   progress.summary();
   for (const std::string& warning : plan_.materials.warnings) output_.warn(warning);
@@ -472,17 +512,27 @@ std::optional<RunFailure> Run::writeReport(bool succeeded, double seconds) {
 
 std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) {
   Run run(plan, output);
-  if (auto failure = run.parse()) return failure;
   const auto start = std::chrono::steady_clock::now();
-  std::optional<RunFailure> failure = run.convert();
+  std::optional<RunFailure> failure = run.parse();
+  const bool parsed = !failure;
+  if (parsed) failure = run.convert();
   if (failure) run.removeEmptyCreatedFolders();
-  if (plan.options.report.empty()) return failure;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::optional<RunFailure> reportFailure = run.writeReport(!failure.has_value(), seconds);
-  if (failure) {
-    if (reportFailure) output.warn("the report could not be written: " + reportFailure->detail);
-    return failure;
+  // The records of the run, also of a failed one; the first failure is the run's.
+  std::optional<RunFailure> recordFailure;
+  if (parsed && !plan.options.report.empty()) {
+    recordFailure = run.writeReport(!failure.has_value(), seconds);
+    if (recordFailure && failure) {
+      output.warn("the report could not be written: " + recordFailure->detail);
+    }
   }
-  return reportFailure;
+  if (!plan.options.batch.manifest.empty()) {
+    std::optional<RunFailure> manifestFailure = run.writeManifest(failure);
+    if (manifestFailure && (failure || recordFailure)) {
+      output.warn("the manifest could not be written: " + manifestFailure->detail);
+    }
+    if (!recordFailure) recordFailure = std::move(manifestFailure);
+  }
+  return failure ? failure : recordFailure;
 }

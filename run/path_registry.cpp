@@ -16,6 +16,10 @@ const char* pathRoleName(PathRole role) {
     case PathRole::material: return "the material file";
     case PathRole::metadataRead: return "the metadata.xml read";
     case PathRole::metadataWritten: return "the metadata.xml written";
+    case PathRole::list: return "the list file";
+    case PathRole::boundsPart: return "the bounds file to merge";
+    case PathRole::bounds: return "the bounds file";
+    case PathRole::manifest: return "the manifest";
   }
   return "";
 }

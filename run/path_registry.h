@@ -18,6 +18,10 @@ enum class PathRole {
   material,    // written: a copied or linked material library or map
   metadataRead,     // read: the production's metadata.xml
   metadataWritten,  // written: the metadata.xml beside the outputs
+  list,        // read: the -filesfrom list
+  boundsPart,  // read: a bounds file -mergebounds merges
+  bounds,      // written: the -boundsonly file
+  manifest,    // written: the -manifest file
 };
 
 // "the input", "the coordinate file", ... as a message names a path of that role.

@@ -24,7 +24,16 @@ enum class RunMessage {
   vertexLine,               // "vertex line error!!"
   convertVertex,            // "convert vertex error!!"
   writeFile,                // "write file error!!"
+  // Batches shared by many processes.
+  filesfromSet,             // "filesfrom set error!!"
+  shardSet,                 // "shard set error!!"
+  boundsonlySet,            // "boundsonly set error!!"
+  mergeboundsSet,           // "mergebounds set error!!"
+  manifestSet,              // "manifest set error!!"
 };
+
+// The fixed text of `message` (as in the comments above, without a line end); "" for none.
+const char* fixedMessageText(RunMessage message);
 
 // Why a run stopped: its fixed message and one detail line for standard error, naming the
 // file, line, key or flag and the reason.

@@ -5,6 +5,7 @@
 
 #include "pipeline/base_point.h"
 #include "pipeline/conversion_kind.h"
+#include "run/batch_options.h"
 
 // Whether a run shows its progress line and summary on standard error.
 enum class ProgressChoice { automatic, on, off };  // automatic: when it is a terminal
@@ -43,4 +44,7 @@ struct RunOptions {
   std::string metadataPath;
   // -dryrun: the plan and the frame facts of the inputs, nothing written.
   bool dryRun = false;
+  // A part of a batch shared by many processes (baseOnly is set with its boundsOnly and
+  // mergeBounds: they convert nothing).
+  BatchOptions batch;
 };

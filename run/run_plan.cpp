@@ -19,6 +19,10 @@ PlanResult refuse(RunMessage message, std::string detail) {
 
 std::optional<RunFailure> findInputs(const RunOptions& options, RunPlan& plan) {
   const std::string& input = options.input;
+  if (!options.batch.mergeBounds.empty()) {  // no input is read
+    return findMergeParts(options.batch.mergeBounds, plan.mergeParts);
+  }
+  if (!options.batch.filesFrom.empty()) return listInputs(options, plan.inputs, plan.warnings);
   // A value naming one file: anything but an existing folder (a path that does not exist then
   // fails where it is opened instead of being searched as a folder).
   if (!input.empty() && !isDirectory(input)) {
@@ -107,9 +111,18 @@ std::optional<RunFailure> checkTree(const RunOptions& options) {
 // files, against all of them.
 std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& plan) {
   WrittenPaths written;
-  // Nothing is written yet: the first read paths cannot clash.
-  for (const std::string& input : plan.inputs) (void)written.addRead(PathRole::input, input);
+  // Nothing is written yet: the first read paths cannot clash. Every input of the batch: a
+  // part's outputs must not replace another part's inputs.
+  for (const std::string& input : plan.batch.inputs) {
+    (void)written.addRead(PathRole::input, input);
+  }
   (void)written.addRead(PathRole::coordinate, options.coord);
+  if (!options.batch.filesFrom.empty()) {
+    (void)written.addRead(PathRole::list, options.batch.filesFrom);
+  }
+  for (const std::string& part : plan.mergeParts) {
+    (void)written.addRead(PathRole::boundsPart, part);
+  }
   addMetadataRead(plan.metadata, written);
   for (const std::string& output : plan.outputs) {
     if (auto failure = written.add(PathRole::output, output, options.tree)) return failure;
@@ -119,6 +132,11 @@ std::optional<RunFailure> checkWrittenPaths(const RunOptions& options, RunPlan& 
   }
   if (!options.report.empty()) {
     if (auto failure = written.add(PathRole::report, options.report, false)) return failure;
+  }
+  for (const auto& [role, path] : {std::pair{PathRole::bounds, &options.batch.boundsOnly},
+                                   std::pair{PathRole::manifest, &options.batch.manifest}}) {
+    if (path->empty()) continue;
+    if (auto failure = written.add(role, *path, false)) return failure;
   }
   if (auto failure = addMetadataOutput(options, plan.outputs, written, plan.metadata)) {
     return failure;
@@ -152,6 +170,7 @@ PlanResult makeRunPlan(const RunOptions& options) {
   if (auto failure = findInputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = findOutputs(options, plan)) return {std::nullopt, *failure};
   if (auto failure = findMetadata(options, plan.metadata)) return {std::nullopt, *failure};
+  cutShard(options, plan.inputs, plan.outputs, plan.batch, plan.warnings);
   if (auto failure = checkWrittenPaths(options, plan)) return {std::nullopt, *failure};
   return {std::move(plan), {}};
 }

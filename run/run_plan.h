@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "run/batch_inputs.h"
 #include "run/material_plan.h"
 #include "run/metadata_plan.h"
 #include "run/run_failure.h"
@@ -25,6 +26,9 @@ struct RunPlan {
   std::vector<std::string> foldersToCreate;
   MaterialPlan materials;  // the material files to bring, and the warnings of the scan
   MetadataPlan metadata;   // the production's metadata.xml read, and where the run writes one
+  // The whole input list when -shard cuts `inputs` (and `outputs`) to this process's part.
+  BatchList batch;
+  std::vector<std::string> mergeParts;  // -mergebounds: the bounds files, checked to exist
 
   // The base point may be computed from every vertex before the conversion pass.
   bool computesBasePoint() const {
@@ -46,7 +50,11 @@ struct RunPlan {
 //   file where the mode writes it, the report) is the same file or the same name as an input,
 //   the coordinate file or another written path (through links, hard links, "..", and letter
 //   case on Windows), or on Windows is named like a device (con, aux, nul, com1 ...); a material
-//   file to copy clashes so, or with a different existing file (see planMaterials).
+//   file to copy clashes so, or with a different existing file (see planMaterials); two
+//   inputs of the whole batch (before -shard cuts it) go to one output;
+// - the failures of listInputs (-filesfrom) and findMergeParts (-mergebounds). The list file
+//   and the bounds files to merge are read paths, the bounds file and the manifest written
+//   ones.
 struct PlanResult {
   std::optional<RunPlan> plan;
   RunFailure failure;  // when there is no plan

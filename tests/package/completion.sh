@@ -36,6 +36,10 @@ cases=(
   'quorvex -inputbase=\t|-inputbase=ENU:'
   'quorvex -to\t1 -thr\t2|-toProj=1 -threads=2'
   'quorvex -maxc\t0.5|-maxclosure=0.5'
+  'quorvex -filesfrom=data/coord-c\t|-filesfrom=data/coord-control-site.json'
+  'quorvex -mergebounds=data/ti\t|-mergebounds=data/tiles/'
+  'quorvex -manifest=tw\t|-manifest=two words/'
+  'quorvex -bou\tb.json -sha\t1/2|-boundsonly=b.json -shard=1/2'
 )
 
 {
