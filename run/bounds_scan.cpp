@@ -22,7 +22,7 @@ MergedBounds batchBounds(const RunPlan& plan, FileProgress* progress) {
     return {std::nullopt, scanBatchBounds(plan.inputs, plan.options.threads, progress), {}};
   }
   std::string sha256;
-  if (auto failure = coordinateFileSha256(plan.options.coord, sha256)) return {failure, {}};
+  if (auto failure = coordinateFileSha256(plan.options.coord, sha256)) return {failure, {}, {}};
   return mergeBoundsParts(plan.mergeParts, sha256, modeName(plan.options.mode));
 }
 
