@@ -393,17 +393,24 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
     }
   }
   const ConverterWayBack wayBack(converter, mode);
-  FileSequence sequence(plan_.inputs, plan_.outputs, converter, state, mode, options_.threads,
-                        &wayBack);
+  // Each file's round trip measured on a sample whose stride its size sets.
+  FileSequence sequence(plan_.inputs, plan_.outputs, options_.threads,
+                        [&](std::size_t, std::optional<std::uint64_t> size) {
+                          return std::make_unique<ConversionSettler>(
+                              converter, state, mode,
+                              RoundTripSampling{&wayBack, sampleStride(size.value_or(0))});
+                        });
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
     const std::string& outputPath = plan_.outputs[index];
     if (show) progress.startFile(index + 1, path, fileSizeOrZero(path));
     FileRecord file;
-    std::optional<int32_t> fileZone;
-    const ConvertOutcome outcome = sequence.convert(index, &progress, &file.inputBounds,
-                                                    &file.outputBounds, &fileZone,
-                                                    &file.roundTrip);
+    const FileResult result = sequence.convertFile(index, &progress);
+    const ConvertOutcome& outcome = result.outcome;
+    const std::optional<int32_t>& fileZone = result.zone;
+    file.inputBounds = result.inputBox;
+    file.outputBounds = result.outputBox;
+    file.roundTrip = result.roundTrip;
     progress.erase();
     if (auto failure = drain(state)) return failure;
     if (outcome.status != ConvertStatus::converted) {
