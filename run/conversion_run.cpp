@@ -153,9 +153,7 @@ std::optional<RunFailure> Run::parse() {
   std::string error;
   std::vector<std::string> warnings;
   ParseConsole console;
-  const bool parsed =
-      parseCoordTranslateInfo(text, local_, process_, &error, &warnings, &console) &&
-      parseCoordTranslateInfo(text, process_.info, process_, &error, nullptr, &console);
+  const bool parsed = parseCoordinateViews(text, local_, process_, &error, &warnings, &console);
   if (!console_.print(console.out, console.err)) return kStandardOutputFailed;
   if (!parsed) {
     return RunFailure{RunMessage::parseCoordTranslateInfo, options_.coord + ": " + error};
