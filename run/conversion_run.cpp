@@ -116,7 +116,7 @@ class Run {
                                          ProgressLine& progress);
   std::optional<RunFailure> writeGivenBasePoint();
   std::optional<RunFailure> checkMetadata();
-  std::optional<RunFailure> chooseEnuOrigin();
+  std::optional<RunFailure> chooseOrigin();
   std::optional<RunFailure> writeMetadata(const std::map<int32_t, std::size_t>& filesOnZone);
   std::optional<RunFailure> checkReadableTwice() const;
   std::optional<RunFailure> writeBounds();
@@ -142,6 +142,7 @@ class Run {
   RunRecord record_;
   std::vector<std::string> createdFolders_;  // outermost first
   MetadataFrame metadataFrame_;  // what the metadata.xml read says for this run
+  OriginSource originSource_ = OriginSource::none;
 };
 
 std::optional<RunFailure> Run::parse() {
@@ -173,28 +174,24 @@ std::optional<RunFailure> Run::checkMetadata() {
   return metadataFrame_.failure;
 }
 
-// ENU -> project: the origin given (-inputbase, "basepoint"), else the ENU:LAT,LON of the
-// metadata.xml read, else a fallback (chooseEnuInputOrigin). A given one must be the
-// metadata's, to 1e-6 degrees.
-std::optional<RunFailure> Run::chooseEnuOrigin() {
+// The run's ENU origin (chooseEnuOrigin): in ENU -> project a given one must be the one the
+// metadata.xml read states, to 1e-6 degrees; one taken from it is said on standard error.
+std::optional<RunFailure> Run::chooseOrigin() {
   const std::optional<BasePoint>& stated = metadataFrame_.enuOrigin;
   const std::string& path = plan_.metadata.readPath;
-  if (stated && !options_.inputbase && !local_.basepointGiven) {
-    localOrigin_.lon = stated->lon;
-    localOrigin_.lat = stated->lat;
+  const OriginChoice choice = chooseEnuOrigin(options_.mode, options_.inputbase, stated, local_);
+  originSource_ = choice.source;
+  record_.originSource = choice.text;
+  if (choice.source == OriginSource::metadata) {
     record_.originSource = "<SRS> of " + path;
     output_.note("the ENU origin is <SRS>" + formatBasePoint(*stated) + "</SRS> of '" + path +
                  "' (latitude first)");
-    return std::nullopt;
-  }
-  const OriginChoice choice = chooseEnuInputOrigin(options_.inputbase, local_);
-  record_.originSource = choice.source;
-  if (stated) {
+  } else if (stated && options_.mode == ConversionKind::enuToProject) {
     constexpr double kSameDegrees = 1e-6;
     if (std::fabs(std::remainder(localOrigin_.lon - stated->lon, 360.0)) > kSameDegrees ||
         std::fabs(localOrigin_.lat - stated->lat) > kSameDegrees) {
       return RunFailure{RunMessage::inputbaseSet,
-                        "the ENU origin " + choice.source + " gives, longitude " +
+                        "the ENU origin " + choice.text + " gives, longitude " +
                             std::to_string(localOrigin_.lon) + ", latitude " +
                             std::to_string(localOrigin_.lat) + ", is not the one '" + path +
                             "' states, <SRS>" + formatBasePoint(*stated) +
@@ -217,27 +214,16 @@ std::optional<RunFailure> Run::convert() {
   const CoordTranslateInfo& model = toZone ? process_.info : local_;
   EnuOrigin& origin = toZone ? process_.origin : localOrigin_;
   record_.mode = modeName(mode);
-  // Project -> ENU: -inputbase, else the coordinate file's basepoint, else the computed base
-  // point, the only one written to -base (-baseonly computes and writes it in any case).
-  bool computeBase = false;
-  if (mode == ConversionKind::projectToEnu && options_.inputbase) {
-    origin.lon = options_.inputbase->lon;
-    origin.lat = options_.inputbase->lat;
-    record_.originSource = "-inputbase";
-  } else if (mode == ConversionKind::projectToEnu && local_.basepointGiven) {
-    record_.originSource = "\"basepoint\" of the coordinate file";
-    // -baseonly writes the origin a converting run uses: this one.
+  if (auto failure = chooseOrigin()) return failure;
+  // -baseonly writes the origin a converting run uses: the file's "basepoint" as given.
+  const bool computeBase = originSource_ == OriginSource::computed;
+  if (originSource_ == OriginSource::basepoint && mode == ConversionKind::projectToEnu) {
     if (options_.baseOnly) {
       if (auto failure = writeGivenBasePoint()) return failure;
     } else if (plan_.writesBase) {
       output_.warn("'" + options_.base + "' is not written: the ENU origin is the \"basepoint\" "
                    "of the coordinate file");
     }
-  } else if (mode == ConversionKind::projectToEnu) {
-    record_.originSource = "the centre of all vertices";
-    computeBase = true;
-  } else if (mode == ConversionKind::enuToProject) {
-    if (auto failure = chooseEnuOrigin()) return failure;
   }
   Converter converter(model, origin);
   for (const std::string& warning : converter.frameEllipsoid().warnings) output_.warn(warning);
