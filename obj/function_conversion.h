@@ -19,7 +19,7 @@ struct FunctionBatch {
   F one;
   const char* reason = "";
   std::size_t calls = 0;
-  std::size_t convert(const double* in, double* out, std::size_t count, std::string& why) {
+  std::size_t convertBatch(const double* in, double* out, std::size_t count, std::string& why) {
     ++calls;
     for (std::size_t i = 0; i < count; ++i) {
       if (!one(in + 3 * i, out + 3 * i)) {

@@ -35,7 +35,7 @@
 template <class B>
 concept ConvertsVertices = requires(B& batch, const double* in, double* out, std::size_t count,
                                std::string& why) {
-  { batch.convert(in, out, count, why) } -> std::convertible_to<std::size_t>;
+  { batch.convertBatch(in, out, count, why) } -> std::convertible_to<std::size_t>;
 };
 
 // "v X Y Z" of a converted vertex.
@@ -97,7 +97,7 @@ class PendingVertices : public ObjSink {
     const std::size_t count = lines_.size();
     out_.assign(3 * count, 0.0);
     why_.clear();
-    const std::size_t converted = batch_.convert(in_.data(), out_.data(), count, why_);
+    const std::size_t converted = batch_.convertBatch(in_.data(), out_.data(), count, why_);
     std::size_t written = 0;
     for (std::size_t i = 0; i < count; ++i) {
       if (std::optional<ConvertOutcome> bad =
@@ -182,7 +182,7 @@ ConvertOutcome scanObjLines(ObjLineReader& reader, Batch& batch) {
   auto flush = [&]() -> std::optional<ConvertOutcome> {
     for (std::size_t i = 0; i < 3 * waiting; ++i) out[i] = 0.0;
     why.clear();
-    const std::size_t converted = batch.convert(in, out, waiting, why);
+    const std::size_t converted = batch.convertBatch(in, out, waiting, why);
     for (std::size_t i = 0; i < waiting; ++i) {
       if (auto bad = vertexFailure(i < converted, &in[3 * i], &out[3 * i], lines[i], why)) {
         return bad;

@@ -14,7 +14,7 @@ namespace {
 // nothing is converted or written.
 struct BoundsBatch {
   Bounds3 box;
-  std::size_t convert(const double* in, double* out, std::size_t count, std::string&) {
+  std::size_t convertBatch(const double* in, double* out, std::size_t count, std::string&) {
     for (std::size_t i = 0; i < count; ++i) {
       box.add(in + 3 * i);
       out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = 0.0;  // always finite

@@ -103,7 +103,7 @@ class Run {
   }
 
   std::optional<RunFailure> parse();
-  std::optional<RunFailure> convert();
+  std::optional<RunFailure> convertRun();
   std::optional<RunFailure> writeReport(bool succeeded, double seconds);
   // After a failure: the folders the run created that stayed empty, deepest first.
   void removeEmptyCreatedFolders() const;
@@ -203,7 +203,7 @@ std::optional<RunFailure> Run::chooseOrigin() {
   return std::nullopt;
 }
 
-std::optional<RunFailure> Run::convert() {
+std::optional<RunFailure> Run::convertRun() {
   const ConversionKind mode = options_.mode;
   // A part's bounds do not depend on the origin: no origin is chosen.
   if (!options_.batch.boundsOnly.empty()) return writeBounds();
@@ -506,7 +506,7 @@ std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) 
   const auto start = std::chrono::steady_clock::now();
   std::optional<RunFailure> failure = run.parse();
   const bool parsed = !failure;
-  if (parsed) failure = run.convert();
+  if (parsed) failure = run.convertRun();
   if (failure) run.removeEmptyCreatedFolders();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

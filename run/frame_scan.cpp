@@ -27,7 +27,7 @@ class FrameBatch {
   void begin() {
     definitions_.assign(converter_.definitionCount() + 1, DefinitionScan{});
   }
-  std::size_t convert(const double* in, double* out, std::size_t count, std::string&) {
+  std::size_t convertBatch(const double* in, double* out, std::size_t count, std::string&) {
     for (std::size_t i = 0; i < count; ++i) {
       const double* v = in + 3 * i;
       const Point3 p{v[0] + offset_.x, v[1] + offset_.y, v[2] + offset_.z};

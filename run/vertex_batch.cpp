@@ -142,8 +142,8 @@ void VertexBatch::convertInLanes(const double* in, double* out, std::size_t coun
   }
 }
 
-std::size_t VertexBatch::convert(const double* read, double* out, std::size_t count,
-                                 std::string& why) {
+std::size_t VertexBatch::convertBatch(const double* read, double* out, std::size_t count,
+                                      std::string& why) {
   const double* in = read;
   if (offsetGiven_) {
     offsetIn_.resize(3 * count);

@@ -57,7 +57,7 @@ class VertexBatch {
   // `count` vertices (in: x, y, z each, as read; out set to 0 by the caller): the number
   // converted from the first, all, up to the first that fails (its reason in `why`), or up to
   // and including the first not finite.
-  std::size_t convert(const double* in, double* out, std::size_t count, std::string& why);
+  std::size_t convertBatch(const double* in, double* out, std::size_t count, std::string& why);
   // After the block (also one that failed or stopped early): what the file order settles.
   BatchNotes end();
 
