@@ -34,6 +34,7 @@
 #include "run/manifest_writing.h"
 #include "run/report_gathering.h"
 #include "run/round_trip_sampler.h"
+#include "run/run_recorder.h"
 
 namespace {
 
@@ -367,15 +368,7 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   if (auto failure = createFolders()) return failure;
   std::size_t nextCopy = 0;
   const bool show = showProgress();
-  std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
-  MissingLibraries missingLibraries;
-  std::vector<double> meridians;  // of the definitions with a projection
-  Bounds3 enuBox;                 // project -> ENU: the box of every vertex written
-  for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
-    if (const std::optional<double> meridian = converter.centralMeridian(i)) {
-      meridians.push_back(*meridian);
-    }
-  }
+  RunRecorder recorder(plan_, converter, process_.globalzonecode, output_, record_);
   const ConverterWayBack wayBack(converter, mode);
   // Each file's round trip measured on a sample whose stride its size sets.
   FileSequence sequence(plan_.inputs, plan_.outputs, options_.threads,
@@ -386,70 +379,25 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
                         });
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
-    const std::string& outputPath = plan_.outputs[index];
     if (show) progress.startFile(index + 1, path, fileSizeOrZero(path));
-    FileRecord file;
     const FileResult result = sequence.convertFile(index, &progress);
-    const ConvertOutcome& outcome = result.outcome;
-    const std::optional<int32_t>& fileZone = result.zone;
-    file.inputBounds = result.inputBox;
-    file.outputBounds = result.outputBox;
-    file.roundTrip = result.roundTrip;
     progress.erase();
     if (auto failure = drain(state)) return failure;
-    if (outcome.status != ConvertStatus::converted) {
-      record_.failedInput = index;
-      return conversionFailure(outcome, path);
+    if (!result.outcome.converted()) {
+      recorder.failed(index);
+      return conversionFailure(result.outcome, path);
     }
-    for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
-    if (options_.materials == MaterialsChoice::none) {
-      missingLibraries.note(path, outputPath, outcome.materialLibraries);
-    }
-    progress.finishFile(outcome.vertexCount, file.roundTrip);
-    if (file.roundTrip.exceeds(options_.maxClosureMm)) {
-      output_.warn(roundTripWarning(path, file.roundTrip, options_.maxClosureMm));
-    }
-    file.input = path;
-    file.output = outputPath;
-    file.vertexCount = outcome.vertexCount;
-    // The zone of the file's vertices; a file without any prints the parsed code.
-    const int32_t zoneCode = fileZone.value_or(process_.globalzonecode);
-    if (fileZone) ++filesOnZone[*fileZone];
-    if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
-    if (mode == ConversionKind::projectToZone) file.zoneCode = zoneCode;
-    recordFootprint(mode, zoneCode, file, record_);
-    recordMeridianOffset(mode, meridians, fileZone, file);
-    if (auto warning = meridianWarning(path, file)) output_.warn(*warning);
-    if (mode == ConversionKind::projectToEnu) enuBox.merge(file.outputBounds);
-    record_.files.push_back(std::move(file));
-    if (mode == ConversionKind::projectToZone) {
-      const std::string zone = std::to_string(zoneCode);
-      if (!output_.out(zone + "\n")) return kStandardOutputFailed;
-      std::string error;
-      if (plan_.writesBase && !writeTextFile(options_.base, zone, &error)) {
-        return RunFailure{RunMessage::writeFile, error};
-      }
-    }
+    progress.finishFile(result.outcome.vertexCount, result.roundTrip);
+    if (auto failure = recorder.converted(index, result)) return failure;
     // After the file is in the record: a failed copy's report lists what was written.
     if (auto failure = copyMaterials(index, nextCopy)) {
-      record_.failedInput = index;
+      recorder.failed(index);
       return failure;
     }
   }
   progress.summary();
-  for (const std::string& warning : plan_.materials.warnings) output_.warn(warning);
-  for (const std::string& warning : missingLibraries.warnings()) output_.warn(warning);
-  if (filesOnZone.size() > 1) {
-    std::string counts;
-    for (const auto& [code, files] : filesOnZone) {
-      counts += (counts.empty() ? "" : ", ") + std::to_string(code) + " (" +
-                std::to_string(files) + (files == 1 ? " file)" : " files)");
-    }
-    output_.warn("the files of this run lie on " + std::to_string(filesOnZone.size()) +
-                 " zones: " + counts + "; -base holds the last file's code");
-  }
-  if (auto warning = farFromOriginWarning(enuBox, converter.origin())) output_.warn(*warning);
-  return writeMetadata(filesOnZone);
+  recorder.finish();
+  return writeMetadata(recorder.filesOnZone());
 }
 
 // metadata.xml beside the outputs, last: the one read with <SRS> and <SRSOrigin> of the frame
