@@ -95,8 +95,10 @@ killed_part_keeps_old_outputs() {
   done
   wait "$pid" || status=$?
   [ "$status" = 143 ] || { echo "the part ended with status $status, not by SIGTERM"; return 1; }
-  [ "$(grep -c . <<<"$(find "$dir/out" -type f)")" = 500 ] ||
-    { echo "files other than the 500 outputs:"; find "$dir/out" -name '.*'; return 1; }
+  # The 500 outputs and the frame written beside them, and no temporary file.
+  [ "$(grep -c . <<<"$(find "$dir/out" -type f)")" = 501 ] && [ -f "$dir/out/metadata.xml" ] ||
+    { echo "files other than the 500 outputs and metadata.xml:"; find "$dir/out" -name '.*';
+      return 1; }
   [ "$(cat "$big")" = old ] || { echo "the big tile's output was replaced"; return 1; }
   # The re-run with the manifest's flags completes the batch.
   "$quorvex" "${flags[@]}" >/dev/null 2>&1 && diff -r -q "$dir/out" "$scratch/one/out" &&
