@@ -109,7 +109,7 @@ FileSequence::FileSequence(const std::vector<std::string>& inputs,
 FileSequence::~FileSequence() = default;
 
 bool FileSequence::whole(std::size_t index) const {
-  return threads_ > 1 && sizes_[index] && *sizes_[index] <= kWholeFileBytes;
+  return sizes_[index] && *sizes_[index] <= kWholeFileBytes;
 }
 
 // Keeps the pools busy: queues the small files that follow, two per converting thread and one
@@ -142,9 +142,16 @@ FileResult FileSequence::convertFile(std::size_t index, ProgressSink* progress) 
   if (pending_.empty()) {  // a larger file (or one thread): alone, in blocks
     submitted_ = index + 1;
     const std::unique_ptr<FileSettler> settler = settlerFor_(index, sizes_[index]);
+    // A file smaller than a block is read into a block of its size: a block of 1 MiB for a
+    // tile of 300 kB would be zero-filled and faulted in anew for every file (93,000 page
+    // faults for 500 such tiles on one thread, against 3,300).
+    std::size_t blockBytes = kBlockBytes;
+    if (sizes_[index] && *sizes_[index] < kBlockBytes) {
+      blockBytes = std::max(static_cast<std::size_t>(*sizes_[index]) + 1, kSmallestBlockBytes);
+    }
     const ConvertOutcome outcome =
         convertFileInBlocks(inputs_[index], outputs_.empty() ? std::string() : outputs_[index],
-                            *settler, threads_, kBlockBytes, progress);
+                            *settler, threads_, blockBytes, progress);
     FileResult result = settler->result();
     result.outcome = outcome;
     return result;

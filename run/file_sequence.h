@@ -17,12 +17,13 @@
 // The files of a run converted (or, without outputs, scanned) in file order with `threads`
 // threads, each through the settler `settlerFor` makes for it. The way a file goes is chosen
 // here, once, by its size (regularFileSize):
-// - one thread: every file in blocks, block after block on the calling thread alone;
-// - more, a regular file of at most kWholeFileBytes: converted whole, several at once on a pool
-//   of threads that lives for the whole run (into memory, then into a temporary file beside
-//   its output, synced to the disk on another pool), settled and renamed into place on the
-//   calling thread in file order;
-// - more, a larger file (or one of unknown size: a FIFO): alone, in blocks on every thread.
+// - a regular file of at most kWholeFileBytes: converted whole, several at once on a pool of
+//   `threads` threads that lives for the whole run (into memory, then into a temporary file
+//   beside its output, synced to the disk on another pool, so even one converting thread
+//   never waits for the disk), settled and renamed into place on the calling thread in file
+//   order;
+// - a larger file (or one of unknown size: a FIFO): alone, in blocks on every thread (one
+//   thread: block after block on the calling thread).
 // The results, the run's state, the messages and the files written are those of one thread:
 // a failure leaves the files before it written and none after it.
 class FileSequence {
@@ -35,6 +36,9 @@ class FileSequence {
   // Threads that wait for small files to reach the disk (fsync), besides those converting:
   // a thread waiting on the device takes no CPU, and the device serves several at once.
   static constexpr unsigned kSyncThreads = 4;
+  // The smallest block a file in blocks is read in (a file grown since its size was taken
+  // still goes in blocks of useful size).
+  static constexpr std::size_t kSmallestBlockBytes = std::size_t{64} << 10;
 
   // The settler of file `index` of `size` bytes (none: not a regular file).
   using SettlerFor =
