@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/run_options_from_flags.h"
-#include "app/unused_flags.h"
+#include "run/run_options_from_flags.h"
+#include "run/unused_flags.h"
 #include "app/usage.h"
 #include "pipeline/lane_code.h"
 #include "platform/standard_streams.h"

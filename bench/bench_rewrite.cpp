@@ -1,5 +1,6 @@
-// Rewrites an OBJ file through convertObjFile with the identity conversion: the cost of the
-// OBJ layer alone (reading logical lines, atof, "%f", the atomic writer), without geodesy.
+// Rewrites an OBJ file through convertFileThrough (one thread) with the identity conversion: the
+// cost of the OBJ layer alone (cutting blocks, reading logical lines, the numbers, "%f", the
+// atomic writer), without geodesy.
 // Afterwards it prints the vertex count and the first `v` line of the input and of the
 // output, as a sanity check that the numbers went through unchanged.
 //
@@ -9,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "obj/convert_obj_file.h"
+#include "obj/function_conversion.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ int main(int argc, char** argv) {
     std::fputs("usage: bench_rewrite INPUT OUTPUT\n", stderr);
     return 2;
   }
-  auto convert = identity;
-  const ConvertOutcome outcome = convertObjFile(argv[1], argv[2], convert);
+  const ConvertOutcome outcome = convertFileThrough(identity, argv[1], argv[2]);
   if (outcome.status != ConvertStatus::converted) {
     std::fprintf(stderr, "bench_rewrite: %s: line %llu: %s\n", argv[1],
                  static_cast<unsigned long long>(outcome.line), outcome.detail.c_str());

@@ -9,7 +9,8 @@
 //                      vectorised form, batches of 256), checked for the same bits
 //   formatting         "v X Y Z\n" with formatFixed6 into a reused 1 MiB buffer
 //   writing            AtomicFileWriter: a new file of the converted file's size, 1 MiB chunks
-//   rest               the whole convertObjFile run (a new file, as the driver does it) minus
+//   rest               the whole one-thread run of the file in blocks (convertFileThrough, a new
+//                      file, one vertex at a time) minus
 //                      the stages above: copying the other lines, chunking, the loop itself
 //   round trip         the run's measured round trip on its own: the sample the file's size
 //                      sets, converted back in lanes as written (six decimals) and measured;
@@ -43,7 +44,7 @@
 #include "coordinfo/coord_translate_info.h"
 #include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
-#include "obj/convert_obj_file.h"
+#include "obj/function_conversion.h"
 #include "obj/obj_line_reader.h"
 #include "pipeline/base_point.h"
 #include "pipeline/converter.h"
@@ -261,7 +262,7 @@ int main(int argc, char** argv) {
     };
   };
   const double tWhole = timed(runs, [&] {
-    const ConvertOutcome outcome = convertObjFile(tile, converted, toEnu);
+    const ConvertOutcome outcome = convertFileThrough(toEnu, tile, converted);
     if (outcome.status != ConvertStatus::converted) die(tile + ": " + outcome.detail);
   }, remove(converted));
   const std::uintmax_t outputBytes = std::filesystem::file_size(converted);
@@ -313,7 +314,7 @@ int main(int argc, char** argv) {
   line("formatting (formatFixed6, in memory)", tFormat);
   line("writing (AtomicFileWriter, same bytes)", tWrite);
   line("rest (other lines, chunking, loop)", rest);
-  line("whole convertObjFile, new file", tWhole);
+  line("whole file in blocks, new file", tWhole);
   // Against the whole run with the fastest lanes in place of the one-vertex conversion.
   double fastest = tConvert;
   for (const LaneRow& row : laneRows) fastest = std::min(fastest, row.seconds);

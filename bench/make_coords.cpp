@@ -32,6 +32,7 @@
 #include "parser/parse_coord_translate_info.h"
 #include "coordinfo/process_context.h"
 #include "obj/vertex_bounds.h"
+#include "run/computed_base_point.h"
 #include "pipeline/converter.h"
 #include "pipeline/definition_chain.h"
 #include "platform/atomic_file.h"
@@ -194,7 +195,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string outDir = argv[3];
-  const VertexBounds bounds = scanVertexBounds({argv[1]});
+  const VertexBounds bounds = scanBatchBounds({argv[1]}, 1);
   if (bounds.status != VertexBounds::Status::ok || bounds.vertexCount == 0) {
     std::fprintf(stderr, "make_coords: %s: no vertices (%s)\n", argv[1], bounds.detail.c_str());
     return 1;

@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "coordinfo/bounds3.h"
-#include "obj/obj_line_reader.h"
-#include "obj/progress_sink.h"
 
 // The bounding box of every vertex of a set of OBJ files, for the base point of the ENU
 // frame. Only the first three numbers of each vertex line count (each wholly a number, see
@@ -26,16 +24,3 @@ struct VertexBounds : Bounds3 {  // x, y, z of every vertex read; empty without 
   std::vector<std::string> warnings;
 };
 
-// Reads every file once, in order, and stops at the first that cannot be read or holds a
-// vertex line readVertexNumbers refuses (fewer than three numbers, a NUL byte in one, one not
-// wholly a number). `blockSize`: the read size (see ObjLineReader). `progress` (when not null)
-// is told of each file and the bytes read in it.
-VertexBounds scanVertexBounds(const std::vector<std::string>& files,
-                              std::size_t blockSize = ObjLineReader::kDefaultBlockSize,
-                              FileProgress* progress = nullptr);
-
-// The same with `workers` threads reading blocks of each file (convertObjFileParallel without
-// an output): the same bounds to the bit, count and first failure (its line counted over the
-// whole file).
-VertexBounds scanVertexBoundsThreaded(const std::vector<std::string>& files, unsigned workers,
-                                      std::size_t blockSize, FileProgress* progress = nullptr);

@@ -138,11 +138,15 @@ bool readControlPointsDefine(const JsonObjectReader& define, ProjectDefinition& 
     if (!readTransform(define, definition, transformRead)) return false;
     // No stored transform: estimate both directions from the pairs as they stand now.
     if (!transformRead) target.fitConsole->append(fillTransformInfo(definition));
-    return readBasepoint(define, definition.origin, target.info.basepointGiven);
+    return readBasepoint(define, definition.origin, target.info.basepointGiven,
+                       target.basepointsAlsoToProcess ? &target.processOrigin : nullptr);
   }
 
   // Array document: a missing transform stays missing until the first conversion needs it.
   if (!readTransform(define, definition, transformRead)) return false;
-  if (!readBasepoint(define, definition.origin, target.info.basepointGiven)) return false;
+  if (!readBasepoint(define, definition.origin, target.info.basepointGiven,
+                     target.basepointsAlsoToProcess ? &target.processOrigin : nullptr)) {
+    return false;
+  }
   return readSrcpoints(define, definition, target);
 }

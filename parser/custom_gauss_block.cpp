@@ -55,5 +55,6 @@ bool readCustomGaussDefine(const JsonObjectReader& define, ProjectDefinition& de
     return false;
   }
 
-  return readBasepoint(define, definition.origin, target.info.basepointGiven);
+  return readBasepoint(define, definition.origin, target.info.basepointGiven,
+                       target.basepointsAlsoToProcess ? &target.processOrigin : nullptr);
 }

@@ -200,9 +200,11 @@ bool reject(std::string* error, std::string text) {
 
 }  // namespace
 
-bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
-                             ProcessContext& process, std::string* error,
-                             std::vector<std::string>* warnings, ParseConsole* console) {
+namespace {
+
+bool parseInto(std::string text, CoordTranslateInfo& info, ProcessContext& process,
+               std::string* error, std::vector<std::string>* warnings, ParseConsole* console,
+               bool basepointsAlsoToProcess) {
   if (text.empty()) return reject(error, "the coordinate text is empty");
   if (info.origin == nullptr) return reject(error, "the translation info has no ENU origin");
 
@@ -245,12 +247,12 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
   ConsoleText fitConsole;
   bool accepted = true;
   if (document.IsObject()) {
-    ParseTarget target{scratch,  processOrigin, globalzonecode, DocumentForm::object,
-                       &found,   &fitConsole};
+    ParseTarget target{scratch,  processOrigin, globalzonecode,          DocumentForm::object,
+                       &found,   &fitConsole,   basepointsAlsoToProcess};
     accepted = readObjectDocument(document, target, reason);
   } else if (document.IsArray()) {
-    ParseTarget target{scratch, processOrigin, globalzonecode, DocumentForm::array,
-                       &found,  &fitConsole};
+    ParseTarget target{scratch, processOrigin, globalzonecode,          DocumentForm::array,
+                       &found,  &fitConsole,   basepointsAlsoToProcess};
     accepted = readArrayDocument(document, target, reason);
   } else {
     // A text, a number, true, false or null holds no definition: nothing could be converted.
@@ -268,5 +270,23 @@ bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
   info.basepointGiven = scratch.basepointGiven;
   origins.commit();
   process.globalzonecode = globalzonecode;
+  return true;
+}
+
+}  // namespace
+
+bool parseCoordTranslateInfo(std::string text, CoordTranslateInfo& info,
+                             ProcessContext& process, std::string* error,
+                             std::vector<std::string>* warnings, ParseConsole* console) {
+  return parseInto(std::move(text), info, process, error, warnings, console, false);
+}
+
+bool parseCoordinateViews(std::string text, CoordTranslateInfo& local, ProcessContext& process,
+                          std::string* error, std::vector<std::string>* warnings,
+                          ParseConsole* console) {
+  if (!parseInto(std::move(text), local, process, error, warnings, console, true)) return false;
+  process.info.projects = local.projects;
+  for (ProjectDefinition& definition : process.info.projects) definition.origin = &process.origin;
+  process.info.basepointGiven = local.basepointGiven;
   return true;
 }

@@ -47,3 +47,14 @@ using ParseConsole = ConsoleText;
                                            ProcessContext& process, std::string* error,
                                            std::vector<std::string>* warnings = nullptr,
                                            ParseConsole* console = nullptr);
+
+// The two views a run needs, from one read of the text: `local` (an info with its own origin,
+// as parseCoordTranslateInfo fills it) and the process-wide `process.info` (the same
+// definitions, referring to process.origin, which receives the control-point centres and the
+// "basepoint" members in file order): what reading the text into `local` and then again into
+// `process.info` gives, but for the fits made while reading, made and written to `*console`
+// once.
+[[nodiscard]] bool parseCoordinateViews(std::string text, CoordTranslateInfo& local,
+                                        ProcessContext& process, std::string* error,
+                                        std::vector<std::string>* warnings = nullptr,
+                                        ParseConsole* console = nullptr);

@@ -28,4 +28,7 @@ struct ParseTarget {
   // What a control-point fit made while parsing would print: its label lines, its failure
   // reason.
   ConsoleText* fitConsole = nullptr;
+  // The "basepoint" members are written into processOrigin too, in file order with the
+  // control-point centres: as a second read of the text into the process-wide info would.
+  bool basepointsAlsoToProcess = false;
 };

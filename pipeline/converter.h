@@ -152,7 +152,7 @@ class Converter {
   // The offset added to the three numbers of each vertex as read, before it is converted: a
   // production's <SRSOrigin> (in the input frame: metres of the project frame, or of ENU).
   // The conversions here take the offset numbers; the OBJ side adds it
-  // (run/vertex_adapter.h). Zero unless set; withOrigin keeps it.
+  // (run/vertex_batch.h). Zero unless set; withOrigin keeps it.
   const Point3& inputOffset() const { return inputOffset_; }
   void setInputOffset(const Point3& offset) { inputOffset_ = offset; }
 

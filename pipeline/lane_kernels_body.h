@@ -65,7 +65,8 @@ inline void convertAll(const LaneJob& job, const Step& step, const double* in, d
     Lanes x{}, y{}, z{};
     // A short last group repeats its last point in the lanes left over.
     for (int i = 0; i < kLaneCount; ++i) {
-      const double* p = in + 3 * (start + std::min<std::size_t>(static_cast<std::size_t>(i), n - 1));
+      const std::size_t at = start + std::min<std::size_t>(static_cast<std::size_t>(i), n - 1);
+      const double* p = in + 3 * at;
       setLane(x, i, p[0]);
       setLane(y, i, p[1]);
       setLane(z, i, p[2]);

@@ -1,9 +1,15 @@
 #include "pipeline/run_state.h"
 
 RunState::RunState(const Converter& converter)
-    : boundarySeen_(converter.definitionCount(), false),
-      transformUsed_(converter.definitionCount(), false),
+    : definitionCount_(converter.definitionCount()),
+      firstUse_(converter.definitionCount()),
       zones_(converter.definitionCount()) {}
+
+std::vector<bool> RunState::boundariesSeen() const {
+  std::vector<bool> seen(definitionCount_);
+  for (std::size_t i = 0; i < seen.size(); ++i) seen[i] = firstUse_.boundarySeen(i);
+  return seen;
+}
 
 void RunState::print(const std::string& out, const std::string& err) {
   pending_.out += out;
@@ -17,14 +23,11 @@ RunState::Printed RunState::takePrinted() {
 }
 
 void RunState::record(const Converter& converter, const ConversionTrace& trace) {
-  for (std::size_t i = 0; i < trace.boundariesReached && i < boundarySeen_.size(); ++i) {
-    if (boundarySeen_[i]) continue;
-    boundarySeen_[i] = true;
+  const FirstUse::News news = firstUse_.take(trace);
+  for (std::size_t i = news.boundariesFrom; i < news.boundariesTo; ++i) {
     print(converter.boundaryFitOut(i), converter.boundaryFitErr(i));
   }
-  if (trace.controlTransformUsed && trace.chosen && *trace.chosen < transformUsed_.size() &&
-      !transformUsed_[*trace.chosen]) {
-    transformUsed_[*trace.chosen] = true;
-    print(converter.transformFitOut(*trace.chosen), converter.transformFitErr(*trace.chosen));
+  if (news.transform) {
+    print(converter.transformFitOut(*news.transform), converter.transformFitErr(*news.transform));
   }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pipeline/converter.h"
+#include "pipeline/first_use.h"
 #include "pipeline/zone_codes.h"
 
 // The state of a run that depends on the order of its vertices, owned by the driver and
@@ -36,21 +37,19 @@ class RunState {
   Printed takePrinted();
 
   // A selection has looked at the boundary of definition `index`.
-  bool boundarySeen(std::size_t index) const {
-    return index < boundarySeen_.size() && boundarySeen_[index];
-  }
+  bool boundarySeen(std::size_t index) const { return firstUse_.boundarySeen(index); }
 
   ZoneCodes& zones() { return zones_; }
   const ZoneCodes& zones() const { return zones_; }
 
   // boundariesSeen()[i]: a selection has looked at the boundary of definition i.
-  const std::vector<bool>& boundariesSeen() const { return boundarySeen_; }
+  std::vector<bool> boundariesSeen() const;
 
  private:
   void print(const std::string& out, const std::string& err);
 
-  std::vector<bool> boundarySeen_;
-  std::vector<bool> transformUsed_;
+  std::size_t definitionCount_;
+  FirstUse firstUse_;
   ZoneCodes zones_;
   Printed pending_;
 };

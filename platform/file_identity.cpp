@@ -39,20 +39,23 @@ std::optional<FileIdentity> folderIdentity(const std::string& path) {
   return identity;
 }
 
-bool isRegularFile(const std::string& path) {
-  if (path.empty()) return false;
+std::optional<std::uint64_t> regularFileSize(const std::string& path) {
+  if (path.empty()) return std::nullopt;
   // No access asked for: this only looks, whatever sharing another program demands.
   const HANDLE handle = CreateFileW(systemPath(path).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   const bool regular = GetFileType(handle) == FILE_TYPE_DISK &&
                        GetFileInformationByHandle(handle, &info) != 0 &&
                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   CloseHandle(handle);
-  return regular;
+  if (!regular) return std::nullopt;
+  return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
+
+bool isRegularFile(const std::string& path) { return regularFileSize(path).has_value(); }
 
 #else
 
@@ -69,9 +72,12 @@ std::optional<FileIdentity> folderIdentity(const std::string& path) {
   return fileIdentity(path.empty() ? "." : path);
 }
 
-bool isRegularFile(const std::string& path) {
+std::optional<std::uint64_t> regularFileSize(const std::string& path) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
 }
+
+bool isRegularFile(const std::string& path) { return regularFileSize(path).has_value(); }
 
 #endif

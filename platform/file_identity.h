@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,3 +27,7 @@ std::optional<FileIdentity> folderIdentity(const std::string& path);
 // True when `path` leads to a regular file (links followed), which can be read more than once;
 // false for a FIFO, a device, a folder or nothing.
 [[nodiscard]] bool isRegularFile(const std::string& path);
+
+// The size in bytes of the regular file `path` leads to (links followed); none for anything
+// else (a FIFO, a device, a folder, nothing), whose size cannot be known before it is read.
+[[nodiscard]] std::optional<std::uint64_t> regularFileSize(const std::string& path);

@@ -1,60 +1,69 @@
 #include "run/computed_base_point.h"
 
 #include <cmath>
-#include <condition_variable>
-#include <filesystem>
-#include <mutex>
-#include <system_error>
+#include <memory>
 
+#include "obj/block_pipeline.h"
 #include "obj/vertex_bounds.h"
 #include "pipeline/base_point.h"
 #include "run/file_sequence.h"
-#include "run/worker_pool.h"
 
 namespace {
 
-constexpr std::size_t kThreadedBlock = std::size_t{1} << 20;
-// The read block of a small file scanned whole (several at once, each with its own).
-constexpr std::size_t kSmallRead = std::size_t{256} << 10;
-
-bool smallFile(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error) || error) return false;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  return !error && size <= FileSequence::kWholeFileBytes;
-}
-
-// A one-file scan's progress as that of file `index` of the whole list.
-class OneFileProgress : public FileProgress {
- public:
-  OneFileProgress(FileProgress* all, std::size_t index) : all_(all), index_(index) {}
-  void startFile(std::size_t) override { all_->startFile(index_); }
-  void finishFile(std::uint64_t vertices) override { all_->finishFile(vertices); }
-  void advanced(std::uint64_t bytesRead) override { all_->advanced(bytesRead); }
-
- private:
-  FileProgress* all_;
-  std::size_t index_;
+// The vertices of a scan grow the box of their numbers as read (a NaN moves no bound);
+// nothing is converted or written.
+struct BoundsBatch {
+  Bounds3 box;
+  std::size_t convertBatch(const double* in, double* out, std::size_t count, std::string&) {
+    for (std::size_t i = 0; i < count; ++i) {
+      box.add(in + 3 * i);
+      out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = 0.0;  // always finite
+    }
+    return count;
+  }
 };
 
-// The small files of a scan, each done by the pool in its own time, waited for in file order.
-class SmallScans {
+struct BoundsNotes : BlockNotes {
+  Bounds3 box;
+};
+
+class BoundsWorker : public BlockWorker {
  public:
-  explicit SmallScans(std::size_t files) : done_(files, false) {}
-  void finished(std::size_t i) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    done_[i] = true;
-    changed_.notify_all();
+  void convertBlock(Block& block, bool keep) override {
+    BoundsBatch batch;
+    rewriteBlock(block, batch, keep);
+    block.notes = notesOf(batch);
   }
-  void wait(std::size_t i) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this, i] { return done_[i]; });
+  void convertRest(ObjLineReader& reader, ObjSink&, Block& block) override {
+    BoundsBatch batch;
+    block.outcome = scanObjLines(reader, batch);
+    block.notes = notesOf(batch);
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<bool> done_;
+  static std::unique_ptr<BlockNotes> notesOf(const BoundsBatch& batch) {
+    auto notes = std::make_unique<BoundsNotes>();
+    notes->box = batch.box;
+    return notes;
+  }
+};
+
+// A file of the base-point scan: its box in result().inputBox.
+class BoundsSettler : public FileSettler {
+ public:
+  std::unique_ptr<BlockWorker> makeWorker() override { return std::make_unique<BoundsWorker>(); }
+  bool settle(BlockNotes& notes) override {
+    box_.merge(static_cast<BoundsNotes&>(notes).box);
+    return true;
+  }
+  FileResult result() const override {
+    FileResult result;
+    result.inputBox = box_;
+    return result;
+  }
+
+ private:
+  Bounds3 box_;
 };
 
 ComputedBasePoint failed(RunMessage message, std::string detail) {
@@ -65,42 +74,35 @@ ComputedBasePoint failed(RunMessage message, std::string detail) {
 
 }  // namespace
 
-// Small files whole, several at once on a pool, larger ones alone in blocks; the first
-// failure in file order wins and the bounds are those of the files before it (min and max do
-// not depend on the order they are taken in).
+// The files as a run converts them (FileSequence), only read; the first failure in file order
+// stops the scan.
 VertexBounds scanBatchBounds(const std::vector<std::string>& files, unsigned threads,
                              FileProgress* progress) {
-  if (threads == 1) return scanVertexBounds(files, ObjLineReader::kDefaultBlockSize, progress);
-  std::vector<VertexBounds> scanned(files.size());
   VertexBounds all;
-  SmallScans smalls(files.size());  // outlives the pool, whose tasks tell it
-  {
-    WorkerPool pool(threads);
-    std::vector<bool> small(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      small[i] = smallFile(files[i]);
-      if (!small[i]) continue;
-      pool.post([&scanned, &files, &smalls, i] {
-        scanned[i] = scanVertexBounds({files[i]}, kSmallRead);
-        smalls.finished(i);
-      });
+  const std::vector<std::string> noOutputs;
+  FileSequence sequence(files, noOutputs, threads,
+                        [](std::size_t, std::optional<std::uint64_t>) {
+                          return std::make_unique<BoundsSettler>();
+                        });
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (progress != nullptr) progress->startFile(i);
+    const FileResult file = sequence.convertFile(i, progress);
+    const ConvertOutcome& outcome = file.outcome;
+    if (progress != nullptr) progress->finishFile(outcome.vertexCount);
+    for (const std::string& warning : outcome.warnings) {
+      all.warnings.push_back(files[i] + ": " + warning);
     }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      if (small[i]) {
-        if (progress != nullptr) progress->startFile(i);
-        smalls.wait(i);
-        if (progress != nullptr) progress->finishFile(scanned[i].vertexCount);
-      } else {
-        OneFileProgress one(progress, i);
-        scanned[i] = scanVertexBoundsThreaded({files[i]}, threads, kThreadedBlock,
-                                              progress != nullptr ? &one : nullptr);
-      }
-      const VertexBounds& file = scanned[i];
-      if (file.status != VertexBounds::Status::ok) return file;  // the pool drops the rest
-      all.merge(file);
-      all.vertexCount += file.vertexCount;
-      all.warnings.insert(all.warnings.end(), file.warnings.begin(), file.warnings.end());
+    if (!outcome.converted()) {
+      all.status = outcome.status == ConvertStatus::shortVertexLine
+                       ? VertexBounds::Status::shortVertexLine
+                       : VertexBounds::Status::openFailed;
+      all.path = files[i];
+      all.line = outcome.line;
+      all.detail = outcome.detail;
+      return all;
     }
+    all.merge(file.inputBox);
+    all.vertexCount += outcome.vertexCount;
   }
   return all;
 }

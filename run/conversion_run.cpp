@@ -34,6 +34,7 @@
 #include "run/manifest_writing.h"
 #include "run/report_gathering.h"
 #include "run/round_trip_sampler.h"
+#include "run/run_recorder.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ class Run {
   }
 
   std::optional<RunFailure> parse();
-  std::optional<RunFailure> convert();
+  std::optional<RunFailure> convertRun();
   std::optional<RunFailure> writeReport(bool succeeded, double seconds);
   // After a failure: the folders the run created that stayed empty, deepest first.
   void removeEmptyCreatedFolders() const;
@@ -116,7 +117,7 @@ class Run {
                                          ProgressLine& progress);
   std::optional<RunFailure> writeGivenBasePoint();
   std::optional<RunFailure> checkMetadata();
-  std::optional<RunFailure> chooseEnuOrigin();
+  std::optional<RunFailure> chooseOrigin();
   std::optional<RunFailure> writeMetadata(const std::map<int32_t, std::size_t>& filesOnZone);
   std::optional<RunFailure> checkReadableTwice() const;
   std::optional<RunFailure> writeBounds();
@@ -142,6 +143,7 @@ class Run {
   RunRecord record_;
   std::vector<std::string> createdFolders_;  // outermost first
   MetadataFrame metadataFrame_;  // what the metadata.xml read says for this run
+  OriginSource originSource_ = OriginSource::none;
 };
 
 std::optional<RunFailure> Run::parse() {
@@ -153,9 +155,7 @@ std::optional<RunFailure> Run::parse() {
   std::string error;
   std::vector<std::string> warnings;
   ParseConsole console;
-  const bool parsed =
-      parseCoordTranslateInfo(text, local_, process_, &error, &warnings, &console) &&
-      parseCoordTranslateInfo(text, process_.info, process_, &error, nullptr, &console);
+  const bool parsed = parseCoordinateViews(text, local_, process_, &error, &warnings, &console);
   if (!console_.print(console.out, console.err)) return kStandardOutputFailed;
   if (!parsed) {
     return RunFailure{RunMessage::parseCoordTranslateInfo, options_.coord + ": " + error};
@@ -175,28 +175,24 @@ std::optional<RunFailure> Run::checkMetadata() {
   return metadataFrame_.failure;
 }
 
-// ENU -> project: the origin given (-inputbase, "basepoint"), else the ENU:LAT,LON of the
-// metadata.xml read, else a fallback (chooseEnuInputOrigin). A given one must be the
-// metadata's, to 1e-6 degrees.
-std::optional<RunFailure> Run::chooseEnuOrigin() {
+// The run's ENU origin (chooseEnuOrigin): in ENU -> project a given one must be the one the
+// metadata.xml read states, to 1e-6 degrees; one taken from it is said on standard error.
+std::optional<RunFailure> Run::chooseOrigin() {
   const std::optional<BasePoint>& stated = metadataFrame_.enuOrigin;
   const std::string& path = plan_.metadata.readPath;
-  if (stated && !options_.inputbase && !local_.basepointGiven) {
-    localOrigin_.lon = stated->lon;
-    localOrigin_.lat = stated->lat;
+  const OriginChoice choice = chooseEnuOrigin(options_.mode, options_.inputbase, stated, local_);
+  originSource_ = choice.source;
+  record_.originSource = choice.text;
+  if (choice.source == OriginSource::metadata) {
     record_.originSource = "<SRS> of " + path;
     output_.note("the ENU origin is <SRS>" + formatBasePoint(*stated) + "</SRS> of '" + path +
                  "' (latitude first)");
-    return std::nullopt;
-  }
-  const OriginChoice choice = chooseEnuInputOrigin(options_.inputbase, local_);
-  record_.originSource = choice.source;
-  if (stated) {
+  } else if (stated && options_.mode == ConversionKind::enuToProject) {
     constexpr double kSameDegrees = 1e-6;
     if (std::fabs(std::remainder(localOrigin_.lon - stated->lon, 360.0)) > kSameDegrees ||
         std::fabs(localOrigin_.lat - stated->lat) > kSameDegrees) {
       return RunFailure{RunMessage::inputbaseSet,
-                        "the ENU origin " + choice.source + " gives, longitude " +
+                        "the ENU origin " + choice.text + " gives, longitude " +
                             std::to_string(localOrigin_.lon) + ", latitude " +
                             std::to_string(localOrigin_.lat) + ", is not the one '" + path +
                             "' states, <SRS>" + formatBasePoint(*stated) +
@@ -208,7 +204,7 @@ std::optional<RunFailure> Run::chooseEnuOrigin() {
   return std::nullopt;
 }
 
-std::optional<RunFailure> Run::convert() {
+std::optional<RunFailure> Run::convertRun() {
   const ConversionKind mode = options_.mode;
   // A part's bounds do not depend on the origin: no origin is chosen.
   if (!options_.batch.boundsOnly.empty()) return writeBounds();
@@ -219,27 +215,16 @@ std::optional<RunFailure> Run::convert() {
   const CoordTranslateInfo& model = toZone ? process_.info : local_;
   EnuOrigin& origin = toZone ? process_.origin : localOrigin_;
   record_.mode = modeName(mode);
-  // Project -> ENU: -inputbase, else the coordinate file's basepoint, else the computed base
-  // point, the only one written to -base (-baseonly computes and writes it in any case).
-  bool computeBase = false;
-  if (mode == ConversionKind::projectToEnu && options_.inputbase) {
-    origin.lon = options_.inputbase->lon;
-    origin.lat = options_.inputbase->lat;
-    record_.originSource = "-inputbase";
-  } else if (mode == ConversionKind::projectToEnu && local_.basepointGiven) {
-    record_.originSource = "\"basepoint\" of the coordinate file";
-    // -baseonly writes the origin a converting run uses: this one.
+  if (auto failure = chooseOrigin()) return failure;
+  // -baseonly writes the origin a converting run uses: the file's "basepoint" as given.
+  const bool computeBase = originSource_ == OriginSource::computed;
+  if (originSource_ == OriginSource::basepoint && mode == ConversionKind::projectToEnu) {
     if (options_.baseOnly) {
       if (auto failure = writeGivenBasePoint()) return failure;
     } else if (plan_.writesBase) {
       output_.warn("'" + options_.base + "' is not written: the ENU origin is the \"basepoint\" "
                    "of the coordinate file");
     }
-  } else if (mode == ConversionKind::projectToEnu) {
-    record_.originSource = "the centre of all vertices";
-    computeBase = true;
-  } else if (mode == ConversionKind::enuToProject) {
-    if (auto failure = chooseEnuOrigin()) return failure;
   }
   Converter converter(model, origin);
   for (const std::string& warning : converter.frameEllipsoid().warnings) output_.warn(warning);
@@ -383,82 +368,36 @@ std::optional<RunFailure> Run::convertFiles(const Converter& converter, RunState
   if (auto failure = createFolders()) return failure;
   std::size_t nextCopy = 0;
   const bool show = showProgress();
-  std::map<int32_t, std::size_t> filesOnZone;  // zone mode: files by the zone of their vertices
-  MissingLibraries missingLibraries;
-  std::vector<double> meridians;  // of the definitions with a projection
-  Bounds3 enuBox;                 // project -> ENU: the box of every vertex written
-  for (std::size_t i = 0; i < converter.definitionCount(); ++i) {
-    if (const std::optional<double> meridian = converter.centralMeridian(i)) {
-      meridians.push_back(*meridian);
-    }
-  }
+  RunRecorder recorder(plan_, converter, process_.globalzonecode, output_, record_);
   const ConverterWayBack wayBack(converter, mode);
-  FileSequence sequence(plan_.inputs, plan_.outputs, converter, state, mode, options_.threads,
-                        &wayBack);
+  // Each file's round trip measured on a sample whose stride its size sets.
+  FileSequence sequence(plan_.inputs, plan_.outputs, options_.threads,
+                        [&](std::size_t, std::optional<std::uint64_t> size) {
+                          return std::make_unique<ConversionSettler>(
+                              converter, state, mode,
+                              RoundTripSampling{&wayBack, sampleStride(size.value_or(0))});
+                        });
   for (std::size_t index = 0; index < plan_.inputs.size(); ++index) {
     const std::string& path = plan_.inputs[index];
-    const std::string& outputPath = plan_.outputs[index];
     if (show) progress.startFile(index + 1, path, fileSizeOrZero(path));
-    FileRecord file;
-    std::optional<int32_t> fileZone;
-    const ConvertOutcome outcome = sequence.convert(index, &progress, &file.inputBounds,
-                                                    &file.outputBounds, &fileZone,
-                                                    &file.roundTrip);
+    const FileResult result = sequence.convertFile(index, &progress);
     progress.erase();
     if (auto failure = drain(state)) return failure;
-    if (outcome.status != ConvertStatus::converted) {
-      record_.failedInput = index;
-      return conversionFailure(outcome, path);
+    if (!result.outcome.converted()) {
+      recorder.failed(index);
+      return conversionFailure(result.outcome, path);
     }
-    for (const std::string& warning : outcome.warnings) output_.warn(path + ": " + warning);
-    if (options_.materials == MaterialsChoice::none) {
-      missingLibraries.note(path, outputPath, outcome.materialLibraries);
-    }
-    progress.finishFile(outcome.vertexCount, file.roundTrip);
-    if (file.roundTrip.exceeds(options_.maxClosureMm)) {
-      output_.warn(roundTripWarning(path, file.roundTrip, options_.maxClosureMm));
-    }
-    file.input = path;
-    file.output = outputPath;
-    file.vertexCount = outcome.vertexCount;
-    // The zone of the file's vertices; a file without any prints the parsed code.
-    const int32_t zoneCode = fileZone.value_or(process_.globalzonecode);
-    if (fileZone) ++filesOnZone[*fileZone];
-    if (mode == ConversionKind::projectToZone) record_.zoneCode = zoneCode;  // as printed
-    if (mode == ConversionKind::projectToZone) file.zoneCode = zoneCode;
-    recordFootprint(mode, zoneCode, file, record_);
-    recordMeridianOffset(mode, meridians, fileZone, file);
-    if (auto warning = meridianWarning(path, file)) output_.warn(*warning);
-    if (mode == ConversionKind::projectToEnu) enuBox.merge(file.outputBounds);
-    record_.files.push_back(std::move(file));
-    if (mode == ConversionKind::projectToZone) {
-      const std::string zone = std::to_string(zoneCode);
-      if (!output_.out(zone + "\n")) return kStandardOutputFailed;
-      std::string error;
-      if (plan_.writesBase && !writeTextFile(options_.base, zone, &error)) {
-        return RunFailure{RunMessage::writeFile, error};
-      }
-    }
+    progress.finishFile(result.outcome.vertexCount, result.roundTrip);
+    if (auto failure = recorder.converted(index, result)) return failure;
     // After the file is in the record: a failed copy's report lists what was written.
     if (auto failure = copyMaterials(index, nextCopy)) {
-      record_.failedInput = index;
+      recorder.failed(index);
       return failure;
     }
   }
   progress.summary();
-  for (const std::string& warning : plan_.materials.warnings) output_.warn(warning);
-  for (const std::string& warning : missingLibraries.warnings()) output_.warn(warning);
-  if (filesOnZone.size() > 1) {
-    std::string counts;
-    for (const auto& [code, files] : filesOnZone) {
-      counts += (counts.empty() ? "" : ", ") + std::to_string(code) + " (" +
-                std::to_string(files) + (files == 1 ? " file)" : " files)");
-    }
-    output_.warn("the files of this run lie on " + std::to_string(filesOnZone.size()) +
-                 " zones: " + counts + "; -base holds the last file's code");
-  }
-  if (auto warning = farFromOriginWarning(enuBox, converter.origin())) output_.warn(*warning);
-  return writeMetadata(filesOnZone);
+  recorder.finish();
+  return writeMetadata(recorder.filesOnZone());
 }
 
 // metadata.xml beside the outputs, last: the one read with <SRS> and <SRSOrigin> of the frame
@@ -515,7 +454,7 @@ std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) 
   const auto start = std::chrono::steady_clock::now();
   std::optional<RunFailure> failure = run.parse();
   const bool parsed = !failure;
-  if (parsed) failure = run.convert();
+  if (parsed) failure = run.convertRun();
   if (failure) run.removeEmptyCreatedFolders();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -18,8 +18,9 @@
 // distance of the corners from the central meridian, and the zone; the ENU origin the run
 // would use (the computed base point when it computes one). Warns as the run would of
 // vertices far from the central meridian (per file) or from the ENU origin, of several zones,
-// and of the material files the plan found missing (-materials=copy|link). Writes nothing. `model`: the definitions `converter` was built from; `originSource`
-// says how the origin was chosen.
+// and of the material files the plan found missing (-materials=copy|link). Writes nothing.
+// `model`: the definitions `converter` was built from; `originSource` says how the origin was
+// chosen.
 std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& model,
                                  const Converter& converter,
                                  RunState& state, bool computesBase,

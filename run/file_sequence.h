@@ -3,28 +3,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "coordinfo/bounds3.h"
-#include "obj/convert_obj_file.h"
 #include "obj/progress_sink.h"
-#include "pipeline/conversion_kind.h"
-#include "pipeline/converter.h"
-#include "pipeline/run_state.h"
-#include "run/round_trip_sampler.h"
-#include "run/whole_file_job.h"
+#include "run/file_result.h"
+#include "run/file_settler.h"
 #include "run/worker_pool.h"
 
-// The files of a run converted in file order with `threads` threads. With more than one, a
-// small file (a regular file of at most kWholeFileBytes) is converted whole, several at once, on
-// a pool of threads that lives for the whole run, while the calling thread settles and writes
-// them in file order; a larger file is converted alone, in blocks (convertRunFile). The
-// outcomes, the run's state, the messages and the files written are those of one thread: a
-// failure leaves the files before it written and none after it. Each file's round trip is
-// measured through `wayBack` (none when null), on a sample whose stride its size sets.
+// The files of a run converted (or, without outputs, scanned) in file order with `threads`
+// threads, each through the settler `settlerFor` makes for it. The way a file goes is chosen
+// here, once, by its size (regularFileSize):
+// - a regular file of at most kWholeFileBytes: converted whole, several at once on a pool of
+//   `threads` threads that lives for the whole run (into memory, then into a temporary file
+//   beside its output, synced to the disk on another pool, so even one converting thread
+//   never waits for the disk), settled and renamed into place on the calling thread in file
+//   order;
+// - a larger file (or one of unknown size: a FIFO): alone, in blocks on every thread (one
+//   thread: block after block on the calling thread).
+// The results, the run's state, the messages and the files written are those of one thread:
+// a failure leaves the files before it written and none after it.
 class FileSequence {
  public:
   // At most this many bytes are held per small file in flight (its converted text).
@@ -35,28 +36,33 @@ class FileSequence {
   // Threads that wait for small files to reach the disk (fsync), besides those converting:
   // a thread waiting on the device takes no CPU, and the device serves several at once.
   static constexpr unsigned kSyncThreads = 4;
+  // The smallest block a file in blocks is read in (a file grown since its size was taken
+  // still goes in blocks of useful size).
+  static constexpr std::size_t kSmallestBlockBytes = std::size_t{64} << 10;
 
+  // The settler of file `index` of `size` bytes (none: not a regular file).
+  using SettlerFor =
+      std::function<std::unique_ptr<FileSettler>(std::size_t index, std::optional<std::uint64_t>)>;
+
+  // `outputs` empty: the files are only read (a scan).
   FileSequence(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs,
-               const Converter& converter, RunState& state, ConversionKind kind,
-               unsigned threads, const WayBack* wayBack = nullptr);
+               unsigned threads, SettlerFor settlerFor);
+  ~FileSequence();
 
-  // Converts file `index` into its output: called for 0, 1, 2 ... in turn, and not again after
-  // a failure. As convertRunFile.
-  ConvertOutcome convert(std::size_t index, ProgressSink* progress, Bounds3* inputBox,
-                         Bounds3* outputBox, std::optional<int32_t>* fileZone,
-                         RoundTripTally* roundTrip = nullptr);
+  // File `index` converted into its output: called for 0, 1, 2 ... in turn, and not again
+  // after a failure. `progress` (when not null) is told the bytes read of a file in blocks.
+  FileResult convertFile(std::size_t index, ProgressSink* progress);
 
  private:
-  bool small(std::size_t index) const;
-  RoundTripSampling sampling(std::size_t index) const;
+  class WholeFileJob;
+  bool whole(std::size_t index) const;
+  void queueAhead(std::size_t index);
 
   const std::vector<std::string>& inputs_;
   const std::vector<std::string>& outputs_;
-  const Converter& converter_;
-  RunState& state_;
-  ConversionKind kind_;
   unsigned threads_;
-  const WayBack* wayBack_;
+  SettlerFor settlerFor_;
+  std::vector<std::optional<std::uint64_t>> sizes_;  // regularFileSize of each input
   std::size_t submitted_ = 0;  // files [index, submitted_) are queued in pending_
   std::deque<std::unique_ptr<WholeFileJob>> pending_;
   // Stopped in this order, before the jobs go: the converting pool posts to the syncing one.

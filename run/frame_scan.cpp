@@ -3,11 +3,9 @@
 #include <memory>
 #include <utility>
 
-#include "obj/parallel_obj_convert.h"
+#include "obj/block_pipeline.h"
 
 namespace {
-
-constexpr std::size_t kBlock = std::size_t{1} << 20;
 
 struct ScanNotes : BlockNotes {
   std::vector<DefinitionScan> definitions;
@@ -21,34 +19,59 @@ void mergeInto(std::vector<DefinitionScan>& all, const std::vector<DefinitionSca
   }
 }
 
-class ScanWorker : public BlockWorker {
+// Each vertex's definition chosen as the conversion would choose it; nothing converted.
+class FrameBatch {
  public:
-  ScanWorker(const Converter& converter, ConversionKind kind)
+  FrameBatch(const Converter& converter, ConversionKind kind)
       : converter_(converter), kind_(kind), offset_(converter.inputOffset()) {}
-  void beginBlock() override {
-    notes_ = std::make_unique<ScanNotes>();
-    notes_->definitions.resize(converter_.definitionCount() + 1);
+  void begin() {
+    definitions_.assign(converter_.definitionCount() + 1, DefinitionScan{});
   }
-  bool convert(const double in[3], double out[3], std::string*) override {
-    const Point3 p{in[0] + offset_.x, in[1] + offset_.y, in[2] + offset_.z};
-    const std::size_t chosen =
-        converter_.chooseFor(kind_, p, scratch_).value_or(converter_.definitionCount());
-    DefinitionScan& scan = notes_->definitions[chosen];
-    const double xyz[3] = {p.x, p.y, p.z};
-    scan.box.add(xyz);
-    if (!scan.first) scan.first = p;
-    ++scan.vertexCount;
-    out[0] = out[1] = out[2] = 0.0;  // nothing is written
-    return true;
+  std::size_t convertBatch(const double* in, double* out, std::size_t count, std::string&) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const double* v = in + 3 * i;
+      const Point3 p{v[0] + offset_.x, v[1] + offset_.y, v[2] + offset_.z};
+      const std::size_t chosen =
+          converter_.chooseFor(kind_, p, scratch_).value_or(converter_.definitionCount());
+      DefinitionScan& scan = definitions_[chosen];
+      const double xyz[3] = {p.x, p.y, p.z};
+      scan.box.add(xyz);
+      if (!scan.first) scan.first = p;
+      ++scan.vertexCount;
+      out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = 0.0;  // nothing is written
+    }
+    return count;
   }
-  std::unique_ptr<BlockNotes> endBlock() override { return std::move(notes_); }
+  std::unique_ptr<BlockNotes> end() {
+    auto notes = std::make_unique<ScanNotes>();
+    notes->definitions = std::move(definitions_);
+    return notes;
+  }
 
  private:
   const Converter& converter_;
   ConversionKind kind_;
   Point3 offset_;
   ConverterScratch scratch_;
-  std::unique_ptr<ScanNotes> notes_;
+  std::vector<DefinitionScan> definitions_;
+};
+
+class ScanWorker : public BlockWorker {
+ public:
+  ScanWorker(const Converter& converter, ConversionKind kind) : batch_(converter, kind) {}
+  void convertBlock(Block& block, bool keep) override {
+    batch_.begin();
+    rewriteBlock(block, batch_, keep);
+    block.notes = batch_.end();
+  }
+  void convertRest(ObjLineReader& reader, ObjSink&, Block& block) override {
+    batch_.begin();
+    block.outcome = scanObjLines(reader, batch_);
+    block.notes = batch_.end();
+  }
+
+ private:
+  FrameBatch batch_;
 };
 
 class ScanSettler : public BlockSettler {
@@ -78,8 +101,7 @@ FrameScan scanFrames(const std::vector<std::string>& files, unsigned threads,
   for (const std::string& path : files) {
     scan.files.emplace_back(converter.definitionCount() + 1);
     ScanSettler settler(converter, kind, scan.files.back());
-    const ConvertOutcome outcome =
-        convertObjFileParallel(path, std::string(), settler, threads, kBlock);
+    const ConvertOutcome outcome = convertFileInBlocks(path, std::string(), settler, threads);
     for (const std::string& warning : outcome.warnings) {
       scan.warnings.push_back(path + ": " + warning);
     }

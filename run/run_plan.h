@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "run/batch_inputs.h"
+#include "run/enu_origin_choice.h"
 #include "run/material_plan.h"
 #include "run/metadata_plan.h"
 #include "run/run_failure.h"
@@ -31,9 +32,7 @@ struct RunPlan {
   std::vector<std::string> mergeParts;  // -mergebounds: the bounds files, checked to exist
 
   // The base point may be computed from every vertex before the conversion pass.
-  bool computesBasePoint() const {
-    return options.mode == ConversionKind::projectToEnu && !options.inputbase;
-  }
+  bool computesBasePoint() const { return mayComputeBasePoint(options.mode, options.inputbase); }
 };
 
 // The run's plan, or why it cannot start:

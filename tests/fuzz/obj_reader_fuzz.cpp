@@ -2,9 +2,10 @@
 //   1. through ObjLineReader from memory, at a block size taken from the input and at a size
 //      larger than any input, and must give exactly the kinds, copied bytes, tokens and line
 //      numbers of the string model of the line rules;
-//   2. through convertObjFile from a file, and through the block path (convertObjFileParallel,
-//      tiny blocks, 2 and 7 threads), and must give the status, failing line and output
-//      bytes that the model gives with C's strtod (each number whole) and "%f".
+//   2. through the block path from a file (convertFileInBlocks, tiny blocks, on the calling
+//      thread and on 2 and 7 threads), and must give the status, failing line and output
+//      bytes that the model gives with C's strtod (each number whole) and "%f";
+//   3. through the base-point scan (the run's, and the block path's scan with tiny blocks).
 // Any difference aborts with both results on standard error.
 #include <stdlib.h>
 #include <unistd.h>
@@ -21,10 +22,12 @@
 #include <vector>
 
 #include "../obj/reference_obj_reader.h"
-#include "obj/convert_obj_file.h"
+#include "obj/block_pipeline.h"
+#include "obj/function_conversion.h"
 #include "obj/obj_line_reader.h"
-#include "obj/parallel_obj_convert.h"
+#include "obj/text_sink.h"
 #include "obj/vertex_bounds.h"
+#include "run/computed_base_point.h"
 
 namespace {
 
@@ -42,14 +45,6 @@ const auto kConversion = [](const double in[3], double out[3]) {
   std::abort();
 }
 
-struct StringSink : ObjSink {
-  std::string bytes;
-  bool write(std::string_view more) override {
-    bytes.append(more);
-    return true;
-  }
-};
-
 void checkReader(const std::string& bytes, std::size_t blockSize,
                  const std::vector<reference::Line>& expected) {
   ObjLineReader reader(blockSize);
@@ -62,9 +57,10 @@ void checkReader(const std::string& bytes, std::size_t blockSize,
     const reference::Line& line = expected[index++];
     if (reader.lineNumber() != line.lineNumber) mismatch(where + "line number differs", bytes);
     if (reader.isVertexLine() != line.vertex()) mismatch(where + "kind differs", bytes);
-    StringSink sink;
+    std::string copied;
+    TextSink sink(copied);
     if (!reader.isVertexLine()) {
-      if (!reader.copyLine(sink) || sink.bytes != line.raw) mismatch(where + "bytes differ", bytes);
+      if (!reader.copyLine(sink) || copied != line.raw) mismatch(where + "bytes differ", bytes);
       continue;
     }
     const std::size_t count = reader.readNumbers();
@@ -78,7 +74,7 @@ void checkReader(const std::string& bytes, std::size_t blockSize,
       }
       if (t >= 4) extras.append(" ").append(reference::token(line.runs[t]));
     }
-    if (!reader.copyExtras(sink) || sink.bytes != extras + line.lineEnd) {
+    if (!reader.copyExtras(sink) || copied != extras + line.lineEnd) {
       mismatch(where + "extra tokens differ", bytes);
     }
   }
@@ -93,40 +89,18 @@ std::string readBytes(const std::string& path) {
   return text.str();
 }
 
-// The block path's side of the same conversion: no order-dependent state to settle.
-class ConversionWorker : public BlockWorker {
- public:
-  void beginBlock() override {}
-  bool convert(const double in[3], double out[3], std::string* why) override {
-    if (kConversion(in, out)) return true;
-    *why = "x above 1e6";
-    return false;
-  }
-  std::unique_ptr<BlockNotes> endBlock() override { return std::make_unique<BlockNotes>(); }
-};
-
-class ConversionSettler : public BlockSettler {
- public:
-  std::unique_ptr<BlockWorker> makeWorker() override {
-    return std::make_unique<ConversionWorker>();
-  }
-  bool settle(BlockNotes&) override { return true; }
-};
-
-// `workers` = 0: the one-thread streaming rewriter; else the block path with that many threads
-// (blocks of about `blockSize` bytes, cut at logical line ends).
+// The block path with `workers` threads (1: on the calling thread), blocks of about
+// `blockSize` bytes, cut at logical line ends.
 void checkRewriter(const std::string& bytes, const std::string& folder, std::size_t blockSize,
-                   unsigned workers = 0) {
+                   unsigned workers) {
   const std::string input = folder + "/in.obj";
   const std::string output = folder + "/out.obj";
   std::remove(output.c_str());
   std::ofstream(input, std::ios::binary) << bytes;
 
   const reference::Outcome expected = reference::convertText(bytes, kConversion);
-  ConversionSettler settler;
   const ConvertOutcome outcome =
-      workers == 0 ? convertObjFile(input, output, kConversion, blockSize)
-                   : convertObjFileParallel(input, output, settler, workers, blockSize);
+      convertFileThrough(kConversion, input, output, workers, blockSize);
   const bool written = std::filesystem::exists(output);
   switch (expected.status) {
     case reference::Status::converted:
@@ -172,7 +146,7 @@ void checkBounds(const std::string& bytes, const std::string& folder, std::size_
     expected.add(xyz);
     ++expected.vertexCount;
   }
-  const VertexBounds bounds = scanVertexBounds({folder + "/in.obj"}, blockSize);
+  const VertexBounds bounds = scanBatchBounds({folder + "/in.obj"}, 1);
   if (bounds.status != expected.status) mismatch("bounds status differs", bytes);
   if (bounds.status != VertexBounds::Status::ok) {
     if (bounds.line != expected.line) mismatch("bounds failing line differs", bytes);
@@ -181,6 +155,19 @@ void checkBounds(const std::string& bytes, const std::string& folder, std::size_
   if (bounds.vertexCount != expected.vertexCount) mismatch("bounds count differs", bytes);
   // Bounds are copies of parsed numbers: compared exactly.
   if (bounds.min != expected.min || bounds.max != expected.max) mismatch("bounds differ", bytes);
+  // The block path's scan (nothing written) with tiny blocks sees the same vertices.
+  Bounds3 blocks;
+  const auto grow = [&blocks](const double in[3], double out[3]) {
+    blocks.add(in);
+    out[0] = out[1] = out[2] = 0.0;
+    return true;
+  };
+  const ConvertOutcome scan =
+      convertFileThrough(grow, folder + "/in.obj", std::string(), 1, blockSize);
+  if (scan.vertexCount != expected.vertexCount) mismatch("scanned count differs", bytes);
+  if (blocks.min != expected.min || blocks.max != expected.max) {
+    mismatch("scanned bounds differ", bytes);
+  }
 }
 
 // A private folder for the two files of each run, removed when the process exits.
@@ -216,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t smallBlock = size == 0 ? 1 : 1 + data[size - 1] % 16;
   checkReader(bytes, smallBlock, expected);
   checkReader(bytes, 4096, expected);  // larger than any input: no boundary
-  checkRewriter(bytes, workFolder(), smallBlock);
+  checkRewriter(bytes, workFolder(), smallBlock, 1);
   // The block path with blocks of 1..16 bytes: cuts at nearly every logical line end, which the
   // cutter must find (never inside a CR LF or after a "\\"); 2 and 7 threads.
   checkRewriter(bytes, workFolder(), smallBlock, 2);

@@ -1,6 +1,6 @@
 #include "obj/input_discovery.h"
 
-#include "obj/convert_obj_file.h"
+#include "obj/function_conversion.h"
 #include "platform/atomic_file.h"
 #include "platform/filesystem.h"
 #include "platform/read_text_file.h"
@@ -208,7 +208,7 @@ TEST(FindFiles, TileBeyondMaxPathIsFoundAndConverted) {
     return true;
   };
   const std::string converted = temp.path(folder + "/converted.obj");
-  EXPECT_EQ(convertObjFile(temp.path(tile), converted, shift).detail, "");
+  EXPECT_EQ(convertFileThrough(shift, temp.path(tile), converted).detail, "");
   EXPECT_EQ(readTextFile(converted), "v 2.000000 3.000000 4.000000\n");
 }
 

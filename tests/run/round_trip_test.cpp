@@ -9,7 +9,7 @@
 
 #include "obj/obj_test_files.h"
 #include "parser/coord_parse_harness.h"
-#include "run/file_conversion.h"
+#include "run/file_settler.h"
 
 namespace {
 
@@ -22,16 +22,11 @@ RoundTripTally measure(const std::string& input, const Converter& converter, Con
                        unsigned threads, const WayBack& wayBack, double stride = 1.0) {
   objtest::TempDir dir;
   RunState state(converter);
-  RoundTripTally tally;
-  const RoundTripSampling sampling{&wayBack, stride};
-  const ConvertOutcome outcome =
-      threads == 1 ? convertRunFile(input, dir / "out.obj", converter, state, kind, 1, nullptr,
-                                    nullptr, nullptr, nullptr, sampling, &tally)
-                   : convertObjFileThreaded(input, dir / "out.obj", converter, state, kind,
-                                            threads, 700, nullptr, nullptr, nullptr, nullptr,
-                                            nullptr, sampling, &tally);
+  ConversionSettler settler(converter, state, kind, RoundTripSampling{&wayBack, stride});
+  const ConvertOutcome outcome = convertFileInBlocks(input, dir / "out.obj", settler, threads,
+                                                     threads == 1 ? kBlockBytes : 700);
   EXPECT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
-  return tally;
+  return settler.result().roundTrip;
 }
 
 auto figures(const RoundTripTally& t) {

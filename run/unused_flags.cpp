@@ -1,4 +1,4 @@
-#include "app/unused_flags.h"
+#include "run/unused_flags.h"
 
 #include <set>
 

@@ -1,4 +1,6 @@
-#include "obj/convert_obj_file.h"
+// The rewriting of one file (converted in blocks on one thread): what each line becomes, the
+// failures, the batches in file order, in place, very long lines.
+#include "obj/obj_rewriting.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "obj/block_pipeline.h"
+#include "obj/function_conversion.h"
 #include "obj/obj_test_files.h"
 
 namespace {
@@ -22,27 +26,6 @@ const auto affine = [](const double in[3], double out[3]) {
   return true;
 };
 
-// A conversion of many vertices at once through a one-vertex one, as a batched run makes it:
-// the OBJ rewriting must give the bytes and failures of converting one vertex at a time.
-template <class F>
-struct Batched {
-  F one;
-  std::size_t calls = 0;
-  std::size_t operator()(const double* in, double* out, std::size_t count) {
-    ++calls;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (!one(in + 3 * i, out + 3 * i)) return i;
-      if (!finiteVertex(out + 3 * i)) return i + 1;
-    }
-    return count;
-  }
-};
-
-// The same conversion given one vertex at a time, then in batches.
-template <class F>
-std::vector<std::pair<std::string, VertexConversion>> bothWays(F& one, Batched<F>& many) {
-  return {{"one by one", VertexConversion(one)}, {"batched", VertexConversion(one, many)}};
-}
 
 struct RewriteCase {
   std::string input;
@@ -97,31 +80,29 @@ const std::vector<RewriteCase>& rewriteCases() {
   return cases;
 }
 
-TEST(ConvertObjFile, RewritesVertexLinesAndCopiesTheRest) {
+TEST(ObjRewriting, RewritesVertexLinesAndCopiesTheRest) {
   objtest::TempDir dir;
   const auto& cases = rewriteCases();
-  auto one = affine;
-  Batched<decltype(one)> many{one};
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const std::string input = dir.write("in.obj", cases[i].input);
-    for (const auto& [way, convert] : bothWays(one, many)) {
-      for (const std::size_t blockSize : {std::size_t{1}, std::size_t{5}, std::size_t{4096}}) {
-        SCOPED_TRACE("case " + std::to_string(i) + ", " + way + ", block " +
-                     std::to_string(blockSize));
-        const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", convert, blockSize);
-        ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
-        EXPECT_EQ(dir.read("out.obj"), cases[i].expected);
-        EXPECT_EQ(outcome.vertexCount, cases[i].vertexCount);
-        EXPECT_TRUE(outcome.detail.empty());
-      }
+    // Blocks of one byte put a cut at every line end, and one takes the whole file.
+    for (const std::size_t blockSize : {std::size_t{1}, std::size_t{5}, std::size_t{4096}}) {
+      SCOPED_TRACE("case " + std::to_string(i) + ", block " + std::to_string(blockSize));
+      const ConvertOutcome outcome =
+          convertFileThrough(affine, input, dir / "out.obj", 1, blockSize);
+      ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+      EXPECT_EQ(dir.read("out.obj"), cases[i].expected);
+      EXPECT_EQ(outcome.vertexCount, cases[i].vertexCount);
+      EXPECT_TRUE(outcome.detail.empty());
     }
   }
-  EXPECT_GT(many.calls, 0u);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "out.obj"})) << "temporary file left";
 }
 
-// Progress is told once per block read, with the bytes read so far, ending at the file's size.
-TEST(ConvertObjFile, ProgressFollowsTheBlocksRead) {
+// Progress is told once per block written, with the bytes of the file up to its end: blocks of
+// 500 bytes end at the last whole 8-byte line in them (496, 992, 1488), the last at the file's
+// end.
+TEST(ObjRewriting, ProgressFollowsTheBlocksWritten) {
   struct Recorder : ProgressSink {
     std::vector<std::uint64_t> calls;
     void advanced(std::uint64_t bytesRead) override { calls.push_back(bytesRead); }
@@ -131,9 +112,10 @@ TEST(ConvertObjFile, ProgressFollowsTheBlocksRead) {
   for (int i = 0; i < 100; ++i) text += "v 1 2 3\nf 1 2 3\n";  // 1600 bytes
   const std::string input = dir.write("in.obj", text);
   Recorder recorder;
-  const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", affine, 500, &recorder);
+  const ConvertOutcome outcome =
+      convertFileThrough(affine, input, dir / "out.obj", 1, 500, &recorder);
   ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
-  EXPECT_EQ(recorder.calls, (std::vector<std::uint64_t>{500, 1000, 1500, 1600}));
+  EXPECT_EQ(recorder.calls, (std::vector<std::uint64_t>{496, 992, 1488, 1600}));
 }
 
 struct FailureCase {
@@ -150,7 +132,7 @@ const auto refusesLargeX = [](const double in[3], double out[3]) {
   return true;
 };
 
-TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
+TEST(ObjRewriting, VertexFailuresNameTheLineAndWriteNothing) {
   const std::vector<FailureCase> cases = {
       {"v 1 2 3\nv 1 2\n", ConvertStatus::shortVertexLine, 2, "v line has 2 numbers, needs 3"},
       {"v\n", ConvertStatus::shortVertexLine, 1, "v line has 0 numbers, needs 3"},
@@ -182,14 +164,11 @@ TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
       {"f 1\nv -inf 0 0\n", ConvertStatus::convertFailed, 2,
        "vertex (-inf, 0, 0) could not be converted: the result (-inf, 0, 0) is not finite"},
   };
-  auto one = refusesLargeX;
-  Batched<decltype(one)> many{one};
   for (std::size_t i = 0; i < cases.size(); ++i) {
-   for (const auto& [way, convert] : bothWays(one, many)) {
-    SCOPED_TRACE("case " + std::to_string(i) + ", " + way);
+    SCOPED_TRACE("case " + std::to_string(i));
     objtest::TempDir dir;
     const std::string input = dir.write("in.obj", cases[i].input);
-    ConvertOutcome outcome = convertObjFile(input, dir / "new.obj", convert);
+    ConvertOutcome outcome = convertFileThrough(refusesLargeX, input, dir / "new.obj");
     EXPECT_EQ(outcome.status, cases[i].status);
     EXPECT_EQ(outcome.line, cases[i].line);
     EXPECT_EQ(outcome.detail, cases[i].detail);
@@ -197,77 +176,65 @@ TEST(ConvertObjFile, VertexFailuresNameTheLineAndWriteNothing) {
 
     // An existing target is left as it was; no temporary file stays behind.
     dir.write("old.obj", "previous contents\n");
-    outcome = convertObjFile(input, dir / "old.obj", convert);
+    outcome = convertFileThrough(refusesLargeX, input, dir / "old.obj");
     EXPECT_EQ(outcome.status, cases[i].status);
     EXPECT_EQ(dir.read("old.obj"), "previous contents\n");
     EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj", "old.obj"}));
-   }
   }
 }
 
 // Batches of vertices with other bytes between them: more vertices than a batch holds, other
 // lines and further tokens between the vertices (CR LF, comments, a comment longer than what
 // a batch holds back), and a failing vertex followed, within the same batch, by a short
-// vertex line: the bytes, counts and the failure (the first in file order) of one by one.
-TEST(ConvertObjFile, BatchesKeepTheFileOrder) {
-  std::string text = "# head\r\n";
+// vertex line: every vertex in its place, and the first failure in file order.
+TEST(ObjRewriting, BatchesKeepTheFileOrder) {
+  std::string text = "# head\r\n", expected = text;
+  std::uint64_t lines = 1;
   for (int i = 0; i < 1000; ++i) {
-    text += "v " + std::to_string(i % 100) + " 2 3" + (i % 7 == 0 ? " 0.5 # c" : "") + "\r\n";
-    if (i % 3 == 0) text += "f 1 2 3\n# between\n";
-    if (i == 500) text += "# " + std::string(3u << 20, 'x') + "\n";
+    const std::string x = std::to_string(i % 100), extra = i % 7 == 0 ? " 0.5 # c" : "";
+    text += "v " + x + " 2 3" + extra + "\r\n";
+    expected += "v " + x + ".000000 2.000000 3.000000" + extra + "\r\n";
+    ++lines;
+    std::string other;
+    if (i % 3 == 0) other += "f 1 2 3\n# between\n", lines += 2;
+    if (i == 500) other += "# " + std::string(3u << 20, 'x') + "\n", ++lines;
+    text += other;
+    expected += other;
   }
-  std::string failing = text + "v 101 2 3\n" + text + "v 1 2\n";
-  auto one = refusesLargeX;
-  Batched<decltype(one)> many{one};
-  objtest::TempDir dir;
-  // Small x only, so the first text converts; the second fails at its vertex 101 first.
-  const std::string small = dir.write("small.obj", [&] {
-    std::string t;
-    for (int i = 0; i < 3; ++i) t += "v 1 2 3 9\nf 1\n# " + std::string(70000, 'y') + "\n";
-    return t;
-  }());
-  const std::string input = dir.write("in.obj", text);
-  const std::string bad = dir.write("bad.obj", failing);
   auto identity = [](const double in[3], double out[3]) {
     for (int k = 0; k < 3; ++k) out[k] = in[k];
     return true;
   };
-  Batched<decltype(identity)> identities{identity};
-  for (const std::string& path : {input, small}) {
-    std::vector<std::string> outputs;
-    for (const auto& [way, convert] : bothWays(identity, identities)) {
-      const ConvertOutcome outcome = convertObjFile(path, dir / "out.obj", convert, 4096);
-      ASSERT_EQ(outcome.status, ConvertStatus::converted) << way << ": " << outcome.detail;
-      outputs.push_back(dir.read("out.obj"));
-    }
-    EXPECT_TRUE(outputs[0] == outputs[1]) << path;
+  objtest::TempDir dir;
+  const std::string input = dir.write("in.obj", text);
+  for (const std::size_t blockSize : {std::size_t{4096}, kBlockBytes}) {
+    const ConvertOutcome outcome =
+        convertFileThrough(identity, input, dir / "out.obj", 1, blockSize);
+    ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
+    EXPECT_TRUE(dir.read("out.obj") == expected) << "block " << blockSize;
   }
-  EXPECT_GT(identities.calls, 4u);  // 1000 vertices: batches of at most 256
-  std::vector<ConvertOutcome> outcomes;
-  for (const auto& [way, convert] : bothWays(one, many)) {
-    outcomes.push_back(convertObjFile(bad, dir / "bad-out.obj", convert, 4096));
-  }
-  for (const ConvertOutcome& outcome : outcomes) {
-    EXPECT_EQ(outcome.status, ConvertStatus::convertFailed);
-    EXPECT_EQ(outcome.detail, "vertex (101, 2, 3) could not be converted");
-    EXPECT_EQ(outcome.line, outcomes[0].line);
-  }
-  EXPECT_GT(outcomes[0].line, 1000u);
+  // Small x only, so `text` converts; the second copy fails at its vertex 101 first.
+  const std::string bad = dir.write("bad.obj", text + "v 101 2 3\n" + text + "v 1 2\n");
+  const ConvertOutcome outcome =
+      convertFileThrough(refusesLargeX, bad, dir / "bad-out.obj", 1, 4096);
+  EXPECT_EQ(outcome.status, ConvertStatus::convertFailed);
+  EXPECT_EQ(outcome.detail, "vertex (101, 2, 3) could not be converted");
+  EXPECT_EQ(outcome.line, lines + 1);
   EXPECT_FALSE(dir.exists("bad-out.obj"));
 }
 
-TEST(ConvertObjFile, MissingInputCreatesNothing) {
+TEST(ObjRewriting, MissingInputCreatesNothing) {
   objtest::TempDir dir;
-  const ConvertOutcome outcome = convertObjFile(dir / "missing.obj", dir / "out.obj", affine);
+  const ConvertOutcome outcome = convertFileThrough(affine, dir / "missing.obj", dir / "out.obj");
   EXPECT_EQ(outcome.status, ConvertStatus::openFailed);
   EXPECT_EQ(outcome.detail, "cannot open: No such file or directory");
   EXPECT_TRUE(dir.names().empty());
 }
 
-TEST(ConvertObjFile, UnwritableOutputIsWriteFailed) {
+TEST(ObjRewriting, UnwritableOutputIsWriteFailed) {
   objtest::TempDir dir;
   const std::string input = dir.write("in.obj", "v 1 2 3\n");
-  const ConvertOutcome outcome = convertObjFile(input, dir / "no-such-folder/out.obj", affine);
+  const ConvertOutcome outcome = convertFileThrough(affine, input, dir / "no-such-folder/out.obj");
   EXPECT_EQ(outcome.status, ConvertStatus::writeFailed);
   EXPECT_NE(outcome.detail.find("No such file or directory"), std::string::npos)
       << outcome.detail;
@@ -276,7 +243,7 @@ TEST(ConvertObjFile, UnwritableOutputIsWriteFailed) {
 
 // Converting a file onto itself reads the original to the end before replacing it, also when
 // the file is larger than one block and one output chunk.
-TEST(ConvertObjFile, ConvertsInPlace) {
+TEST(ObjRewriting, ConvertsInPlace) {
   objtest::TempDir dir;
   std::string input;
   std::string expected;
@@ -287,15 +254,16 @@ TEST(ConvertObjFile, ConvertsInPlace) {
                 n + " 1 2\r\n";
   }
   const std::string path = dir.write("tile.obj", input);
-  const ConvertOutcome outcome = convertObjFile(path, path, affine, 64 * 1024);
+  const ConvertOutcome outcome = convertFileThrough(affine, path, path, 1, 64 * 1024);
   ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
   EXPECT_EQ(outcome.vertexCount, 60000u);
   EXPECT_TRUE(dir.read("tile.obj") == expected) << "in-place output differs";
   EXPECT_EQ(dir.names(), (std::set<std::string>{"tile.obj"}));
 }
 
-// A line longer than the output chunk (1 MiB) and the read block is written whole.
-TEST(ConvertObjFile, KeepsVeryLongLines) {
+// A line longer than the output chunk (1 MiB) and than a block may grow to (streamed) is
+// written whole.
+TEST(ObjRewriting, KeepsVeryLongLines) {
   objtest::TempDir dir;
   std::string face = "f";
   for (int i = 1; i <= 300000; ++i) face.append(" ").append(std::to_string(i));
@@ -303,7 +271,7 @@ TEST(ConvertObjFile, KeepsVeryLongLines) {
   for (int i = 0; i < 200000; ++i) colours += " 0.5";
   const std::string input = dir.write(
       "in.obj", "v 0 0 3" + colours + "\n" + face + "\r\nv 1 2 3\n");
-  const ConvertOutcome outcome = convertObjFile(input, dir / "out.obj", affine, 4096);
+  const ConvertOutcome outcome = convertFileThrough(affine, input, dir / "out.obj", 1, 4096);
   ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
   EXPECT_TRUE(dir.read("out.obj") == "v 1.000000 0.000000 0.000000" + colours + "\n" + face +
                                          "\r\nv 2.000000 4.000000 0.000000\n");

@@ -1,4 +1,4 @@
-#include "app/batch_options_from_flags.h"
+#include "run/batch_options_from_flags.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-// The threaded conversion of one file against the one-thread convertObjFile: the same bytes,
-// the same first failure, for every block size (tiny blocks put a cut at every position of
-// every line) and worker count; and the block cutting rule on its own.
-#include "obj/parallel_obj_convert.h"
+// A file converted in blocks on several threads against the same on one: the same bytes, the
+// same first failure, for every block size (tiny blocks put a cut at every position of every
+// line) and worker count; and the block cutting rule on its own.
+#include "obj/block_pipeline.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "obj/block_cutter.h"
+#include "obj/function_conversion.h"
 #include "obj/obj_test_files.h"
 
 namespace {
@@ -27,57 +28,9 @@ const auto affine = [](const double in[3], double out[3]) {
   return true;
 };
 
-struct CountNotes : BlockNotes {
-  std::uint64_t vertices = 0;
-  unsigned block = 0;  // the worker's own count of blocks begun
-};
-
-class AffineWorker : public BlockWorker {
- public:
-  void beginBlock() override {
-    notes_ = std::make_unique<CountNotes>();
-    notes_->block = begun_++;
-  }
-  bool convert(const double in[3], double out[3], std::string* why) override {
-    ++notes_->vertices;
-    if (!affine(in, out)) {
-      *why = "x above 100";
-      return false;
-    }
-    return true;
-  }
-  std::unique_ptr<BlockNotes> endBlock() override { return std::move(notes_); }
-
- private:
-  std::unique_ptr<CountNotes> notes_;
-  unsigned begun_ = 0;
-};
-
-// Counts the vertices settled; refuses every `refuseEvery`-th block once (0: never), so that
-// blocks are converted again.
-class CountingSettler : public BlockSettler {
- public:
-  explicit CountingSettler(unsigned refuseEvery = 0) : refuseEvery_(refuseEvery) {}
-  std::unique_ptr<BlockWorker> makeWorker() override {
-    return std::make_unique<AffineWorker>();
-  }
-  bool settle(BlockNotes& notes) override {
-    ++calls_;
-    if (refuseEvery_ != 0 && calls_ % refuseEvery_ == 0 && !refusedLast_) {
-      refusedLast_ = true;
-      return false;
-    }
-    refusedLast_ = false;
-    vertices += static_cast<CountNotes&>(notes).vertices;
-    return true;
-  }
-  std::uint64_t vertices = 0;
-
- private:
-  unsigned refuseEvery_;
-  unsigned calls_ = 0;
-  bool refusedLast_ = false;
-};
+// Its workers refuse x above 100 with this reason.
+constexpr const char* kRefusal = "x above 100";
+using Settler = FunctionSettler<decltype(affine)>;
 
 // Lines that end in every way, continuations of every kind (a '\\' before "\r\n", before a
 // lone "\r", two of them), vertex lines with extras and NULs, long comment and vertex lines,
@@ -90,13 +43,15 @@ const std::string kMixed =
     std::string(300, '#') + "\nv 5 6 7 " + std::string(200, 'w') + "\r\n" +
     "  v\t8\t9\t10  # corner \r\nv 11 12 13";
 
+// One thread, blocks of the default size: the reference.
 std::string sequential(const objtest::TempDir& dir, const std::string& input,
                        ConvertOutcome& outcome) {
-  outcome = convertObjFile(input, dir / "one.obj", affine);
+  Settler settler(affine, kRefusal);
+  outcome = convertFileInBlocks(input, dir / "one.obj", settler, 1);
   return dir.exists("one.obj") ? dir.read("one.obj") : "(none)";
 }
 
-TEST(ParallelObjConvert, SameBytesAsOneThreadForEveryBlockSize) {
+TEST(BlockPipeline, SameBytesAsOneThreadForEveryBlockSize) {
   objtest::TempDir dir;
   const std::vector<std::string> texts = {"", "\n", "\r", "v 1 2 3", "\\", "v 1 2 3\\", kMixed,
                                           kMixed + "\n", kMixed + "\r\n",
@@ -110,9 +65,9 @@ TEST(ParallelObjConvert, SameBytesAsOneThreadForEveryBlockSize) {
       for (const unsigned workers : {1u, 2u, 3u, 8u}) {
         SCOPED_TRACE("text " + std::to_string(t) + ", block " + std::to_string(blockSize) +
                      ", workers " + std::to_string(workers));
-        CountingSettler settler;
-        ParallelStats stats;
-        const ConvertOutcome outcome = convertObjFileParallel(
+        Settler settler(affine, kRefusal);
+        BlockStats stats;
+        const ConvertOutcome outcome = convertFileInBlocks(
             input, dir / "many.obj", settler, workers, blockSize, nullptr, &stats);
         ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
         EXPECT_EQ(dir.read("many.obj"), expected);
@@ -129,17 +84,17 @@ TEST(ParallelObjConvert, SameBytesAsOneThreadForEveryBlockSize) {
 }
 
 // A block whose settle is refused is converted again and written once.
-TEST(ParallelObjConvert, RefusedBlocksAreConvertedAgain) {
+TEST(BlockPipeline, RefusedBlocksAreConvertedAgain) {
   objtest::TempDir dir;
   const std::string input = dir.write("in.obj", kMixed);
   ConvertOutcome one;
   const std::string expected = sequential(dir, input, one);
   for (const unsigned refuseEvery : {1u, 2u, 3u}) {
     SCOPED_TRACE("refuse every " + std::to_string(refuseEvery));
-    CountingSettler settler(refuseEvery);
-    ParallelStats stats;
+    Settler settler(affine, kRefusal, refuseEvery);
+    BlockStats stats;
     const ConvertOutcome outcome =
-        convertObjFileParallel(input, dir / "many.obj", settler, 4, 16, nullptr, &stats);
+        convertFileInBlocks(input, dir / "many.obj", settler, 4, 16, nullptr, &stats);
     ASSERT_EQ(outcome.status, ConvertStatus::converted) << outcome.detail;
     EXPECT_EQ(dir.read("many.obj"), expected);
     EXPECT_EQ(settler.vertices, one.vertexCount);
@@ -149,7 +104,7 @@ TEST(ParallelObjConvert, RefusedBlocksAreConvertedAgain) {
 
 // The first failure in file order wins, with the line number of the whole file, and nothing
 // is written; a later failure in a block converted earlier does not count.
-TEST(ParallelObjConvert, FirstFailureInFileOrderWins) {
+TEST(BlockPipeline, FirstFailureInFileOrderWins) {
   const std::vector<std::string> texts = {
       "v 1 2 3\nv 1 2 3\nv 1 2\nv 101 2 3\nv 1\n",
       "f 1\n" + std::string(200, '#') + "\nv 1 \\\n2 3\r\nv 101 2 3\nv 1 2\n",
@@ -164,53 +119,55 @@ TEST(ParallelObjConvert, FirstFailureInFileOrderWins) {
     ConvertOutcome one;
     sequential(dir, input, one);
     ASSERT_NE(one.status, ConvertStatus::converted) << "text " << t;
+    // The worker's reason follows when the conversion refused the vertex.
+    if (one.status == ConvertStatus::convertFailed &&
+        one.detail.find("not finite") == std::string::npos) {
+      EXPECT_NE(one.detail.find("could not be converted: x above 100"), std::string::npos);
+    }
     for (const std::size_t blockSize : {std::size_t{1}, std::size_t{7}, std::size_t{64}}) {
       for (const unsigned workers : {1u, 2u, 8u}) {
         SCOPED_TRACE("text " + std::to_string(t) + ", block " + std::to_string(blockSize) +
                      ", workers " + std::to_string(workers));
-        CountingSettler settler;
+        Settler settler(affine, kRefusal);
         const ConvertOutcome outcome =
-            convertObjFileParallel(input, dir / "many.obj", settler, workers, blockSize);
+            convertFileInBlocks(input, dir / "many.obj", settler, workers, blockSize);
         EXPECT_EQ(outcome.status, one.status);
         EXPECT_EQ(outcome.line, one.line);
-        // The worker's reason follows when the conversion refused the vertex.
-        const bool refused = one.status == ConvertStatus::convertFailed &&
-                             one.detail.find("not finite") == std::string::npos;
-        EXPECT_EQ(outcome.detail, refused ? one.detail + ": x above 100" : one.detail);
+        EXPECT_EQ(outcome.detail, one.detail);
         EXPECT_FALSE(dir.exists("many.obj"));
       }
     }
   }
 }
 
-TEST(ParallelObjConvert, UnreadableInputOrOutput) {
+TEST(BlockPipeline, UnreadableInputOrOutput) {
   objtest::TempDir dir;
-  CountingSettler settler;
-  ConvertOutcome outcome = convertObjFileParallel(dir / "missing.obj", dir / "out.obj",
+  Settler settler(affine, kRefusal);
+  ConvertOutcome outcome = convertFileInBlocks(dir / "missing.obj", dir / "out.obj",
                                                   settler, 2, 16);
   EXPECT_EQ(outcome.status, ConvertStatus::openFailed);
   EXPECT_EQ(outcome.detail, "cannot open: No such file or directory");
   // A folder opens but cannot be read: refused before the output is created.
-  outcome = convertObjFileParallel(dir.path(), dir / "out.obj", settler, 2, 16);
+  outcome = convertFileInBlocks(dir.path(), dir / "out.obj", settler, 2, 16);
   EXPECT_EQ(outcome.status, ConvertStatus::openFailed);
   EXPECT_FALSE(dir.exists("out.obj"));
   const std::string input = dir.write("in.obj", "v 1 2 3\n");
-  outcome = convertObjFileParallel(input, dir / "no-such-folder/out.obj", settler, 2, 16);
+  outcome = convertFileInBlocks(input, dir / "no-such-folder/out.obj", settler, 2, 16);
   EXPECT_EQ(outcome.status, ConvertStatus::writeFailed);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"in.obj"}));
 }
 
 // Progress is told the bytes of each block written, ending at the file's size.
-TEST(ParallelObjConvert, ProgressFollowsTheBlocksWritten) {
+TEST(BlockPipeline, ProgressFollowsTheBlocksWritten) {
   struct Recorder : ProgressSink {
     std::vector<std::uint64_t> seen;
     void advanced(std::uint64_t bytes) override { seen.push_back(bytes); }
   } recorder;
   objtest::TempDir dir;
   const std::string input = dir.write("in.obj", kMixed);
-  CountingSettler settler;
+  Settler settler(affine, kRefusal);
   const ConvertOutcome outcome =
-      convertObjFileParallel(input, dir / "out.obj", settler, 3, 64, &recorder);
+      convertFileInBlocks(input, dir / "out.obj", settler, 3, 64, &recorder);
   ASSERT_EQ(outcome.status, ConvertStatus::converted);
   ASSERT_GT(recorder.seen.size(), 2u);
   for (std::size_t i = 1; i < recorder.seen.size(); ++i) {
@@ -294,7 +251,7 @@ TEST(BlockCutter, StopsBeforeALineTooLongForABlock) {
 // Lines longer than a block may grow to (64 KiB) send the rest of the file through one
 // streaming reader: the same bytes, vertices and first failure (its line counted over the
 // whole file).
-TEST(ParallelObjConvert, LinesTooLongForABlockStream) {
+TEST(BlockPipeline, LinesTooLongForABlockStream) {
   const std::string longComment = "# " + std::string(200000, 'c') + "\r\n";
   const std::string longVertex = "v 1 2 3 " + std::string(100000, 'w') + " \\\n" +
                                  std::string(100000, 'w') + "\n";
@@ -312,9 +269,9 @@ TEST(ParallelObjConvert, LinesTooLongForABlockStream) {
     ASSERT_EQ(one.status == ConvertStatus::converted, texts[t].second) << one.detail;
     for (const std::size_t blockSize : {std::size_t{16}, std::size_t{4096}}) {
       SCOPED_TRACE("text " + std::to_string(t) + ", block " + std::to_string(blockSize));
-      CountingSettler settler;
+      Settler settler(affine, kRefusal);
       const ConvertOutcome outcome =
-          convertObjFileParallel(input, dir / "many.obj", settler, 3, blockSize);
+          convertFileInBlocks(input, dir / "many.obj", settler, 3, blockSize);
       EXPECT_EQ(outcome.status, one.status);
       EXPECT_EQ(outcome.line, one.line);
       EXPECT_EQ(outcome.vertexCount, one.vertexCount);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_options_from_flags.h"
+#include "run/run_options_from_flags.h"
 #include "run/run_options.h"
 
 // One warning line for each flag given that this run does not use, e.g. "-base is not used:

@@ -1,9 +1,10 @@
-// Threaded conversion of one file against the one-thread run it must equal, byte for byte:
+// A file of a run converted in blocks on many threads (ConversionSettler) against the same file
+// converted on one thread one vertex at a time (no lanes), which it must equal, byte for byte:
 // the output file, the label lines RunState prints (and the reasons on standard error), and
 // the zones fixed. Tiny blocks and up to 8 threads, so that many blocks are converted at once
 // and a block's first use of a definition often comes before an earlier block's.
 #include "common/printed_text.h"
-#include "run/file_conversion.h"
+#include "run/file_settler.h"
 
 #include <gtest/gtest.h>
 
@@ -43,22 +44,24 @@ RunResult finish(const objtest::TempDir& dir, std::ostringstream& out, std::ostr
   return run;
 }
 
-// The one-thread run, as the driver makes it.
-RunResult oneThread(const objtest::TempDir& dir, const std::string& input, const Converter& converter,
-              ConversionKind kind) {
+// One thread, every vertex through the one-vertex conversion: the reference.
+RunResult oneThread(const objtest::TempDir& dir, const std::string& input,
+                    const Converter& converter, ConversionKind kind) {
   std::ostringstream out, err;
   RunState state(converter);
-  ConvertOutcome outcome = convertRunFile(input, dir / "out.obj", converter, state, kind, 1);
+  ConversionSettler settler(converter, state, kind, {}, nullptr);
+  ConvertOutcome outcome = convertFileInBlocks(input, dir / "out.obj", settler, 1);
   return finish(dir, out, err, state, converter, std::move(outcome));
 }
 
-RunResult threaded(const objtest::TempDir& dir, const std::string& input, const Converter& converter,
-             ConversionKind kind, unsigned workers, std::size_t blockSize,
-             ParallelStats* stats = nullptr) {
+RunResult threaded(const objtest::TempDir& dir, const std::string& input,
+                   const Converter& converter, ConversionKind kind, unsigned workers,
+                   std::size_t blockSize, BlockStats* stats = nullptr) {
   std::ostringstream out, err;
   RunState state(converter);
-  ConvertOutcome outcome = convertObjFileThreaded(input, dir / "out.obj", converter, state, kind,
-                                                  workers, blockSize, nullptr, nullptr, nullptr, stats);
+  ConversionSettler settler(converter, state, kind);
+  ConvertOutcome outcome =
+      convertFileInBlocks(input, dir / "out.obj", settler, workers, blockSize, nullptr, stats);
   return finish(dir, out, err, state, converter, std::move(outcome));
 }
 
@@ -137,7 +140,7 @@ std::vector<Case> cases() {
   };
 }
 
-TEST(ThreadedConversion, SameBytesAndLinesAsOneThread) {
+TEST(ConversionSettler, SameBytesAndLinesAsOneThread) {
   for (const Case& c : cases()) {
     objtest::TempDir dir;
     const std::string input = dir.write("in.obj", c.obj);
@@ -176,7 +179,7 @@ TEST(ThreadedConversion, SameBytesAndLinesAsOneThread) {
 // is settled fixes 4548 and is converted again. The stored transform is a plain shift:
 // project = ENU + (500000, 3300000, 0), ENU about (114.5°, 30.5°) (values from
 // converter_test's ControlPointsTakeTheZoneOfTheFirstPoint).
-TEST(ThreadedConversion, AZoneFixedByAnEarlierBlockWins) {
+TEST(ConversionSettler, AZoneFixedByAnEarlierBlockWins) {
   EnuOrigin origin;
   origin.lon = 114.5;
   origin.lat = 30.5;
@@ -200,7 +203,7 @@ TEST(ThreadedConversion, AZoneFixedByAnEarlierBlockWins) {
   for (int repeat = 0; repeat < 20; ++repeat) {
     for (const unsigned workers : {2u, 4u, 8u}) {
       SCOPED_TRACE(std::to_string(workers) + " workers, repeat " + std::to_string(repeat));
-      ParallelStats stats;
+      BlockStats stats;
       expectSame(one, threaded(dir, input, converter, ConversionKind::projectToZone, workers,
                                200, &stats));
       reconverted += stats.reconverted;

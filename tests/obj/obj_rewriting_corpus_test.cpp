@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "obj/convert_obj_file.h"
+#include "obj/block_pipeline.h"
+#include "obj/function_conversion.h"
 #include "obj/obj_test_files.h"
 #include "obj/reference_obj_reader.h"
 
@@ -25,7 +26,7 @@ const auto identity = [](const double in[3], double out[3]) {
 
 std::string convertedText(const fs::path& input, const objtest::TempDir& dir,
                           ConvertOutcome& outcome) {
-  outcome = convertObjFile(input.string(), dir / "out.obj", identity);
+  outcome = convertFileThrough(identity, input.string(), dir / "out.obj");
   return outcome.status == ConvertStatus::converted ? dir.read("out.obj") : std::string();
 }
 

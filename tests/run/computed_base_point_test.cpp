@@ -1,4 +1,6 @@
-#include "obj/vertex_bounds.h"
+// The base-point scan: the bounds of every vertex of a list of files, read as a run reads them
+// (FileSequence), on one thread and on several (small files whole, several at once).
+#include "run/computed_base_point.h"
 
 #include <gtest/gtest.h>
 
@@ -15,25 +17,16 @@ namespace {
 using Status = VertexBounds::Status;
 constexpr double kMax = std::numeric_limits<double>::infinity();  // an empty box
 
-// The one-thread scan and the threaded one with tiny blocks (a cut at every line) and several
-// workers: every case below holds for each.
+// One thread (every file in blocks on the calling thread) and several (these small files
+// whole, several at once): every case below holds for each.
 using Scan = std::function<VertexBounds(const std::vector<std::string>&)>;
 const struct {
   const char* name;
   Scan scan;
 } kScans[] = {
-    {"one thread", [](const std::vector<std::string>& f) { return scanVertexBounds(f); }},
-    {"one thread, 3-byte blocks",
-     [](const std::vector<std::string>& f) { return scanVertexBounds(f, 3); }},
-    {"1 worker", [](const std::vector<std::string>& f) {
-       return scanVertexBoundsThreaded(f, 1, 16);
-     }},
-    {"3 workers", [](const std::vector<std::string>& f) {
-       return scanVertexBoundsThreaded(f, 3, 5);
-     }},
-    {"8 workers", [](const std::vector<std::string>& f) {
-       return scanVertexBoundsThreaded(f, 8, 1);
-     }},
+    {"one thread", [](const std::vector<std::string>& f) { return scanBatchBounds(f, 1); }},
+    {"3 threads", [](const std::vector<std::string>& f) { return scanBatchBounds(f, 3); }},
+    {"8 threads", [](const std::vector<std::string>& f) { return scanBatchBounds(f, 8); }},
 };
 
 struct BoundsCase {
@@ -44,7 +37,7 @@ struct BoundsCase {
 };
 
 // The bounds are exact copies of input numbers, so they are compared exactly.
-TEST(ScanVertexBounds, CoversEveryVertexOfEveryFile) {
+TEST(ScanBatchBounds, CoversEveryVertexOfEveryFile) {
   const std::vector<BoundsCase> cases = {
       // x spans -10..30 across two files, whichever holds the extremes.
       {{"v -10 5 1\nv 0 6 2\n", "v 30 4 -1\nv 3 7 0\n"}, {-10, 4, -1}, {30, 7, 2}, 4},
@@ -77,7 +70,7 @@ TEST(ScanVertexBounds, CoversEveryVertexOfEveryFile) {
   }
 }
 
-TEST(ScanVertexBounds, StopsAtTheFirstFileThatFails) {
+TEST(ScanBatchBounds, StopsAtTheFirstFileThatFails) {
   objtest::TempDir dir;
   const std::string good = dir.write("good.obj", "v 1 2 3\n");
   const std::string shortLine = dir.write("short.obj", "f 1\r\n\r\nv 1 2\r\nv 1 2 3\n");

@@ -1,4 +1,4 @@
-#include "app/run_options_from_flags.h"
+#include "run/run_options_from_flags.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "app/batch_options_from_flags.h"
+#include "run/batch_options_from_flags.h"
 
 namespace {
 

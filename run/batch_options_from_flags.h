@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/run_options_from_flags.h"
+#include "run/run_options_from_flags.h"
 
 // The flags of a batch shared by many processes into `options.batch` (options.mode already
 // set from the flags), or why they cannot be taken:
