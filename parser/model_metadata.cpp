@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 #include <system_error>
@@ -140,6 +141,15 @@ std::string rewriteModelMetadata(const std::string& original, const std::string&
     root.append_child(pugi::node_pcdata).set_value("\n  ");
     root.append_child("SRSOrigin");
     root.append_child(pugi::node_pcdata).set_value("\n");
+  }
+  // What is written is UTF-8, whatever the file read was in (a UTF-16 one is read recoded).
+  for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+    if (node.type() != pugi::node_declaration) continue;
+    pugi::xml_attribute encoding = node.attribute("encoding");
+    std::string named = encoding.value();
+    std::transform(named.begin(), named.end(), named.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (encoding && named != "utf-8") encoding.set_value("utf-8");
   }
   pugi::xml_node root = document.document_element();
   pugi::xml_node srsNode = root.child("SRS");

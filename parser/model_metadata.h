@@ -28,7 +28,8 @@ std::optional<ModelMetadata> readModelMetadata(const std::string& text, std::str
 
 // `original` (a metadata.xml read; empty: none, a new ModelMetadata version="1") with the text
 // of <SRS> and <SRSOrigin> replaced by `srs` and `origin` (added after <SRS> when missing), and
-// every other element, attribute, comment and blank kept as it was.
+// every other element, attribute, comment and blank kept as it was; written in UTF-8, so an
+// XML declaration naming another encoding is made to name "utf-8".
 std::string rewriteModelMetadata(const std::string& original, const std::string& srs,
                                  const Point3& origin);
 

@@ -1,11 +1,14 @@
 #include "run/metadata_plan.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "obj/output_naming.h"
 #include "platform/filesystem.h"
 #include "platform/path_parts.h"
 #include "platform/read_text_file.h"
+#include "platform/utf16_text.h"
 
 namespace {
 
@@ -44,6 +47,39 @@ RunFailure refuse(std::string detail) {
   return RunFailure{RunMessage::metadataSet, std::move(detail)};
 }
 
+// The text of the metadata.xml at `path`, as UTF-8: a UTF-16 file (what Windows PowerShell 5
+// writes with `>` or Out-File) is recoded, so that the parser, the line numbers of its
+// reasons and the file written all see UTF-8. A UTF-8 text is cut at its first NUL byte, as
+// every other text file is. False with "LINE: reason" in `*why` for UTF-16 that does not decode.
+bool readMetadataText(const std::string& path, std::string& text, std::string* why) {
+  std::string bytes;
+  if (!readWholeFile(path, bytes)) {
+    text.clear();
+    return true;  // the parser's "empty, or it cannot be read"
+  }
+  const Utf16Order order = utf16Order(bytes);
+  if (order == Utf16Order::none) {
+    text = bytes.substr(0, bytes.find('\0'));
+    return true;
+  }
+  std::size_t bad = 0;
+  std::optional<std::string> decoded = utf8FromUtf16(bytes, order, &bad);
+  if (!decoded) {
+    // The line of the fault: the line ends among the whole units before it.
+    const char newline[2] = {order == Utf16Order::bigEndian ? '\0' : '\n',
+                             order == Utf16Order::bigEndian ? '\n' : '\0'};
+    std::size_t line = 1;
+    for (std::size_t at = 0; at + 1 < bad; at += 2) {
+      line += bytes[at] == newline[0] && bytes[at + 1] == newline[1];
+    }
+    *why = std::to_string(line) + ": not UTF-16 text at byte " + std::to_string(bad) +
+           " (a NUL character, an unpaired surrogate or an odd byte count); save it as UTF-8";
+    return false;
+  }
+  text = std::move(*decoded);
+  return true;
+}
+
 }  // namespace
 
 std::optional<RunFailure> findMetadata(const RunOptions& options, MetadataPlan& plan) {
@@ -67,8 +103,8 @@ std::optional<RunFailure> findMetadata(const RunOptions& options, MetadataPlan& 
       if (plan.readPath.empty()) return std::nullopt;
       break;
   }
-  plan.text = readTextFile(plan.readPath);
   std::string why;
+  if (!readMetadataText(plan.readPath, plan.text, &why)) return refuse(plan.readPath + ":" + why);
   plan.metadata = readModelMetadata(plan.text, &why);
   if (!plan.metadata) {
     return refuse(plan.readPath + ":" +

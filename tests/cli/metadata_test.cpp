@@ -27,6 +27,14 @@ std::string metadata(const std::string& srs, const std::string& origin) {
          "  <Texture><ColorSource>Visible</ColorSource></Texture>\n</ModelMetadata>\n";
 }
 
+// `text` (ASCII) as UTF-16 little-endian after its byte-order mark, as Windows PowerShell 5
+// writes a file.
+std::string utf16le(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
 }  // namespace
 
 // The vertices relative to <SRSOrigin> convert as their absolute numbers do without a
@@ -93,6 +101,9 @@ TEST(Metadata, FrameChecksAndWarnings) {
   const Case cases[] = {
       {"not well-formed", "<ModelMetadata>\n<SRS>EPSG:4548</SRS>\n<SRSOrigin>\n",
        {}, 255, "metadata set error!!\n", "metadata.xml:3: "},
+      {"UTF-16 with a lone surrogate",
+       utf16le(metadata("EPSG:4548", "")) + std::string("\0\xD8", 2), {}, 255,
+       "metadata set error!!\n", "metadata.xml:7: not UTF-16 text at byte"},
       {"ENU tiles into the zone", metadata("ENU:30,117", ""), {}, 255,
        "metadata set error!!\n", "convert it back with -toProj=0 -bENU=1"},
       {"project tiles as ENU", metadata("EPSG:4548", ""), {"-toProj=0", "-bENU=1"}, 255,
@@ -230,4 +241,28 @@ TEST(Metadata, DryRunWritesNothing) {
   const RunResult run = box.run(args);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(plan.err, run.err);  // the same warnings, and no other
+}
+
+// A metadata.xml in UTF-16 is read as its UTF-8 twin is; the one written is UTF-8 and says so.
+TEST(Metadata, Utf16IsRead) {
+  Sandbox box;
+  box.write("c.json", kPlain117);
+  const std::string xml = metadata("EPSG:4548", "500000,3320000,0");
+  const std::string declared = "encoding=\"utf-8\"";
+  std::string utf16 = xml;
+  utf16.replace(utf16.find(declared), declared.size(), "encoding=\"utf-16\"");
+  box.write("utf8/metadata.xml", xml);
+  box.write("utf16/metadata.xml", utf16le(utf16));
+  for (const std::string prod : {"utf8", "utf16"}) {
+    box.write(prod + "/Data/T/T.obj", "v 10.5 20.25 5\nv -30 40 6\n");
+    cli::fs::create_directories(box / ("out-" + prod));
+    const RunResult run = box.run({"-input=" + prod, "-coord=c.json", "-output=out-" + prod,
+                                   "-tree=1", "-toProj=0", "-base=base-" + prod + ".txt"});
+    ASSERT_EQ(run.exitStatus, 0) << prod << ": " << run.err;
+  }
+  EXPECT_EQ(box.read("out-utf16/Data/T/T.obj"), box.read("out-utf8/Data/T/T.obj"));
+  EXPECT_EQ(box.read("out-utf16/metadata.xml"), box.read("out-utf8/metadata.xml"));
+  EXPECT_EQ(box.read("out-utf16/metadata.xml").rfind(
+                "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<ModelMetadata", 0),
+            0u);
 }
