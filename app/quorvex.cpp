@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "run/run_options_from_flags.h"
+#include "run/switch_values.h"
 #include "run/unused_flags.h"
 #include "app/usage.h"
 #include "pipeline/lane_code.h"
@@ -208,6 +209,7 @@ int main(int argc, char** argv) {
   const OptionsResult options = runOptionsFromFlags(flags);
   if (!options.options) return fail(options.failure);
   StandardStreams streams;
+  for (const std::string& warning : switchValueWarnings(flags)) streams.warn(warning);
   for (const std::string& warning : unusedFlagWarnings(flags, *options.options)) {
     streams.warn(warning);
   }

@@ -108,9 +108,25 @@ CommandLineCheck checkCommandLine(int argc, char** argv, const char* anyOwnFlag)
     }
     gflags::CommandLineFlagInfo info;
     if (gflags::GetCommandLineFlagInfo(name.c_str(), &info)) {
-      // A flag other than a switch takes the next argument as its value when it has no '='.
+      // The flag library's own flags (-flagfile, -fromenv, ...) would set flags past these
+      // checks, and fail with an exit status of their own: --version is the one taken.
+      if (info.filename != ownFile && name != "version") {
+        return badFlag("unknown flag '" + std::string(argv[i]) + "'");
+      }
+      // A flag other than a switch takes the next argument as its value when it has no '=',
+      // but not when that argument is a flag itself ("-base -toProj=0" would write the base
+      // to a file named "-toProj=0" and run the default mode). A value may start with '-'
+      // followed by a digit or '.': "-inputbase -70.5,45".
       if (equals == std::string_view::npos && info.type != "bool") {
-        if (i + 1 >= argc) return badFlag("flag '" + std::string(argv[i]) + "' has no value");
+        const bool nextIsFlag = i + 1 < argc && argv[i + 1][0] == '-' &&
+                                std::string_view("0123456789.").find(argv[i + 1][1]) ==
+                                    std::string_view::npos;
+        if (i + 1 >= argc || nextIsFlag) {
+          return badFlag("flag '" + std::string(argv[i]) + "' has no value" +
+                         (nextIsFlag ? " (write -" + name + "=VALUE; '" + argv[i + 1] +
+                                           "' is a flag, not its value)"
+                                     : std::string()));
+        }
         ++i;
       }
       continue;

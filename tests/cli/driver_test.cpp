@@ -304,11 +304,14 @@ TEST(Driver, SwitchesAreExactlyTheTextOne) {
   Sandbox box;
   box.write("c.json", kCoord117);
   box.write("in/a.obj", "v 500000 3320113.398 0\n");
-  // "true" is not "1": an ENU mode runs (no zone code line); bENU "1" with toProj "1" (here
-  // its default) is refused: the zone mode would take ENU vertices for project ones.
+  // "true" is not "1": an ENU mode runs (no zone code line), with a warning; bENU "1" with
+  // toProj "1" (here its default) is refused: the zone mode would take ENU vertices for
+  // project ones.
   const RunResult enu = box.run({"-input=in/a.obj", "-coord=c.json", "-output=o.obj",
                                  "-toProj=true", "-inputbase=117,30"});
   EXPECT_EQ(enu.out, "convert success!!\n");
+  EXPECT_NE(enu.err.find("warning: -toProj='true' is taken as 0 (off)"), std::string::npos)
+      << enu.err;
   const RunResult zone =
       box.run({"-input=in/a.obj", "-coord=c.json", "-output=z.obj", "-bENU=1"});
   EXPECT_EQ(zone.out, "bENU set error!!\n");
@@ -481,6 +484,9 @@ TEST(Driver, UnknownOrIncompleteFlagPrintsTheUsageLineAndExitsWith255) {
       {{"-coord=c.json", "--Input=a.obj"}, "unknown flag '--Input=a.obj'"},  // case matters
       {{"-noinput"}, "unknown flag '-noinput'"},  // "no" turns off switches only
       {{"-coord=c.json", "-output"}, "flag '-output' has no value"},
+      {{"-coord=c.json", "-output=out", "-base", "-toProj=0"},
+       "flag '-base' has no value (write -base=VALUE; '-toProj=0' is a flag, not its value)"},
+      {{"-flagfile=c.json"}, "unknown flag '-flagfile=c.json'"},
       // Anything that is not a flag would be ignored while the current folder is converted.
       {{"a.obj", "-coord=c.json", "-output=z.obj"},
        "'a.obj' is not a flag: quorvex takes flags only (-input=FILE names an input)"},
