@@ -142,14 +142,17 @@ std::string rewriteModelMetadata(const std::string& original, const std::string&
     root.append_child("SRSOrigin");
     root.append_child(pugi::node_pcdata).set_value("\n");
   }
-  // What is written is UTF-8, whatever the file read was in (a UTF-16 one is read recoded).
+  // A UTF-16 file is read recoded to UTF-8, and written so: its declaration must say so. Any
+  // other encoding (GBK, ...) is passed through byte for byte, and keeps its name.
   for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
     if (node.type() != pugi::node_declaration) continue;
     pugi::xml_attribute encoding = node.attribute("encoding");
     std::string named = encoding.value();
     std::transform(named.begin(), named.end(), named.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (encoding && named != "utf-8") encoding.set_value("utf-8");
+    if (named.rfind("utf-16", 0) == 0 || named == "ucs-2" || named == "unicode") {
+      encoding.set_value("utf-8");
+    }
   }
   pugi::xml_node root = document.document_element();
   pugi::xml_node srsNode = root.child("SRS");

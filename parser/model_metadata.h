@@ -28,8 +28,9 @@ std::optional<ModelMetadata> readModelMetadata(const std::string& text, std::str
 
 // `original` (a metadata.xml read; empty: none, a new ModelMetadata version="1") with the text
 // of <SRS> and <SRSOrigin> replaced by `srs` and `origin` (added after <SRS> when missing), and
-// every other element, attribute, comment and blank kept as it was; written in UTF-8, so an
-// XML declaration naming another encoding is made to name "utf-8".
+// every other element, attribute, comment and blank kept as it was. A declaration naming
+// UTF-16 (the file was read recoded) is made to name "utf-8"; other encodings keep their name
+// and their bytes.
 std::string rewriteModelMetadata(const std::string& original, const std::string& srs,
                                  const Point3& origin);
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "parser/model_metadata.h"
 
@@ -78,4 +79,17 @@ TEST(ModelMetadata, RewriteKeepsTheRest) {
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(back->srs, "PROJCS[\"a\"]");
   EXPECT_EQ(back->origin.x, 500000);
+  // A UTF-16 file reaches here recoded: its declaration then names UTF-8. Another encoding's
+  // bytes pass through, and keep their name.
+  const std::string tail = "<ModelMetadata><SRS>a</SRS></ModelMetadata>";
+  for (const auto& [declared, kept] : {std::pair{"UTF-16", "utf-8"}, {"GBK", "GBK"}}) {
+    const std::string gbk = "<!--\xD6\xD0-->";
+    const std::string in = std::string("<?xml version=\"1.0\" encoding=\"") + declared +
+                           "\"?>\n" + gbk + tail;
+    const std::string out = rewriteModelMetadata(in, "b", {});
+    EXPECT_EQ(out.rfind(std::string("<?xml version=\"1.0\" encoding=\"") + kept + "\"?>\n" + gbk,
+                        0),
+              0u)
+        << out;
+  }
 }
