@@ -223,16 +223,18 @@ bool AtomicFileWriter::openTemporary(const std::string& destination) {
 
 bool AtomicFileWriter::openNamed(const std::string& destination) {
   std::random_device random;
-  for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
+  int reason = EEXIST;
+  for (int attempt = 0; attempt < kMaxCreateAttempts && reason == EEXIST; ++attempt) {
     temp_ = temporaryName(destination, random);
+    const CleanupCreationGuard creation;  // made and registered, or not made, on a signal
     fd_ = openExclusive(temp_);
     if (fd_ >= 0) {
       cleanupSlot_ = registerCleanup(temp_.c_str());
       return true;
     }
-    if (errno != EEXIST) break;
+    reason = errno;
   }
-  fail("cannot create temporary file in " + quoted(folderOfFile(destination)), errno);
+  fail("cannot create temporary file in " + quoted(folderOfFile(destination)), reason);
   temp_.clear();
   return false;
 }
@@ -245,6 +247,7 @@ bool AtomicFileWriter::giveName() {
   std::random_device random;
   for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
     temp_ = temporaryName(destination_, random);
+    const CleanupCreationGuard creation;  // named and registered, or not named, on a signal
     cleanupSlot_ = registerCleanup(temp_.c_str());
     if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
         (errno == ENOENT && linkat(fd_, "", AT_FDCWD, temp_.c_str(), AT_EMPTY_PATH) == 0)) {

@@ -1,7 +1,9 @@
 #include "platform/interrupt_cleanup.h"
 
 #ifndef _WIN32
+#include <pthread.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,8 +26,31 @@ struct Slot {
 Slot slots[kSlots];
 std::atomic<bool> claimed[kSlots];
 std::atomic<bool> installed{false};
+// Guards alive (threads creating a temporary file), and whether a handler has begun. A guard
+// counts itself before it looks at `dying`; the handler sets `dying` before it reads the
+// count: so either the guard sees the handler and creates nothing, or the handler sees the
+// guard and waits for its file to be registered.
+std::atomic<int> creating{0};
+std::atomic<bool> dying{false};
+
+// How long a handler waits for the guards (each is an open and a few stores): long enough for
+// a slow disk, short enough that a stuck one does not keep the process from ending.
+constexpr int kGuardWaitSteps = 2000;
+constexpr long kGuardWaitStepNanoseconds = 1000000;  // 1 ms: 2 s in all
+
+sigset_t cleanupSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : kSignals) sigaddset(&set, signal);
+  return set;
+}
 
 extern "C" void removeAndReraise(int signal) {
+  dying.store(true);
+  for (int step = 0; step < kGuardWaitSteps && creating.load() != 0; ++step) {
+    const struct timespec pause {0, kGuardWaitStepNanoseconds};
+    nanosleep(&pause, nullptr);  // async-signal-safe
+  }
   for (Slot& slot : slots) {
     if (slot.used.load()) unlink(slot.path);  // async-signal-safe
   }
@@ -43,8 +68,7 @@ void installHandlers() {
     if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
     struct sigaction action {};
     action.sa_handler = removeAndReraise;
-    sigemptyset(&action.sa_mask);
-    for (const int other : kSignals) sigaddset(&action.sa_mask, other);
+    action.sa_mask = cleanupSignals();
     sigaction(signal, &action, nullptr);
   }
 }
@@ -70,9 +94,30 @@ void unregisterCleanup(int slot) {
   claimed[slot].store(false);
 }
 
+CleanupCreationGuard::CleanupCreationGuard() {
+  installHandlers();
+  const sigset_t blocked = cleanupSignals();
+  pthread_sigmask(SIG_BLOCK, &blocked, &savedMask_);
+  creating.fetch_add(1);
+  if (dying.load()) {
+    // A handler is removing the files on another thread and will end the process; this
+    // thread's file would be made after that: make none, and wait for the end (the signals
+    // stay blocked here, so pause() does not return for them).
+    creating.fetch_sub(1);
+    for (;;) pause();
+  }
+}
+
+CleanupCreationGuard::~CleanupCreationGuard() {
+  creating.fetch_sub(1);
+  pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
+}
+
 #else
 
 int registerCleanup(const char*) { return -1; }
 void unregisterCleanup(int) {}
+CleanupCreationGuard::CleanupCreationGuard() = default;
+CleanupCreationGuard::~CleanupCreationGuard() = default;
 
 #endif

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -129,6 +130,41 @@ TEST(AtomicFileWriter, SignalsLeaveNoTemporaryFile) {
     EXPECT_EQ(WTERMSIG(status), signal);
     EXPECT_EQ(readBytes(temp.path("out.obj")), "kept");
     EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+  }
+#endif
+}
+
+// Threads creating temporary files while the signal comes: each file is removed or never
+// made, whichever thread the handler runs on.
+TEST(AtomicFileWriter, ASignalAmidThreadsCreatingFilesLeavesNone) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no fork and no SIGTERM handler here";
+#else
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const TempFolder temp;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::vector<std::thread> threads;
+      for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&temp, t] {
+          for (int k = 0;; ++k) {
+            AtomicFileWriter writer(AtomicFileWriter::Temporary::named);
+            const std::string name = std::to_string(t) + "-" + std::to_string(k % 50) + ".obj";
+            if (writer.open(temp.path(name))) (void)writer.write("v 1 2 3\n");
+          }  // each writer discarded: open, then unlink, again and again
+        });
+      }
+      for (std::thread& thread : threads) thread.join();
+      _exit(4);
+    }
+    usleep(static_cast<useconds_t>(5000 + 3000 * round));
+    ASSERT_EQ(kill(child, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{});
   }
 #endif
 }
