@@ -26,6 +26,16 @@ struct Slot {
 Slot slots[kSlots];
 std::atomic<bool> claimed[kSlots];
 std::atomic<bool> installed{false};
+// A folder to remove when empty. Records are made outside the handler and never freed (the
+// handler may be reading one on another thread while its owner lets it go): a record let go
+// is only marked, and stays on the list, which holds the latest first.
+struct FolderRecord {
+  std::atomic<bool> live{true};
+  FolderRecord* next = nullptr;
+  char path[kMaxCleanupPath];
+};
+std::atomic<FolderRecord*> folders{nullptr};
+
 // Guards alive (threads creating a temporary file), and whether a handler has begun. A guard
 // counts itself before it looks at `dying`; the handler sets `dying` before it reads the
 // count: so either the guard sees the handler and creates nothing, or the handler sees the
@@ -53,6 +63,9 @@ extern "C" void removeAndReraise(int signal) {
   }
   for (Slot& slot : slots) {
     if (slot.used.load()) unlink(slot.path);  // async-signal-safe
+  }
+  for (FolderRecord* folder = folders.load(); folder != nullptr; folder = folder->next) {
+    if (folder->live.load()) rmdir(folder->path);  // async-signal-safe; fails unless empty
   }
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
@@ -94,6 +107,22 @@ void unregisterCleanup(int slot) {
   claimed[slot].store(false);
 }
 
+void CleanupFolders::add(const char* path) {
+  const std::size_t length = std::strlen(path);
+  if (length >= kMaxCleanupPath) return;
+  installHandlers();
+  auto* record = new FolderRecord;
+  std::memcpy(record->path, path, length + 1);
+  record->next = folders.load();
+  while (!folders.compare_exchange_weak(record->next, record)) {
+  }
+  added_.push_back(record);
+}
+
+CleanupFolders::~CleanupFolders() {
+  for (void* record : added_) static_cast<FolderRecord*>(record)->live.store(false);
+}
+
 CleanupCreationGuard::CleanupCreationGuard() {
   installHandlers();
   const sigset_t blocked = cleanupSignals();
@@ -119,5 +148,7 @@ int registerCleanup(const char*) { return -1; }
 void unregisterCleanup(int) {}
 CleanupCreationGuard::CleanupCreationGuard() = default;
 CleanupCreationGuard::~CleanupCreationGuard() = default;
+void CleanupFolders::add(const char*) {}
+CleanupFolders::~CleanupFolders() = default;
 
 #endif

@@ -21,6 +21,7 @@
 #include "platform/file_copy.h"
 #include "platform/file_identity.h"
 #include "platform/filesystem.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/read_text_file.h"
 #include "platform/terminal.h"
 #include "report/progress_line.h"
@@ -142,6 +143,7 @@ class Run {
   CoordTranslateInfo local_;
   RunRecord record_;
   std::vector<std::string> createdFolders_;  // outermost first
+  CleanupFolders interruptFolders_;           // the same, removed when empty on a signal
   MetadataFrame metadataFrame_;  // what the metadata.xml read says for this run
   OriginSource originSource_ = OriginSource::none;
 };
@@ -334,9 +336,14 @@ std::optional<RunFailure> Run::writeBounds() {
 std::optional<RunFailure> Run::createFolders() {
   for (const std::string& folder : plan_.foldersToCreate) {
     std::string error;
-    if (!::createFolders(folder, &error, &createdFolders_)) {
-      return RunFailure{RunMessage::writeFile, error};
+    const std::size_t before = createdFolders_.size();
+    // Made and handed to the signal handler as one step: a signal leaves none behind empty.
+    const CleanupCreationGuard creation;
+    const bool made = ::createFolders(folder, &error, &createdFolders_);
+    for (std::size_t i = before; i < createdFolders_.size(); ++i) {
+      interruptFolders_.add(createdFolders_[i].c_str());
     }
+    if (!made) return RunFailure{RunMessage::writeFile, error};
   }
   return std::nullopt;
 }

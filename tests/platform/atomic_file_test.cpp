@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/temp_folder.h"
 #include "portable.h"
 
@@ -105,7 +106,8 @@ TEST(AtomicFileWriter, ReplacesTheFileALinkLeadsTo) {
 
 // A process ended by a signal in the middle of writing leaves no temporary file: a named one
 // is removed by the handler of SIGINT / SIGTERM / SIGHUP, and the process still dies by that
-// signal. (The unnamed one, under any signal: tests/faults.)
+// signal. (The unnamed one, under any signal: tests/faults.) The folders registered as made
+// by the run go too when empty, the deeper first; one that holds a file stays.
 TEST(AtomicFileWriter, SignalsLeaveNoTemporaryFile) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows has no fork and no SIGHUP; its console stop is not a POSIX signal";
@@ -117,8 +119,14 @@ TEST(AtomicFileWriter, SignalsLeaveNoTemporaryFile) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      CleanupFolders made;
+      for (const char* folder : {"new", "new/deep", "kept"}) {
+        if (mkdir(temp.path(folder).c_str(), 0755) != 0) _exit(5);
+        made.add(temp.path(folder).c_str());
+      }
       AtomicFileWriter writer(AtomicFileWriter::Temporary::named);
-      if (!writer.open(temp.path("out.obj")) || !writer.write(pseudoRandomBytes(3u << 20, 4))) {
+      if (!writeTextFile(temp.path("kept/a.obj"), "v 1 2 3\n") ||
+          !writer.open(temp.path("out.obj")) || !writer.write(pseudoRandomBytes(3u << 20, 4))) {
         _exit(3);
       }
       raise(signal);
@@ -129,7 +137,7 @@ TEST(AtomicFileWriter, SignalsLeaveNoTemporaryFile) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), signal);
     EXPECT_EQ(readBytes(temp.path("out.obj")), "kept");
-    EXPECT_EQ(sortedNames(temp.path()), std::vector<std::string>{"out.obj"});
+    EXPECT_EQ(sortedNames(temp.path()), (std::vector<std::string>{"kept", "out.obj"}));
   }
 #endif
 }
