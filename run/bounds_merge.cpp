@@ -1,5 +1,6 @@
 #include "run/bounds_merge.h"
 
+#include <array>
 #include <map>
 #include <utility>
 
@@ -76,7 +77,11 @@ MergedBounds mergeBoundsParts(const std::vector<std::string>& paths,
       return refuse(inQuotes(path) + " holds the bounds of the mode \"" + part.mode +
                     "\", not of \"" + mode + "\"");
     }
-    if (!parts.empty() && part.srsOrigin != parts.front().srsOrigin) {
+    // No metadata offset and a zero one give the same numbers: only another offset differs.
+    const auto offset = [](const BoundsPart& p) {
+      return p.srsOrigin.value_or(std::array<double, 3>{});
+    };
+    if (!parts.empty() && offset(part) != offset(parts.front())) {
       return refuse(inQuotes(path) + " was scanned with the <SRSOrigin> offset " +
                     originText(part.srsOrigin) + ", " + inQuotes(paths.front()) + " with " +
                     originText(parts.front().srsOrigin));

@@ -170,6 +170,15 @@ TEST(Batch, PartsThatDoNotBelongTogetherAreNotMerged) {
     EXPECT_NE(result.err.find(c.detail), std::string::npos) << c.parts << ": " << result.err;
     EXPECT_FALSE(box.exists("b.txt")) << c.parts;
   }
+  // A zero <SRSOrigin> and no metadata.xml give the same numbers: such parts merge.
+  box.write("zero.xml", "<ModelMetadata><SRS>EPSG:4548</SRS><SRSOrigin>0,0,0</SRSOrigin>"
+                        "</ModelMetadata>");
+  ASSERT_EQ(run(box, {"-input=tiles", "-shard=2/2", "-boundsonly=p22.json",
+                      "-metadata=zero.xml"}).exitStatus, 0);
+  const RunResult zero = run(box, {"-mergebounds=p12.json,p22.json", "-base=b.txt"});
+  EXPECT_EQ(zero.exitStatus, 0) << zero.err;
+  ASSERT_EQ(run(box, {"-input=tiles", "-baseonly=1", "-base=one.txt"}).exitStatus, 0);
+  EXPECT_EQ(box.read("b.txt"), box.read("one.txt"));
 }
 
 // The list's order; a failed file: the manifest says which, with the message and the line,
