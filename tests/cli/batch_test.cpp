@@ -93,12 +93,21 @@ TEST(Batch, MistakesAreRefusedBeforeAnythingIsWritten) {
   box.write("list.txt", "# tiles\n\ntiles/t1.obj\r\n  \ntiles/./t1.obj\n");
   box.write("gone.txt", "tiles/t1.obj\ntiles/t9.obj\n");
   box.write("up.txt", "../tiles/t1.obj\n");
+  box.write("enu.xml", "<ModelMetadata version=\"1\"><SRS>ENU:30,117</SRS></ModelMetadata>");
+  const std::string report = "-report=out/r.html", manifest = "-manifest=out/m.json";
   const std::vector<Refusal> cases = {
       {"shard syntax", {"-shard=5/4"}, "shard set error!!\n", "-shard: expected K/N"},
       {"shard of -baseonly", {"-shard=1/2", "-baseonly=1", "-base=b.txt"}, "shard set error!!\n",
        "computes the base point of the whole batch"},
-      {"shard computing its own base", {"-shard=1/2", "-output=out"}, "shard set error!!\n",
-       "give it as -inputbase"},
+      {"shard computing its own base", {"-shard=1/2", "-output=out", report, manifest},
+       "shard set error!!\n", "give it as -inputbase"},
+      {"origin not the metadata's", {"-input=tiles", "-bENU=1", "-output=out", report, manifest,
+       "-inputbase=ENU:117.5,30", "-metadata=enu.xml"}, "inputbase set error!!\n",
+       "is not the one 'enu.xml' states"},
+      {"ENU metadata", {"-input=tiles", "-output=out", "-metadata=enu.xml", report, manifest},
+       "metadata set error!!\n", "is an ENU frame"},
+      {"bad merge", {"-mergebounds=c.json", "-base=b.txt", report, "-output=out", "-tree=1"},
+       "mergebounds set error!!\n", "-tree is not used: -mergebounds converts nothing"},
       {"bounds with -base", {"-boundsonly=b.json", "-base=b.txt"}, "boundsonly set error!!\n",
        "-boundsonly writes no base file"},
       {"merge without -base", {"-mergebounds=x.json"}, "mergebounds set error!!\n",
@@ -135,6 +144,7 @@ TEST(Batch, MistakesAreRefusedBeforeAnythingIsWritten) {
     EXPECT_NE(result.err.find(c.detail), std::string::npos) << c.name << ": " << result.err;
     EXPECT_EQ(box.listing("out").size(), 0u) << c.name;
     EXPECT_FALSE(box.exists("b.txt") || box.exists("b.json") || box.exists("m.json")) << c.name;
+    for (const std::string& file : box.listing("out")) std::filesystem::remove(box / "out" / file);
   }
 }
 
