@@ -210,8 +210,9 @@ std::optional<RunFailure> Run::chooseOrigin() {
 
 std::optional<RunFailure> Run::convertRun() {
   const ConversionKind mode = options_.mode;
-  // A part's bounds do not depend on the origin: no origin is chosen.
-  if (!options_.batch.boundsOnly.empty()) {
+  // A part's bounds do not depend on the origin: no origin is chosen (a dry run shows the one
+  // -baseonly=1 over this part would write).
+  if (!options_.batch.boundsOnly.empty() && !options_.dryRun) {
     started_ = true;
     return writeBounds();
   }

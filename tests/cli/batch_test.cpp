@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_harness.h"
@@ -145,6 +146,29 @@ TEST(Batch, MistakesAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(box.listing("out").size(), 0u) << c.name;
     EXPECT_FALSE(box.exists("b.txt") || box.exists("b.json") || box.exists("m.json")) << c.name;
     for (const std::string& file : box.listing("out")) std::filesystem::remove(box / "out" / file);
+  }
+}
+
+// A dry run writes nothing, also with -report, -manifest, -boundsonly or -mergebounds.
+TEST(Batch, ADryRunWritesNothing) {
+  Sandbox box;
+  writeTiles(box);
+  std::filesystem::create_directories(box / "out");
+  ASSERT_EQ(run(box, {"-input=tiles", "-boundsonly=b.json"}).exitStatus, 0);
+  ASSERT_EQ(run(box, {"-mergebounds=b.json", "-base=base.txt"}).exitStatus, 0);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {  // line printed
+      {{"-input=tiles", "-output=out", "-inputbase=117,30", "-report=out/r.html",
+        "-manifest=out/m.json"}, "report 'out/r.html'"},
+      {{"-input=tiles", "-boundsonly=out/b.json"}, "bounds file 'out/b.json'"},
+      {{"-mergebounds=b.json", "-base=out/base.txt"},
+       "ENU origin " + box.read("base.txt") + " (latitude first; the centre of all vertices)"},
+  };
+  for (auto [args, said] : cases) {
+    args.push_back("-dryrun=1");
+    const RunResult result = run(box, args);
+    EXPECT_EQ(result.exitStatus, 0) << said << ": " << result.err;
+    EXPECT_NE(result.out.find("\n" + said + "\n"), std::string::npos) << result.out;
+    EXPECT_TRUE(box.listing("out").empty()) << said;
   }
 }
 
