@@ -106,6 +106,9 @@ class Run {
 
   std::optional<RunFailure> parse();
   std::optional<RunFailure> convertRun();
+  // Whether the run got past its checks to read an input's vertices or write a file: a
+  // failure before is a refusal, one after is the run's (see runConversion).
+  bool started() const { return started_; }
   std::optional<RunFailure> writeReport(bool succeeded, double seconds);
   // After a failure: the folders the run created that stayed empty, deepest first.
   void removeEmptyCreatedFolders() const;
@@ -146,6 +149,7 @@ class Run {
   CleanupFolders interruptFolders_;           // the same, removed when empty on a signal
   MetadataFrame metadataFrame_;  // what the metadata.xml read says for this run
   OriginSource originSource_ = OriginSource::none;
+  bool started_ = false;
 };
 
 std::optional<RunFailure> Run::parse() {
@@ -208,8 +212,12 @@ std::optional<RunFailure> Run::chooseOrigin() {
 
 std::optional<RunFailure> Run::convertRun() {
   const ConversionKind mode = options_.mode;
-  // A part's bounds do not depend on the origin: no origin is chosen.
-  if (!options_.batch.boundsOnly.empty()) return writeBounds();
+  // A part's bounds do not depend on the origin: no origin is chosen (a dry run shows the one
+  // -baseonly=1 over this part would write).
+  if (!options_.batch.boundsOnly.empty() && !options_.dryRun) {
+    started_ = true;
+    return writeBounds();
+  }
   const bool toZone = mode == ConversionKind::projectToZone;
   // Parse, prepare, convert: the converter is built from the parsed model and the run's
   // origin; the order-dependent state (fit label lines, zones fixed by a first point) is
@@ -220,13 +228,11 @@ std::optional<RunFailure> Run::convertRun() {
   if (auto failure = chooseOrigin()) return failure;
   // -baseonly writes the origin a converting run uses: the file's "basepoint" as given.
   const bool computeBase = originSource_ == OriginSource::computed;
-  if (originSource_ == OriginSource::basepoint && mode == ConversionKind::projectToEnu) {
-    if (options_.baseOnly) {
-      if (auto failure = writeGivenBasePoint()) return failure;
-    } else if (plan_.writesBase) {
-      output_.warn("'" + options_.base + "' is not written: the ENU origin is the \"basepoint\" "
-                   "of the coordinate file");
-    }
+  const bool givenBase =
+      originSource_ == OriginSource::basepoint && mode == ConversionKind::projectToEnu;
+  if (givenBase && !options_.baseOnly && plan_.writesBase) {
+    output_.warn("'" + options_.base + "' is not written: the ENU origin is the \"basepoint\" "
+                 "of the coordinate file");
   }
   Converter converter(model, origin);
   for (const std::string& warning : converter.frameEllipsoid().warnings) output_.warn(warning);
@@ -234,6 +240,25 @@ std::optional<RunFailure> Run::convertRun() {
   RunState state(converter);
   if (options_.dryRun) {
     return dryRun(plan_, model, converter, state, computeBase, record_.originSource, output_);
+  }
+  if (computeBase) {
+    if (options_.batch.shard && !options_.baseOnly) {
+      return RunFailure{RunMessage::shardSet,
+                        "-shard=" + shardText(*options_.batch.shard) + " converts a part of the "
+                        "batch, whose base point is the batch's: give it as -inputbase (from "
+                        "-boundsonly per part and -mergebounds), not computed from this part"};
+    }
+    if (auto failure = checkReadableTwice()) return failure;
+  }
+  // A merge reads the bounds files only: parts that do not belong together are refused.
+  MergedBounds merged;
+  if (computeBase && !plan_.mergeParts.empty()) {
+    merged = batchBounds(plan_);
+    if (merged.failure) return merged.failure;
+  }
+  started_ = true;
+  if (givenBase && options_.baseOnly) {
+    if (auto failure = writeGivenBasePoint()) return failure;
   }
   const bool show = showProgress();
   std::uint64_t totalBytes = 0;
@@ -243,18 +268,14 @@ std::optional<RunFailure> Run::convertRun() {
   }
   ProgressLine progress(output_.progressStream(), show, totalBytes, plan_.inputs.size());
   if (computeBase) {
-    if (options_.batch.shard && !options_.baseOnly) {
-      return RunFailure{RunMessage::shardSet,
-                        "-shard=" + shardText(*options_.batch.shard) + " converts a part of the "
-                        "batch, whose base point is the batch's: give it as -inputbase (from "
-                        "-boundsonly per part and -mergebounds), not computed from this part"};
+    if (plan_.mergeParts.empty()) {
+      ScanProgress scanProgress(progress, plan_.inputs, fileSizeOrZero);
+      progress.setScanning(true);
+      merged = batchBounds(plan_, show ? &scanProgress : nullptr);
+      progress.setScanning(false);
+      progress.erase();
     }
-    if (auto failure = checkReadableTwice()) return failure;
-    ScanProgress scanProgress(progress, plan_.inputs, fileSizeOrZero);
-    progress.setScanning(true);
-    const MergedBounds bounds = batchBounds(plan_, show ? &scanProgress : nullptr);
-    progress.setScanning(false);
-    progress.erase();
+    const MergedBounds& bounds = merged;
     if (bounds.failure) return bounds.failure;
     if (bounds.bounds.status != VertexBounds::Status::ok) {
       for (std::size_t i = 0; i < plan_.inputs.size(); ++i) {
@@ -460,20 +481,23 @@ std::optional<RunFailure> runConversion(const RunPlan& plan, RunOutput& output) 
   Run run(plan, output);
   const auto start = std::chrono::steady_clock::now();
   std::optional<RunFailure> failure = run.parse();
-  const bool parsed = !failure;
-  if (parsed) failure = run.convertRun();
+  if (!failure) failure = run.convertRun();
   if (failure) run.removeEmptyCreatedFolders();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  // The records of the run, also of a failed one; the first failure is the run's.
+  // The records of the run, also of one that failed once started; a run refused before it
+  // starts (by the coordinate file, the metadata.xml's frame, the origin, a computed base
+  // point it cannot take, the merge's parts) and a dry run write none. The first failure is
+  // the run's.
+  const bool recorded = run.started();
   std::optional<RunFailure> recordFailure;
-  if (parsed && !plan.options.report.empty()) {
+  if (recorded && !plan.options.report.empty()) {
     recordFailure = run.writeReport(!failure.has_value(), seconds);
     if (recordFailure && failure) {
       output.warn("the report could not be written: " + recordFailure->detail);
     }
   }
-  if (!plan.options.batch.manifest.empty()) {
+  if (recorded && !plan.options.batch.manifest.empty()) {
     std::optional<RunFailure> manifestFailure = run.writeManifest(failure);
     if (manifestFailure && (failure || recordFailure)) {
       output.warn("the manifest could not be written: " + manifestFailure->detail);

@@ -1,5 +1,6 @@
 #include "run/dry_run.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -8,6 +9,7 @@
 #include "geodesy/zone.h"
 #include "parser/model_metadata.h"
 #include "pipeline/base_point.h"
+#include "run/bounds_scan.h"
 #include "run/computed_base_point.h"
 #include "run/frame_scan.h"
 #include "run/frame_warnings.h"
@@ -93,6 +95,10 @@ void printPlan(const RunPlan& plan, Printer& print) {
   for (std::size_t i = 0; i < plan.inputs.size(); ++i) {
     print.line("input '" + plan.inputs[i] + "'" +
                (i < plan.outputs.size() ? " -> '" + plan.outputs[i] + "'" : std::string()));
+  }
+  for (const std::string& part : plan.mergeParts) print.line("bounds file read '" + part + "'");
+  if (!options.batch.boundsOnly.empty()) {
+    print.line("bounds file '" + options.batch.boundsOnly + "'");
   }
   if (plan.writesBase) print.line("base file '" + options.base + "'");
   if (!options.report.empty()) print.line("report '" + options.report + "'");
@@ -191,6 +197,42 @@ void warnOfPlaces(const RunPlan& plan, const FrameScan& scan, const Converter& c
   }
 }
 
+void printOrigin(const EnuOrigin& origin, const std::string& source, Printer& print) {
+  print.line("ENU origin " + formatBasePoint({origin.lon, origin.lat}) + " (latitude first; " +
+             source + ")");
+}
+
+// -mergebounds: the bounds files merged and checked as the run merges them (no input is read),
+// and the base point they give.
+std::optional<RunFailure> dryRunMerge(const RunPlan& plan, const Converter& given,
+                                      RunState& state, bool computesBase,
+                                      const std::string& originSource, RunOutput& output,
+                                      Printer& print) {
+  std::uint64_t vertices = 0;
+  if (!computesBase) {
+    printOrigin(given.origin(), originSource, print);
+  } else {
+    const MergedBounds merged = batchBounds(plan);
+    if (merged.failure) return merged.failure;
+    Converter converter = given;
+    const std::array<double, 3> offset = merged.srsOrigin.value_or(std::array<double, 3>{});
+    converter.setInputOffset({offset[0], offset[1], offset[2]});
+    const ComputedBasePoint base = basePointFromBounds(merged.bounds, converter, state);
+    if (base.failure) return base.failure;
+    for (const std::string& warning : base.warnings) output.warn(warning);
+    vertices = merged.bounds.vertexCount;
+    if (base.origin) {
+      printOrigin(*base.origin, "the centre of all vertices", print);
+    } else {
+      output.warn("the inputs hold no vertex: no base point is computed");
+    }
+  }
+  print.line("dry run: " + std::to_string(plan.mergeParts.size()) + " bounds files, " +
+             std::to_string(vertices) + " vertices merged; nothing written");
+  if (!print.ok()) return kStandardOutputFailed;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& model,
@@ -199,6 +241,9 @@ std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& 
                                  RunOutput& output) {
   Printer print(output);
   printPlan(plan, print);
+  if (!plan.mergeParts.empty()) {
+    return dryRunMerge(plan, given, state, computesBase, originSource, output, print);
+  }
   const ConversionKind mode = plan.options.mode;
   const FrameScan scan = scanFrames(plan.inputs, plan.options.threads, given, mode);
   for (const std::string& warning : scan.warnings) output.warn(warning);
@@ -225,9 +270,8 @@ std::optional<RunFailure> dryRun(const RunPlan& plan, const CoordTranslateInfo& 
     }
   }
   if (mode != ConversionKind::projectToZone) {
-    const EnuOrigin& o = converter.origin();
-    print.line("ENU origin " + formatBasePoint({o.lon, o.lat}) + " (latitude first; " +
-               (computesBase ? std::string("the centre of all vertices") : originSource) + ")");
+    printOrigin(converter.origin(), computesBase ? "the centre of all vertices" : originSource,
+                print);
   }
   const std::map<int32_t, int> zones =
       printDefinitions(all, model, converter, state, mode, print);

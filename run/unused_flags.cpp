@@ -28,9 +28,13 @@ std::vector<std::string> unusedFlagWarnings(const FlagValues& flags, const RunOp
     unused("maxresidual", "it marks control points in the -report, and no -report is given");
   }
   if (options.baseOnly) {
-    if (!flags.output.empty()) unused("output", "-baseonly=1 converts nothing");
+    // baseOnly is also set by -boundsonly and -mergebounds: the flag given is named.
+    const char* why = !options.batch.boundsOnly.empty()    ? "-boundsonly converts nothing"
+                      : !options.batch.mergeBounds.empty() ? "-mergebounds converts nothing"
+                                                           : "-baseonly=1 converts nothing";
+    if (!flags.output.empty()) unused("output", why);
     for (const char* flag : {"tree", "materials", "maxclosure"}) {
-      if (given.count(flag) != 0) unused(flag, "-baseonly=1 converts nothing");
+      if (given.count(flag) != 0) unused(flag, why);
     }
   }
   return warnings;

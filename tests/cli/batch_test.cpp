@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_harness.h"
@@ -93,12 +94,21 @@ TEST(Batch, MistakesAreRefusedBeforeAnythingIsWritten) {
   box.write("list.txt", "# tiles\n\ntiles/t1.obj\r\n  \ntiles/./t1.obj\n");
   box.write("gone.txt", "tiles/t1.obj\ntiles/t9.obj\n");
   box.write("up.txt", "../tiles/t1.obj\n");
+  box.write("enu.xml", "<ModelMetadata version=\"1\"><SRS>ENU:30,117</SRS></ModelMetadata>");
+  const std::string report = "-report=out/r.html", manifest = "-manifest=out/m.json";
   const std::vector<Refusal> cases = {
       {"shard syntax", {"-shard=5/4"}, "shard set error!!\n", "-shard: expected K/N"},
       {"shard of -baseonly", {"-shard=1/2", "-baseonly=1", "-base=b.txt"}, "shard set error!!\n",
        "computes the base point of the whole batch"},
-      {"shard computing its own base", {"-shard=1/2", "-output=out"}, "shard set error!!\n",
-       "give it as -inputbase"},
+      {"shard computing its own base", {"-shard=1/2", "-output=out", report, manifest},
+       "shard set error!!\n", "give it as -inputbase"},
+      {"origin not the metadata's", {"-input=tiles", "-bENU=1", "-output=out", report, manifest,
+       "-inputbase=ENU:117.5,30", "-metadata=enu.xml"}, "inputbase set error!!\n",
+       "is not the one 'enu.xml' states"},
+      {"ENU metadata", {"-input=tiles", "-output=out", "-metadata=enu.xml", report, manifest},
+       "metadata set error!!\n", "is an ENU frame"},
+      {"bad merge", {"-mergebounds=c.json", "-base=b.txt", report, "-output=out", "-tree=1"},
+       "mergebounds set error!!\n", "-tree is not used: -mergebounds converts nothing"},
       {"bounds with -base", {"-boundsonly=b.json", "-base=b.txt"}, "boundsonly set error!!\n",
        "-boundsonly writes no base file"},
       {"merge without -base", {"-mergebounds=x.json"}, "mergebounds set error!!\n",
@@ -135,6 +145,30 @@ TEST(Batch, MistakesAreRefusedBeforeAnythingIsWritten) {
     EXPECT_NE(result.err.find(c.detail), std::string::npos) << c.name << ": " << result.err;
     EXPECT_EQ(box.listing("out").size(), 0u) << c.name;
     EXPECT_FALSE(box.exists("b.txt") || box.exists("b.json") || box.exists("m.json")) << c.name;
+    for (const std::string& file : box.listing("out")) std::filesystem::remove(box / "out" / file);
+  }
+}
+
+// A dry run writes nothing, also with -report, -manifest, -boundsonly or -mergebounds.
+TEST(Batch, ADryRunWritesNothing) {
+  Sandbox box;
+  writeTiles(box);
+  std::filesystem::create_directories(box / "out");
+  ASSERT_EQ(run(box, {"-input=tiles", "-boundsonly=b.json"}).exitStatus, 0);
+  ASSERT_EQ(run(box, {"-mergebounds=b.json", "-base=base.txt"}).exitStatus, 0);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {  // line printed
+      {{"-input=tiles", "-output=out", "-inputbase=117,30", "-report=out/r.html",
+        "-manifest=out/m.json"}, "report 'out/r.html'"},
+      {{"-input=tiles", "-boundsonly=out/b.json"}, "bounds file 'out/b.json'"},
+      {{"-mergebounds=b.json", "-base=out/base.txt"},
+       "ENU origin " + box.read("base.txt") + " (latitude first; the centre of all vertices)"},
+  };
+  for (auto [args, said] : cases) {
+    args.push_back("-dryrun=1");
+    const RunResult result = run(box, args);
+    EXPECT_EQ(result.exitStatus, 0) << said << ": " << result.err;
+    EXPECT_NE(result.out.find("\n" + said + "\n"), std::string::npos) << result.out;
+    EXPECT_TRUE(box.listing("out").empty()) << said;
   }
 }
 

@@ -382,6 +382,8 @@ TEST(Driver, FlagsTheRunDoesNotUseAreWarned) {
        "-base is not used: with -inputbase no base point is computed, so none is written"},
       {{"-toProj=0", "-baseonly=1", "-base=b.txt", "-materials=copy"},
        "-materials is not used: -baseonly=1 converts nothing"},
+      {{"-toProj=0", "-boundsonly=b.json", "-output=out"},
+       "-output is not used: -boundsonly converts nothing"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.warning);
