@@ -154,6 +154,9 @@ TEST(AtomicFileWriter, ASignalAmidThreadsCreatingFilesLeavesNone) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      // Taken even where the test runner was started with SIGTERM ignored: else the child's
+      // threads would run on and the wait below would never end.
+      std::signal(SIGTERM, SIG_DFL);
       std::vector<std::thread> threads;
       for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&temp, t] {
